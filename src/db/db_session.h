@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+#include "db/odbc_handles.h"
+#include "store/code_page.h"
+
+namespace varkel {
+
+// A status of the database layer: 0 success, 100 no (more) rows, a negated native error code,
+// -9999/-9998 an error/warning without native code, 9999 an invalid handle, or a raw return
+// code. Kept in an int rather than 16 bits so that native codes beyond 32767 stay exact.
+using DbStatus = int;
+
+// The one database session of the program: its handles, its single cursor with the block-fetch
+// buffers, and the outcome of the last call.
+struct DbSession {
+    // Native handle of the main window, the parent of any dialog the driver shows (0: none).
+    std::uintptr_t OwnerWindow = 0;
+    OdbcEnv Env;
+    OdbcDbc Dbc;
+    QString ConnectString;
+    std::int16_t OdbcConnected = 0;
+    bool BlockFetch = false;
+    OdbcStmt ExecStmt;
+    OdbcStmt CursorStmt;
+    std::int16_t CursorOpen = 0;
+    std::int16_t CursorColumns = 0;
+    std::int32_t RowsFetched = 0;
+    std::int32_t RowsDelivered = 0;
+    std::int16_t RowsetIndex = 0;
+    bool DataSourceScan = false;
+    bool DriverScan = false;
+    bool TableScan = false;
+    bool ColumnScan = false;
+    bool KeyScan = false;
+    // Column-wise block buffers: per column 256 rows of 256 bytes, and 256 length indicators
+    // (the driver manager's SQLLEN, 64 bits here).
+    std::vector<char> BlockData;
+    std::vector<long> BlockLengths;
+    DbStatus LastCode = 0;
+    QString LastMessage;
+
+    // Kept by the session services.
+    std::int16_t Connected = 0;
+    std::int32_t LastRowCount = 0;
+    std::int16_t LastColumnCount = 0;
+
+    // The narrow character set of every string passed to and from the driver manager.
+    CodePage Ansi{CodePage::systemName()};
+};
+
+}  // namespace varkel

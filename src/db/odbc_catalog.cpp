@@ -1,0 +1,124 @@
+#include "db/odbc_internal.h"
+#include "db/odbc_lib.h"
+
+namespace varkel {
+
+using namespace odbc_internal;
+
+namespace {
+
+// An owner as the catalog functions take it: an empty owner is a null pointer, which ODBC
+// reads as "every owner" (an empty string would mean "no owner" and list nothing on some
+// drivers).
+struct CatalogName {
+    QByteArray bytes;
+    bool given = false;
+    SQLCHAR* pointer() { return given ? Chars(bytes) : nullptr; }
+    SQLSMALLINT length() const { return given ? static_cast<SQLSMALLINT>(bytes.size()) : 0; }
+};
+
+CatalogName Owner(const DbSession& s, const QString& owner) {
+    return {ToAnsi(s, owner), !owner.isEmpty()};
+}
+
+CatalogName Name(const DbSession& s, const QString& name) { return {ToAnsi(s, name), true}; }
+
+// The part of every catalog enumeration after its first call: fetch one row into `row`,
+// ending the enumeration (flag cleared, cursor dropped) on anything but a row.
+DbStatus FetchCatalogRow(DbSession& s, bool& flag, QStringList& row) {
+    int status = SQLFetch(s.CursorStmt.get());
+    if (status == SQL_SUCCESS) {
+        s.RowsFetched += 1;
+        status = GetRowData(s, s.CursorStmt.get(), s.CursorColumns, row);
+    }
+    if (status == SQL_NO_DATA_FOUND) row = QStringList(s.CursorColumns, QString());
+    const DbStatus result = CheckReturn(s, status);
+    if (status != 0) {
+        flag = false;
+        DropCursor(s);
+    }
+    return result;
+}
+
+// The first call of a catalog enumeration: a new cursor for the catalog function `call`.
+template <typename Call>
+DbStatus StartCatalog(DbSession& s, bool& flag, int columnsRead, Call call) {
+    DropCursor(s);
+    SQLRETURN r = SQLAllocStmt(s.Dbc.get(), s.CursorStmt.receive());
+    if (r != SQL_SUCCESS) return CheckReturn(s, r);
+    s.CursorOpen = 1;
+    r = call(s.CursorStmt.get());
+    if (r != SQL_SUCCESS) return CheckReturn(s, r);
+    flag = true;
+    s.CursorColumns = static_cast<std::int16_t>(columnsRead);
+    s.RowsFetched = 0;
+    return 0;
+}
+
+}  // namespace
+
+DbStatus NextTable(DbSession& s, const QString& tableTypes, const QString& owner,
+                   QString& tableType, QString& tableName) {
+    if (!s.TableScan) {
+        CatalogName schema = Owner(s, owner);
+        CatalogName types = Name(s, tableTypes);
+        const DbStatus started = StartCatalog(s, s.TableScan, 4, [&](SQLHSTMT stmt) {
+            return SQLTables(stmt, nullptr, 0, schema.pointer(), schema.length(), nullptr, 0,
+                             types.pointer(), types.length());
+        });
+        if (started != 0) return started;
+    }
+    QStringList row;
+    const DbStatus status = FetchCatalogRow(s, s.TableScan, row);
+    tableType = row.value(3);
+    tableName = row.value(2);
+    return status;
+}
+
+DbStatus NextColumn(DbSession& s, const QString& owner, const QString& table, QString& tableName,
+                    QString& columnName, QString& typeText) {
+    if (!s.ColumnScan) {
+        CatalogName schema = Owner(s, owner);
+        CatalogName name = Name(s, table);
+        const DbStatus started = StartCatalog(s, s.ColumnScan, 11, [&](SQLHSTMT stmt) {
+            return SQLColumns(stmt, nullptr, 0, schema.pointer(), schema.length(), name.pointer(),
+                              name.length(), nullptr, 0);
+        });
+        if (started != 0) return started;
+    }
+    QStringList row;
+    const DbStatus status = FetchCatalogRow(s, s.ColumnScan, row);
+    tableName = row.value(2);
+    columnName = row.value(3);
+    typeText.clear();
+    if (status == 0) {
+        typeText = row.value(5) + u'(' + row.value(6);
+        if (!row.value(8).isEmpty()) typeText += u',' + row.value(8);
+        typeText += u')';
+        if (row.value(10) == QStringLiteral("0")) typeText += QStringLiteral(" NOT NULL");
+    }
+    return status;
+}
+
+DbStatus NextKeyColumn(DbSession& s, const QString& owner, const QString& table,
+                       QString& columnName, std::int16_t& position) {
+    if (!s.KeyScan) {
+        CatalogName schema = Owner(s, owner);
+        CatalogName name = Name(s, table);
+        const DbStatus started = StartCatalog(s, s.KeyScan, 9, [&](SQLHSTMT stmt) {
+            return SQLStatistics(stmt, nullptr, 0, schema.pointer(), schema.length(),
+                                 name.pointer(), name.length(), SQL_INDEX_UNIQUE, SQL_QUICK);
+        });
+        if (started != 0) return started;
+    }
+    QStringList row;
+    DbStatus status = 0;
+    do {  // the table's own statistics row (TYPE 0) is no key column
+        status = FetchCatalogRow(s, s.KeyScan, row);
+    } while (status == 0 && row.value(6).trimmed().toInt() == SQL_TABLE_STAT);
+    columnName = row.value(8);
+    position = static_cast<std::int16_t>(row.value(7).trimmed().toInt());
+    return status;
+}
+
+}  // namespace varkel

@@ -1,0 +1,216 @@
+#include "db/odbc_comm.h"
+
+#include "db/api_call.h"
+#include "db/odbc_lib.h"
+#include "ui/toolkit/busy_pointer.h"
+#include "ui/toolkit/message_box.h"
+
+namespace varkel {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+void Exclaim(const QString& text, const QString& title) {
+    ShowMessageBox(text, MsgButtons::Ok, MsgIcon::Exclamation, title);
+}
+
+// Drains an enumeration that returns 0 per row; 0 when it ended with 100, else its status.
+template <typename Step>
+DbStatus Drain(Step step) {
+    DbStatus status = 0;
+    while ((status = step()) == 0) {
+    }
+    return status == 100 ? 0 : status;
+}
+
+}  // namespace
+
+void DbInit(DbSession& s) {
+    if (AllocEnvironment(s) != 0)
+        Exclaim(QStringLiteral("ＯＤＢＣの初期化に失敗しました。"), QStringLiteral("INIT エラー"));
+}
+
+DbStatus ListDataSources(DbSession& s, int maximum, int& count, QStringList& names,
+                         QStringList& descriptions) {
+    BusyPointer busy;
+    count = 0;
+    names.clear();
+    descriptions.clear();
+    QString name;
+    QString description;
+    return Drain([&] {
+        const DbStatus status = NextDataSource(s, name, description);
+        if (status == 0 && count < maximum) {  // beyond the maximum: read on, keep nothing
+            names.append(name);
+            descriptions.append(description);
+            ++count;
+        }
+        return status;
+    });
+}
+
+DbStatus ListDrivers(DbSession& s, int maximum, int& count, QStringList& descriptions) {
+    BusyPointer busy;
+    count = 0;
+    descriptions.clear();
+    QString description;
+    QString attributes;
+    return Drain([&] {
+        const DbStatus status = NextDriver(s, description, attributes);
+        if (status == 0 && count < maximum) {
+            descriptions.append(description);
+            ++count;
+        }
+        return status;
+    });
+}
+
+DbStatus ListTables(DbSession& s, const QString& owner, int& tableCount, QStringList& tables,
+                    int& viewCount, QStringList& views, int& otherCount, QStringList& others) {
+    BusyPointer busy;
+    tables.clear();
+    views.clear();
+    others.clear();
+    tableCount = viewCount = otherCount = 0;
+    QString type;
+    QString name;
+    const DbStatus status = Drain([&] {
+        const DbStatus step = NextTable(s, QStringLiteral("TABLE,VIEW,SYNONYM"), owner, type, name);
+        if (step == 0) {
+            if (type == QStringLiteral("TABLE"))
+                tables.append(name);
+            else if (type == QStringLiteral("VIEW"))
+                views.append(name);
+            else
+                others.append(name);
+        }
+        return step;
+    });
+    tableCount = static_cast<int>(tables.size());
+    viewCount = static_cast<int>(views.size());
+    otherCount = static_cast<int>(others.size());
+    return status;
+}
+
+DbStatus ListColumns(DbSession& s, const QString& owner, const QString& table, int maximum,
+                     int& count, QStringList& names, QStringList& typeTexts) {
+    BusyPointer busy;
+    count = 0;
+    names.clear();
+    typeTexts.clear();
+    QString tableName;
+    QString column;
+    QString type;
+    return Drain([&] {
+        const DbStatus status = NextColumn(s, owner, table, tableName, column, type);
+        // "_" is a pattern character: A_B also matches AXB, whose columns are not asked for.
+        if (status == 0 && tableName == table && count < maximum) {
+            names.append(column);
+            typeTexts.append(type);
+            ++count;
+        }
+        return status;
+    });
+}
+
+DbStatus MarkKeyColumns(DbSession& s, const QString& owner, const QString& table, int columnCount,
+                        const QStringList& names, std::vector<std::int16_t>& positions) {
+    BusyPointer busy;
+    if (static_cast<int>(positions.size()) < columnCount)
+        positions.resize(static_cast<size_t>(columnCount), 0);
+    QString column;
+    std::int16_t position = 0;
+    return Drain([&] {
+        const DbStatus status = NextKeyColumn(s, owner, table, column, position);
+        if (status == 0) {
+            for (int i = 0; i < columnCount && i < names.size(); ++i) {
+                if (names[i] == column) {
+                    positions[static_cast<size_t>(i)] = position;
+                    break;
+                }
+            }
+        }
+        return status;
+    });
+}
+
+bool IsConnected(const DbSession& s) { return s.Connected == 1; }
+
+int DbConnect(DbSession& s, std::uintptr_t mainWindow, const QString& dataSource, QString& userId,
+              QString& password, const QString& driver, QString& connectString) {
+    const QString title = QStringLiteral("CONNECT エラー");
+    if (s.Connected == 1) {
+        Exclaim(QStringLiteral("ＤＢは既に接続されています。"), title);
+        return -99;
+    }
+    ReleaseEnvironment(s);
+    if (AllocEnvironment(s) != 0) {
+        Exclaim(QStringLiteral("ＯＤＢＣの初期化に失敗しました。"), title);
+        return -99;
+    }
+    DbStatus status = 0;
+    {
+        BusyPointer busy;
+        status = OpenConnection(s, mainWindow, dataSource, userId, password, driver, connectString);
+    }
+    if (status != 0) {
+        const QString message = TakeLastMessage(s);
+        Exclaim(QString::number(status) + QStringLiteral(":ＤＢ接続に失敗しました。") + kCrLf + message,
+                title);
+        return -99;
+    }
+    s.Connected = 1;
+    return 0;
+}
+
+int DbDisconnect(DbSession& s) {
+    if (s.Connected == 0) return 0;
+    const int result = CloseConnection(s) != 0 ? -99 : 0;
+    ReleaseEnvironment(s);
+    s.Connected = 0;
+    return result;
+}
+
+DbStatus DbCommit(DbSession& s) {
+    const DbStatus status = CommitWork(s);
+    if (status != 0) ShowDbError(s, status, QStringLiteral("COMMIT エラー"));
+    return status;
+}
+
+DbStatus DbRollback(DbSession& s) {
+    const DbStatus status = RollbackWork(s);
+    if (status != 0) ShowDbError(s, status, QStringLiteral("ROLLBACK エラー"));
+    return status;
+}
+
+DbStatus DbExecute(DbSession& s, const QString& sql) {
+    s.LastRowCount = 0;
+    s.LastColumnCount = 0;
+    BusyPointer busy;
+    return ExecStatement(s, sql, s.LastRowCount, s.LastColumnCount);
+}
+
+DbStatus DbFetch(DbSession& s, QStringList& values, int singleRow) {
+    BusyPointer busy;
+    return singleRow != 0 ? FetchRow(s, values) : FetchRowBlock(s, values);
+}
+
+void CloseCursor(DbSession& s) { DropCursor(s); }
+
+QString LastDbMessage(const DbSession& s) { return PeekLastMessage(s); }
+
+void ShowDbError(DbSession& s, DbStatus status, const QString& title) {
+    QString text = QString::number(status);
+    if (status == -9)
+        text += QStringLiteral(":データが重複しています。コードを変更して下さい。");
+    else if (status == 100)
+        text += QStringLiteral(":該当データがありません。コードを変更して下さい。");
+    else if (s.Connected == 1)
+        text += QStringLiteral(":以下のメッセージを参照。") + kCrLf + TakeLastMessage(s);
+    else
+        text += QStringLiteral(":ＤＢ接続に失敗しています。") + kCrLf + TakeLastMessage(s);
+    Exclaim(text, title);
+}
+
+}  // namespace varkel

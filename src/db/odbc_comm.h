@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <vector>
+
+#include "db/db_session.h"
+
+// The session services: the database as the rest of the program sees it, with the busy pointer,
+// the connected state, the counts of the last execution and the standard error boxes.
+namespace varkel {
+
+void DbInit(DbSession& s);
+DbStatus ListDataSources(DbSession& s, int maximum, int& count, QStringList& names,
+                         QStringList& descriptions);
+DbStatus ListDrivers(DbSession& s, int maximum, int& count, QStringList& descriptions);
+DbStatus ListTables(DbSession& s, const QString& owner, int& tableCount, QStringList& tables,
+                    int& viewCount, QStringList& views, int& otherCount, QStringList& others);
+DbStatus ListColumns(DbSession& s, const QString& owner, const QString& table, int maximum,
+                     int& count, QStringList& names, QStringList& typeTexts);
+DbStatus MarkKeyColumns(DbSession& s, const QString& owner, const QString& table, int columnCount,
+                        const QStringList& names, std::vector<std::int16_t>& positions);
+bool IsConnected(const DbSession& s);
+// 0 on success, -99 on any failure (already reported to the user).
+int DbConnect(DbSession& s, std::uintptr_t mainWindow, const QString& dataSource, QString& userId,
+              QString& password, const QString& driver, QString& connectString);
+int DbDisconnect(DbSession& s);
+DbStatus DbCommit(DbSession& s);
+DbStatus DbRollback(DbSession& s);
+DbStatus DbExecute(DbSession& s, const QString& sql);
+// values[k] receives the text of result column k+1; singleRow nonzero forces SQLFetch.
+DbStatus DbFetch(DbSession& s, QStringList& values, int singleRow);
+void CloseCursor(DbSession& s);
+QString LastDbMessage(const DbSession& s);
+void ShowDbError(DbSession& s, DbStatus status, const QString& title);
+
+}  // namespace varkel

@@ -1,0 +1,102 @@
+#include <odbcinst.h>
+
+#include "db/odbc_internal.h"
+#include "db/odbc_lib.h"
+
+namespace varkel {
+
+using namespace odbc_internal;
+
+namespace {
+
+// The value after `key` (case-sensitive, first occurrence) up to the next ";", or to the end of
+// the string when the key is the last element.
+bool TakeKeyValue(const QString& connectString, const QString& key, QString& value) {
+    const qsizetype at = connectString.indexOf(key);
+    if (at < 0) return false;
+    const qsizetype start = at + key.size();
+    const qsizetype end = connectString.indexOf(u';', start);
+    value = connectString.mid(start, end < 0 ? -1 : end - start);
+    return true;
+}
+
+bool HasState(const std::vector<DiagRecord>& records, const char* state) {
+    for (const DiagRecord& record : records)
+        if (record.state == state) return true;
+    return false;
+}
+
+}  // namespace
+
+DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString& dataSource,
+                        QString& userId, QString& password, const QString& driver,
+                        QString& connectString) {
+    s.OwnerWindow = ownerWindow;
+    if (!dataSource.isEmpty() && !userId.isEmpty())
+        s.ConnectString = QStringLiteral("DSN=") + dataSource + QStringLiteral(";UID=") + userId +
+                          QStringLiteral(";PWD=") + password + QStringLiteral(";");
+    else if (!dataSource.isEmpty())
+        s.ConnectString = QStringLiteral("DSN=") + dataSource + QStringLiteral(";");
+    else if (!driver.isEmpty())
+        s.ConnectString = QStringLiteral("DRIVER=") + driver + QStringLiteral(";");
+    else
+        s.ConnectString = connectString;
+
+    SQLRETURN r = SQLAllocConnect(s.Env.get(), s.Dbc.receive());
+    if (r != SQL_SUCCESS) return CheckReturn(s, r);
+
+    // unixODBC takes its own window record as the parent of a dialog, not a bare window id.
+    ODBCINSTWND parent{};
+    parent.hWnd = reinterpret_cast<HWND>(s.OwnerWindow);
+    SQLHWND window = s.OwnerWindow ? reinterpret_cast<SQLHWND>(&parent) : nullptr;
+
+    QByteArray in = ToAnsi(s, s.ConnectString);
+    char out[1024] = {};
+    SQLSMALLINT outLength = 0;
+    r = SQLDriverConnect(s.Dbc.get(), window, Chars(in), static_cast<SQLSMALLINT>(in.size()),
+                         reinterpret_cast<SQLCHAR*>(out), 1023, &outLength, SQL_DRIVER_COMPLETE);
+    if (!Succeeded(r)) {
+        const std::vector<DiagRecord> records = ReadDiagnostics(s);
+        // No driver can show its dialog here: ask again without one, so that the user reads the
+        // real reason (wrong password, unknown user) instead of "Dialog failed".
+        if (r != SQL_ERROR || !HasState(records, "IM008")) return StatusFromDiagnostics(s, r, records);
+        std::memset(out, 0, sizeof out);
+        r = SQLDriverConnect(s.Dbc.get(), window, Chars(in), static_cast<SQLSMALLINT>(in.size()),
+                             reinterpret_cast<SQLCHAR*>(out), 1023, &outLength,
+                             SQL_DRIVER_NOPROMPT);
+        if (!Succeeded(r)) return CheckReturn(s, r);
+    }
+
+    s.ConnectString = FromBuffer(s, out, sizeof out);
+    connectString = s.ConnectString;
+    TakeKeyValue(s.ConnectString, QStringLiteral(";UID="), userId);
+    TakeKeyValue(s.ConnectString, QStringLiteral(";PWD="), password);
+
+    r = SQLSetConnectOption(s.Dbc.get(), SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF);
+    if (r != SQL_SUCCESS) return CheckReturn(s, r);
+
+    s.CursorOpen = 0;
+    SQLUSMALLINT supported = SQL_FALSE;
+    SQLGetFunctions(s.Dbc.get(), SQL_API_SQLEXTENDEDFETCH, &supported);
+    s.OdbcConnected = 1;
+    s.BlockFetch = supported == SQL_TRUE;
+    return 0;
+}
+
+int CloseConnection(DbSession& s) {
+    if (s.OdbcConnected == 0) return 0;
+    int result = SQLTransact(s.Env.get(), s.Dbc.get(), SQL_COMMIT);
+    // Dropping a statement that was never allocated answers SQL_INVALID_HANDLE, as it always
+    // did; the result then tells the caller that not every call succeeded.
+    result |= s.ExecStmt ? s.ExecStmt.reset() : SQLFreeStmt(SQL_NULL_HSTMT, SQL_DROP);
+    if (s.CursorOpen == 1) {
+        result |= s.CursorStmt.reset();
+        s.CursorOpen = 0;
+    }
+    result |= SQLDisconnect(s.Dbc.get());
+    result |= s.Dbc.reset();
+    s.OdbcConnected = 0;
+    return result;
+}
+
+}  // namespace varkel

@@ -1,0 +1,103 @@
+#include "db/odbc_internal.h"
+#include "db/odbc_lib.h"
+
+namespace varkel {
+
+using namespace odbc_internal;
+
+void DropCursor(DbSession& s) {
+    if (s.CursorOpen != 1) return;
+    SQLFreeStmt(s.CursorStmt.get(), SQL_CLOSE);
+    s.CursorStmt.reset();
+    s.CursorOpen = 0;
+}
+
+DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
+                       std::int16_t& columnCount) {
+    // Typed COMMIT and ROLLBACK are the program's own transaction commands; a leading blank
+    // deliberately sends the statement to the driver instead.
+    if (sql.left(6).toUpper() == QStringLiteral("COMMIT")) {
+        rowCount = 0;
+        columnCount = 0;
+        return CommitWork(s);
+    }
+    if (sql.left(8).toUpper() == QStringLiteral("ROLLBACK")) {
+        rowCount = 0;
+        columnCount = 0;
+        return RollbackWork(s);
+    }
+
+    if (s.ExecStmt) {
+        SQLFreeStmt(s.ExecStmt.get(), SQL_CLOSE);
+        s.ExecStmt.reset();
+    }
+    SQLRETURN r = SQLAllocStmt(s.Dbc.get(), s.ExecStmt.receive());
+    if (r != SQL_SUCCESS) return CheckReturn(s, r);
+    r = SQLSetStmtOption(s.ExecStmt.get(), SQL_CURSOR_TYPE, SQL_CURSOR_FORWARD_ONLY);
+    if (r != SQL_SUCCESS) return CheckReturn(s, r);
+
+    QByteArray text = ToAnsi(s, sql);
+    r = SQLExecDirect(s.ExecStmt.get(), Chars(text), static_cast<SQLINTEGER>(text.size()));
+    if (r != SQL_SUCCESS) return CheckReturn(s, r);
+
+    SQLSMALLINT columns = 0;
+    r = SQLNumResultCols(s.ExecStmt.get(), &columns);
+    if (r != SQL_SUCCESS) return CheckReturn(s, r);
+
+    if (columns < 1) {
+        SQLLEN rows = 0;
+        r = SQLRowCount(s.ExecStmt.get(), &rows);
+        if (r != SQL_SUCCESS) return CheckReturn(s, r);
+        rowCount = static_cast<std::int32_t>(rows);
+        columnCount = 0;
+        return 0;
+    }
+
+    s.RowsFetched = 0;
+    DropCursor(s);
+    s.CursorStmt = std::move(s.ExecStmt);
+    s.CursorOpen = 1;
+    s.CursorColumns = columns;
+    columnCount = columns;
+    rowCount = 0;
+    return 0;
+}
+
+DbStatus DescribeColumns(DbSession& s, QStringList& names, std::vector<std::int16_t>& kinds) {
+    const int count = s.CursorColumns;
+    if (names.size() < count) names.resize(count);
+    if (static_cast<int>(kinds.size()) < count) kinds.resize(static_cast<size_t>(count));
+    for (int i = 1; i <= count; ++i) {
+        char name[256] = {};
+        SQLSMALLINT nameLength = 0;
+        SQLSMALLINT type = 0;
+        SQLULEN precision = 0;
+        SQLSMALLINT scale = 0;
+        SQLSMALLINT nullable = 0;
+        const SQLRETURN r = SQLDescribeCol(s.CursorStmt.get(), static_cast<SQLUSMALLINT>(i),
+                                           reinterpret_cast<SQLCHAR*>(name), 255, &nameLength,
+                                           &type, &precision, &scale, &nullable);
+        if (r != SQL_SUCCESS) return CheckReturn(s, r);
+        names[i - 1] = FromBuffer(s, name, sizeof name);
+        switch (type) {
+            case SQL_CHAR:
+            case SQL_VARCHAR:
+            case SQL_LONGVARCHAR: kinds[static_cast<size_t>(i - 1)] = 1; break;
+            case SQL_DATE:
+            case SQL_TIME:
+            case SQL_TIMESTAMP: kinds[static_cast<size_t>(i - 1)] = 2; break;
+            default: kinds[static_cast<size_t>(i - 1)] = 0; break;
+        }
+    }
+    return 0;
+}
+
+DbStatus CommitWork(DbSession& s) {
+    return CheckReturn(s, SQLTransact(s.Env.get(), s.Dbc.get(), SQL_COMMIT));
+}
+
+DbStatus RollbackWork(DbSession& s) {
+    return CheckReturn(s, SQLTransact(s.Env.get(), s.Dbc.get(), SQL_ROLLBACK));
+}
+
+}  // namespace varkel

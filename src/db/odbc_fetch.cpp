@@ -1,0 +1,83 @@
+#include <algorithm>
+#include <type_traits>
+
+#include "db/odbc_internal.h"
+#include "db/odbc_lib.h"
+
+namespace varkel {
+
+using namespace odbc_internal;
+
+static_assert(std::is_same_v<SQLLEN, long>, "BlockLengths holds the driver manager's SQLLEN");
+
+int GetRowData(DbSession& s, void* statement, int columnCount, QStringList& values) {
+    if (values.size() < columnCount) values.resize(columnCount);
+    for (int i = 1; i <= columnCount; ++i) {
+        char buffer[256];
+        buffer[0] = '\0';
+        SQLLEN indicator = 0;
+        const SQLRETURN r = SQLGetData(statement, static_cast<SQLUSMALLINT>(i), SQL_C_CHAR,
+                                       buffer, 255, &indicator);
+        if (!Succeeded(r)) return r;
+        values[i - 1] = ValueFromSlot(s, buffer, 255, indicator);
+    }
+    return 0;
+}
+
+DbStatus FetchRow(DbSession& s, QStringList& values) {
+    int r = SQLFetch(s.CursorStmt.get());
+    if (Succeeded(static_cast<SQLRETURN>(r))) {
+        s.RowsFetched += 1;
+        r = GetRowData(s, s.CursorStmt.get(), s.CursorColumns, values);
+    }
+    return CheckReturn(s, r);
+}
+
+DbStatus FetchRowBlock(DbSession& s, QStringList& values) {
+    if (!s.BlockFetch) return FetchRow(s, values);
+
+    const int columns = s.CursorColumns;
+    int status = 0;
+    if (s.RowsFetched == 0) {
+        s.BlockData.assign(static_cast<size_t>(columns) * kRowsetSize * kSlotBytes, '\0');
+        s.BlockLengths.assign(static_cast<size_t>(columns) * kRowsetSize, 0);
+        // A driver that lowers or refuses the rowset size still works: rows are handed out from
+        // whatever each SQLExtendedFetch returns, so only the bindings decide the status.
+        status = SQLSetStmtOption(s.CursorStmt.get(), SQL_ROWSET_SIZE, kRowsetSize);
+        for (int c = 0; c < columns; ++c) {
+            const size_t block = static_cast<size_t>(c) * kRowsetSize;
+            status = SQLBindCol(s.CursorStmt.get(), static_cast<SQLUSMALLINT>(c + 1), SQL_C_CHAR,
+                                s.BlockData.data() + block * kSlotBytes, kSlotBytes,
+                                s.BlockLengths.data() + block);
+            if (status != 0) break;
+        }
+        s.RowsDelivered = 0;
+    }
+
+    s.RowsDelivered += 1;
+    if (status != 0) return CheckReturn(s, status);
+
+    if (s.RowsDelivered > s.RowsFetched) {
+        s.RowsetIndex = 0;
+        SQLULEN rowsInSet = 0;
+        SQLUSMALLINT rowStatus[kRowsetSize];
+        status = SQLExtendedFetch(s.CursorStmt.get(), SQL_FETCH_NEXT, 0, &rowsInSet, rowStatus);
+        s.RowsFetched += static_cast<std::int32_t>(std::min<SQLULEN>(rowsInSet, kRowsetSize));
+    }
+
+    if (Succeeded(static_cast<SQLRETURN>(status))) {
+        if (values.size() < columns) values.resize(columns);
+        const size_t row = static_cast<size_t>(s.RowsetIndex);
+        for (int c = 0; c < columns; ++c) {
+            const size_t column = static_cast<size_t>(c);
+            const char* slot = s.BlockData.data() + (column * kRowsetSize + row) * kSlotBytes;
+            const SQLLEN indicator = s.BlockLengths[column * kRowsetSize + row];
+            values[c] = ValueFromSlot(s, slot, kSlotBytes, indicator);
+        }
+        s.RowsetIndex += 1;
+        status = 0;
+    }
+    return CheckReturn(s, status);
+}
+
+}  // namespace varkel

@@ -1,0 +1,46 @@
+#pragma once
+
+// Helpers shared by the call layer's files; never included outside src/db.
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <QByteArray>
+#include <QString>
+#include <cstring>
+#include <vector>
+
+#include "db/db_session.h"
+
+namespace varkel::odbc_internal {
+
+struct DiagRecord {
+    QByteArray state;
+    long native = 0;
+    QString text;
+};
+
+// Reads (and so clears) every diagnostic record of ExecStmt, CursorStmt, Dbc and Env.
+std::vector<DiagRecord> ReadDiagnostics(DbSession& s);
+// The CheckReturn rules for SQL_ERROR / SQL_SUCCESS_WITH_INFO over records already read.
+DbStatus StatusFromDiagnostics(DbSession& s, int rawCode, const std::vector<DiagRecord>& records);
+
+inline QByteArray ToAnsi(const DbSession& s, const QString& text) { return s.Ansi.encode(text); }
+
+inline SQLCHAR* Chars(QByteArray& bytes) { return reinterpret_cast<SQLCHAR*>(bytes.data()); }
+
+// A fixed output buffer read up to its first NUL, never past its size.
+inline QString FromBuffer(const DbSession& s, const char* buffer, size_t size) {
+    return s.Ansi.decode(buffer, static_cast<qsizetype>(strnlen(buffer, size)));
+}
+
+// A column value from a slot of `size` bytes: cut at the first NUL, by the indicator, and at
+// kMaxValueBytes without splitting a character.
+QString ValueFromSlot(const DbSession& s, const char* slot, size_t size, SQLLEN indicator);
+
+inline bool Succeeded(SQLRETURN r) { return r == SQL_SUCCESS || r == SQL_SUCCESS_WITH_INFO; }
+
+// A catalog enumeration's first call: drop the old cursor and allocate a new one.
+DbStatus OpenCatalogCursor(DbSession& s);
+
+}  // namespace varkel::odbc_internal

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <vector>
+
+#include "db/db_session.h"
+
+// The ODBC call layer: the only code that calls the ODBC API besides the environment routines.
+// It shows nothing; every failure is a status plus the session's LastMessage.
+namespace varkel {
+
+constexpr int kRowsetSize = 256;
+constexpr int kSlotBytes = 256;
+// At most this many bytes of a value are kept, whatever the driver delivered.
+constexpr int kMaxValueBytes = 254;
+
+DbStatus CheckReturn(DbSession& s, int rawCode);
+
+DbStatus NextDataSource(DbSession& s, QString& name, QString& description);
+DbStatus NextDriver(DbSession& s, QString& description, QString& attributes);
+DbStatus NextTable(DbSession& s, const QString& tableTypes, const QString& owner,
+                   QString& tableType, QString& tableName);
+DbStatus NextColumn(DbSession& s, const QString& owner, const QString& table, QString& tableName,
+                    QString& columnName, QString& typeText);
+DbStatus NextKeyColumn(DbSession& s, const QString& owner, const QString& table,
+                       QString& columnName, std::int16_t& position);
+
+DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString& dataSource,
+                        QString& userId, QString& password, const QString& driver,
+                        QString& connectString);
+// Bitwise OR of the raw return codes of the calls made.
+int CloseConnection(DbSession& s);
+
+DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
+                       std::int16_t& columnCount);
+// Kinds: 0 numeric and everything else, 1 character, 2 date and time.
+DbStatus DescribeColumns(DbSession& s, QStringList& names, std::vector<std::int16_t>& kinds);
+DbStatus FetchRow(DbSession& s, QStringList& values);
+DbStatus FetchRowBlock(DbSession& s, QStringList& values);
+// Raw return code of the first failing SQLGetData, or 0. `statement` is the ODBC handle.
+int GetRowData(DbSession& s, void* statement, int columnCount, QStringList& values);
+
+DbStatus CommitWork(DbSession& s);
+DbStatus RollbackWork(DbSession& s);
+
+QString PeekLastMessage(const DbSession& s);
+QString TakeLastMessage(DbSession& s);
+std::int32_t AnsiByteLength(const DbSession& s, const QString& text);
+
+// Frees the open cursor (SQL_CLOSE, then SQL_DROP) when there is one.
+void DropCursor(DbSession& s);
+
+}  // namespace varkel

@@ -1,0 +1,182 @@
+#include "store/code_page.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <iconv.h>
+#include <langinfo.h>
+#include <utility>
+
+namespace varkel {
+namespace {
+
+const iconv_t kNoIconv = reinterpret_cast<iconv_t>(-1);
+
+bool namesUtf8(const QByteArray& name) {
+    const QByteArray n = name.toUpper();
+    return n == "UTF-8" || n == "UTF8";
+}
+
+// Length of a trailing UTF-8 sequence that is cut short, or 0 when the text ends whole.
+qsizetype incompleteUtf8Tail(const char* data, qsizetype length) {
+    qsizetype continuation = 0;
+    qsizetype i = length;
+    while (i > 0 && continuation < 4 && (static_cast<unsigned char>(data[i - 1]) & 0xC0) == 0x80) {
+        --i;
+        ++continuation;
+    }
+    if (i == 0) return 0;
+    const auto lead = static_cast<unsigned char>(data[i - 1]);
+    qsizetype need = 1;
+    if (lead >= 0xF0)
+        need = 4;
+    else if (lead >= 0xE0)
+        need = 3;
+    else if (lead >= 0xC0)
+        need = 2;
+    return need > continuation + 1 ? continuation + 1 : 0;
+}
+
+void resetState(void* cd) { iconv(static_cast<iconv_t>(cd), nullptr, nullptr, nullptr, nullptr); }
+
+qsizetype utf8SequenceLength(unsigned char lead) {
+    if (lead >= 0xF0) return 4;
+    if (lead >= 0xE0) return 3;
+    if (lead >= 0xC0) return 2;
+    return 1;
+}
+
+}  // namespace
+
+CodePage::CodePage(const QByteArray& name) : name_(name), utf8_(namesUtf8(name)) {
+    if (utf8_) return;
+    iconv_t to = iconv_open("UTF-8", name.constData());
+    iconv_t from = iconv_open(name.constData(), "UTF-8");
+    if (to == kNoIconv || from == kNoIconv) {
+        // An unknown code page name falls back to UTF-8 rather than losing every character.
+        if (to != kNoIconv) iconv_close(to);
+        if (from != kNoIconv) iconv_close(from);
+        name_ = "UTF-8";
+        utf8_ = true;
+        return;
+    }
+    toUnicode_ = to;
+    fromUnicode_ = from;
+}
+
+CodePage::~CodePage() {
+    if (toUnicode_) iconv_close(static_cast<iconv_t>(toUnicode_));
+    if (fromUnicode_) iconv_close(static_cast<iconv_t>(fromUnicode_));
+}
+
+CodePage::CodePage(CodePage&& other) noexcept
+    : name_(std::move(other.name_)),
+      utf8_(other.utf8_),
+      toUnicode_(std::exchange(other.toUnicode_, nullptr)),
+      fromUnicode_(std::exchange(other.fromUnicode_, nullptr)) {}
+
+CodePage& CodePage::operator=(CodePage&& other) noexcept {
+    if (this != &other) {
+        CodePage old(std::move(*this));
+        name_ = std::move(other.name_);
+        utf8_ = other.utf8_;
+        toUnicode_ = std::exchange(other.toUnicode_, nullptr);
+        fromUnicode_ = std::exchange(other.fromUnicode_, nullptr);
+    }
+    return *this;
+}
+
+QByteArray CodePage::systemName() {
+    if (const char* forced = std::getenv("VARKEL_CODEPAGE"); forced && *forced)
+        return QByteArray(forced);
+    const QByteArray codeset = QByteArray(nl_langinfo(CODESET)).toUpper();
+    if (codeset.isEmpty() || codeset == "ANSI_X3.4-1968" || codeset == "ASCII" ||
+        codeset == "US-ASCII")
+        return QByteArrayLiteral("UTF-8");
+    return codeset;
+}
+
+QByteArray CodePage::encode(const QString& text) const {
+    QByteArray utf8 = text.toUtf8();
+    if (utf8_) return utf8;
+    resetState(fromUnicode_);
+    QByteArray out;
+    out.reserve(utf8.size() * 2 + 4);
+    char* in = utf8.data();
+    size_t inLeft = static_cast<size_t>(utf8.size());
+    char buffer[512];
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        size_t outLeft = sizeof buffer;
+        const size_t r = iconv(static_cast<iconv_t>(fromUnicode_), &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, static_cast<qsizetype>(outPtr - buffer));
+        if (r != static_cast<size_t>(-1)) break;
+        if (errno == E2BIG) continue;
+        // Not representable (EILSEQ) or cut short (EINVAL): one '?' for the character.
+        out.append('?');
+        const auto skip = std::min<size_t>(
+            inLeft, static_cast<size_t>(utf8SequenceLength(static_cast<unsigned char>(*in))));
+        in += skip;
+        inLeft -= skip;
+        resetState(fromUnicode_);
+    }
+    return out;
+}
+
+QString CodePage::decode(const char* data, qsizetype length) const {
+    if (length <= 0) return {};
+    if (utf8_) return QString::fromUtf8(data, length - incompleteUtf8Tail(data, length));
+    resetState(toUnicode_);
+    QByteArray utf8;
+    utf8.reserve(length * 2);
+    char* in = const_cast<char*>(data);
+    size_t inLeft = static_cast<size_t>(length);
+    char buffer[1024];
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        size_t outLeft = sizeof buffer;
+        const size_t r = iconv(static_cast<iconv_t>(toUnicode_), &in, &inLeft, &outPtr, &outLeft);
+        utf8.append(buffer, static_cast<qsizetype>(outPtr - buffer));
+        if (r != static_cast<size_t>(-1)) break;
+        if (errno == E2BIG) continue;
+        if (errno == EINVAL) break;  // an incomplete character at the end
+        utf8.append("\xEF\xBF\xBD");
+        ++in;
+        --inLeft;
+        resetState(toUnicode_);
+    }
+    return QString::fromUtf8(utf8);
+}
+
+qsizetype CodePage::wholeCharacterPrefix(const char* data, qsizetype length,
+                                         qsizetype maxBytes) const {
+    qsizetype n = std::min(length, maxBytes);
+    if (n <= 0) return 0;
+    if (utf8_) {
+        // A cut inside a character leaves its continuation bytes beyond n.
+        if (n < length) {
+            while (n > 0 && (static_cast<unsigned char>(data[n]) & 0xC0) == 0x80 &&
+                   (static_cast<unsigned char>(data[n - 1]) & 0x80))
+                --n;
+            // data[n] now starts a character (or n reached the front).
+        }
+        return n - incompleteUtf8Tail(data, n);
+    }
+    resetState(toUnicode_);
+    char* in = const_cast<char*>(data);
+    size_t inLeft = static_cast<size_t>(n);
+    char buffer[1024];
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        size_t outLeft = sizeof buffer;
+        const size_t r = iconv(static_cast<iconv_t>(toUnicode_), &in, &inLeft, &outPtr, &outLeft);
+        if (r != static_cast<size_t>(-1) || errno == EINVAL) break;
+        if (errno == EILSEQ) {  // an invalid byte is kept as it is; decode() marks it
+            ++in;
+            --inLeft;
+            resetState(toUnicode_);
+        }
+    }
+    return n - static_cast<qsizetype>(inLeft);
+}
+
+}  // namespace varkel

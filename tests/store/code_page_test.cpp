@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "store/code_page.h"
+
+namespace varkel {
+namespace {
+
+struct EncodeCase {
+    const char* codePage;
+    QString text;
+    QByteArray bytes;
+};
+
+TEST(CodePageTest, EncodesAndDecodesInEveryCodePage) {
+    const EncodeCase cases[] = {
+        {"UTF-8", QStringLiteral("abc"), "abc"},
+        {"UTF-8", QStringLiteral("日本"), "\xE6\x97\xA5\xE6\x9C\xAC"},
+        {"CP932", QStringLiteral("日本"), "\x93\xFA\x96\x7B"},
+        {"CP932", QStringLiteral("ｱｲ"), "\xB1\xB2"},  // half-width katakana: one byte each
+        {"CP932", QStringLiteral("①髙"), "\x87\x40\xFB\xFC"},
+        {"CP932", QStringLiteral("～"), "\x81\x60"},
+        {"EUC-JP", QStringLiteral("日本"), "\xC6\xFC\xCB\xDC"},
+    };
+    for (const EncodeCase& c : cases) {
+        CodePage page(c.codePage);
+        EXPECT_EQ(page.encode(c.text), c.bytes) << c.codePage << " " << c.text.toStdString();
+        EXPECT_EQ(page.decode(c.bytes), c.text) << c.codePage;
+    }
+}
+
+TEST(CodePageTest, UnrepresentableCharactersBecomeQuestionMarks) {
+    CodePage cp932("CP932");
+    EXPECT_EQ(cp932.encode(QStringLiteral("a😀b")), QByteArray("a?b"));
+    // Windows-made files write WAVE DASH as 0x8160, which reads back as FULLWIDTH TILDE.
+    EXPECT_EQ(cp932.encode(QStringLiteral("〜")), QByteArray("\x81\x60"));
+}
+
+TEST(CodePageTest, DecodingMarksInvalidBytesAndDropsAnIncompleteEnd) {
+    CodePage utf8("UTF-8");
+    EXPECT_EQ(utf8.decode(QByteArray("a\xE3\x81")), QStringLiteral("a"));
+    CodePage cp932("CP932");
+    EXPECT_EQ(cp932.decode(QByteArray("a\x82")), QStringLiteral("a"));
+    EXPECT_EQ(cp932.decode(QByteArray("a\xA0" "b")), QStringLiteral("a\uFFFDb"));
+}
+
+struct PrefixCase {
+    const char* codePage;
+    QByteArray bytes;
+    qsizetype maxBytes;
+    qsizetype expected;
+};
+
+TEST(CodePageTest, CutAtAByteLimitNeverSplitsACharacter) {
+    const PrefixCase cases[] = {
+        {"UTF-8", "ab", 5, 2},
+        {"UTF-8", "a\xE3\x81\x82", 4, 4},      // a + あ fits exactly
+        {"UTF-8", "a\xE3\x81\x82", 3, 1},      // あ would be split
+        {"UTF-8", "a\xE3\x81\x82", 2, 1},
+        {"UTF-8", "a\xE3\x81", 3, 1},          // already cut short by the driver
+        {"UTF-8", "\xF0\x9F\x98\x80z", 4, 4},  // a four-byte character
+        {"CP932", "a\x82\xA0", 3, 3},
+        {"CP932", "a\x82\xA0", 2, 1},
+        {"CP932", "\x82\xA0\x82\xA0", 3, 2},
+        {"CP932", "\xB1\xB2\xB3", 2, 2},       // single-byte katakana
+        {"CP932", "a\x82", 2, 1},              // cut short by the driver
+    };
+    for (const PrefixCase& c : cases) {
+        CodePage page(c.codePage);
+        EXPECT_EQ(page.wholeCharacterPrefix(c.bytes.constData(), c.bytes.size(), c.maxBytes),
+                  c.expected)
+            << c.codePage << " " << c.bytes.toHex().toStdString() << " max " << c.maxBytes;
+    }
+}
+
+TEST(CodePageTest, SystemNameFollowsOverrideThenLocale) {
+    setenv("VARKEL_CODEPAGE", "CP932", 1);
+    EXPECT_EQ(CodePage::systemName(), QByteArray("CP932"));
+    unsetenv("VARKEL_CODEPAGE");
+    // Under the C or C.UTF-8 locale the narrow character set is UTF-8.
+    EXPECT_EQ(CodePage(CodePage::systemName()).isUtf8(), true);
+}
+
+TEST(CodePageTest, UnknownCodePageFallsBackToUtf8) {
+    CodePage page("NO-SUCH-CODEPAGE");
+    EXPECT_TRUE(page.isUtf8());
+    EXPECT_EQ(page.encode(QStringLiteral("日")), QByteArray("\xE6\x97\xA5"));
+}
+
+}  // namespace
+}  // namespace varkel

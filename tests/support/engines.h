@@ -1,0 +1,67 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <memory>
+#include <string>
+
+#include "support/admin_connection.h"
+#include "support/odbc_config.h"
+
+namespace varkel::test {
+
+enum class Engine { SQLite, PostgreSQL, MariaDB };
+
+std::string EngineName(Engine engine);
+
+// A database of its own for one test, on one engine, registered in the test's ODBC
+// configuration as the data source "VarkelTestDb" (no stored credentials) and
+// "VarkelTestDbAuth" (credentials stored, so that "DSN=...;" alone connects).
+class TestDatabase {
+public:
+    TestDatabase(Engine engine, OdbcConfig& config);
+    ~TestDatabase();
+    TestDatabase(const TestDatabase&) = delete;
+    TestDatabase& operator=(const TestDatabase&) = delete;
+
+    // Empty when the database is ready; else why not (the engine is not configured or failed).
+    QString unavailableReason() const { return unavailable_; }
+    Engine engine() const { return engine_; }
+    QString dsn() const { return QStringLiteral("VarkelTestDb"); }
+    QString dsnWithCredentials() const { return QStringLiteral("VarkelTestDbAuth"); }
+    QString user() const { return user_; }
+    QString password() const { return password_; }
+    QString driverName() const;
+    // A complete DRIVER=... connection string to this database.
+    QString driverConnectString() const;
+    // The name the catalog reports as the owner of the test's tables (empty: none).
+    QString owner() const;
+    AdminConnection& admin() { return *admin_; }
+
+private:
+    Engine engine_;
+    QString unavailable_;
+    QString host_, port_, user_, password_, database_;
+    std::unique_ptr<AdminConnection> server_;  // to the server's maintenance database
+    std::unique_ptr<AdminConnection> admin_;   // to the test's database
+    QString sqliteFile_;
+};
+
+// Base fixture for cases that run on every engine of the parameter: each test has its own ODBC
+// configuration and its own database. An engine that is not set up skips the test, unless
+// VARKEL_REQUIRE_ENGINES=1 (the test command sets it), where it fails.
+class EngineTest : public ::testing::TestWithParam<Engine> {
+protected:
+    void SetUp() override;
+    OdbcConfig config_;
+    std::unique_ptr<TestDatabase> db_;
+};
+
+struct EngineParamName {
+    std::string operator()(const ::testing::TestParamInfo<Engine>& info) const {
+        return EngineName(info.param);
+    }
+};
+
+}  // namespace varkel::test
