@@ -79,7 +79,7 @@ CNF
 mariadb-install-db --defaults-file="$work/maria/my.cnf" --user=mysql \
   --auth-root-authentication-method=socket --skip-test-db >"$work/maria/install.log" 2>&1 ||
   { cat "$work/maria/install.log" >&2; exit 1; }
-as_user mysql /usr/sbin/mariadbd --defaults-file="$work/maria/my.cnf" &
+as_user mysql /usr/sbin/mariadbd --defaults-file="$work/maria/my.cnf" >"$work/maria/stdout.log" 2>&1 &
 maria_pid=$!
 for _ in $(seq 1 100); do
   mariadb -S "$work/maria/mysqld.sock" -u root -e 'SELECT 1' >/dev/null 2>&1 && break

@@ -86,9 +86,9 @@ DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString&
 int CloseConnection(DbSession& s) {
     if (s.OdbcConnected == 0) return 0;
     int result = SQLTransact(s.Env.get(), s.Dbc.get(), SQL_COMMIT);
-    // Dropping a statement that was never allocated answers SQL_INVALID_HANDLE, as it always
-    // did; the result then tells the caller that not every call succeeded.
-    result |= s.ExecStmt ? s.ExecStmt.reset() : SQLFreeStmt(SQL_NULL_HSTMT, SQL_DROP);
+    // Only a statement that exists is dropped: dropping none would answer SQL_INVALID_HANDLE
+    // and report a clean disconnect as a failure.
+    result |= s.ExecStmt.reset();
     if (s.CursorOpen == 1) {
         result |= s.CursorStmt.reset();
         s.CursorOpen = 0;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "support/admin_connection.h"
+#include "support/qt_printers.h"
 #include "support/odbc_config.h"
 
 namespace varkel::test {
@@ -14,6 +15,7 @@ namespace varkel::test {
 enum class Engine { SQLite, PostgreSQL, MariaDB };
 
 std::string EngineName(Engine engine);
+inline void PrintTo(Engine engine, std::ostream* os) { *os << EngineName(engine); }
 
 // A database of its own for one test, on one engine, registered in the test's ODBC
 // configuration as the data source "VarkelTestDb" (no stored credentials) and
