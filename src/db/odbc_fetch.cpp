@@ -25,6 +25,8 @@ int GetRowData(DbSession& s, void* statement, int columnCount, QStringList& valu
 }
 
 DbStatus FetchRow(DbSession& s, QStringList& values) {
+    // A result that a catalog enumeration (or CloseCursor) closed has nothing left to read.
+    if (s.CursorOpen != 1) return CheckReturn(s, SQL_INVALID_HANDLE);
     int r = SQLFetch(s.CursorStmt.get());
     if (Succeeded(static_cast<SQLRETURN>(r))) {
         s.RowsFetched += 1;
@@ -34,7 +36,7 @@ DbStatus FetchRow(DbSession& s, QStringList& values) {
 }
 
 DbStatus FetchRowBlock(DbSession& s, QStringList& values) {
-    if (!s.BlockFetch) return FetchRow(s, values);
+    if (!s.BlockFetch || s.CursorOpen != 1) return FetchRow(s, values);
 
     const int columns = s.CursorColumns;
     int status = 0;
@@ -66,6 +68,10 @@ DbStatus FetchRowBlock(DbSession& s, QStringList& values) {
     }
 
     if (Succeeded(static_cast<SQLRETURN>(status))) {
+        // Never read past the buffers, whatever cursor the counters now describe.
+        if (s.BlockLengths.size() < static_cast<size_t>(columns) * kRowsetSize ||
+            s.RowsetIndex >= kRowsetSize)
+            return CheckReturn(s, SQL_INVALID_HANDLE);
         if (values.size() < columns) values.resize(columns);
         const size_t row = static_cast<size_t>(s.RowsetIndex);
         for (int c = 0; c < columns; ++c) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "db/api_call.h"
 #include "db/odbc_comm.h"
 #include "db/odbc_lib.h"
 #include "support/engines.h"

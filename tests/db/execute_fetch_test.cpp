@@ -1,1 +1,124 @@
-#include <gtest/gtest.h>
+#include <memory>
+
+#include "db/db_test_util.h"
+#include "db/result_columns.h"
+#include "support/message_recorder.h"
+
+namespace varkel::test {
+namespace {
+
+class ExecuteFetchTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFailure()) return;
+        ConnectTo(s_, *db_);
+    }
+    void TearDown() override { DbDisconnect(s_); }
+    MessageRecorder boxes_;
+    DbSession s_;
+};
+
+TEST_P(ExecuteFetchTest, UpdateAndDeleteReportTheRowsTheyChanged) {
+    CreateNumbers(*db_, QStringLiteral("n"), 5);
+    ASSERT_EQ(DbExecute(s_, QStringLiteral("UPDATE n SET v = 'x' WHERE k <= 3")), 0);
+    EXPECT_EQ(LastRowCount(s_), 3);
+    EXPECT_EQ(LastColumnCount(s_), 0);
+    ASSERT_EQ(DbExecute(s_, QStringLiteral("DELETE FROM n WHERE k > 3")), 0);
+    EXPECT_EQ(LastRowCount(s_), 2);
+    ASSERT_EQ(DbExecute(s_, QStringLiteral("SELECT k, v FROM n")), 0);
+    EXPECT_EQ(LastRowCount(s_), 0);
+    EXPECT_EQ(LastColumnCount(s_), 2);
+}
+
+// 600 rows arrive in rowsets of 256, 256 and 88; the next request finds no more rows.
+TEST_P(ExecuteFetchTest, BlockFetchReadsRowsetsOf256) {
+    CreateNumbers(*db_, QStringLiteral("n"), 600);
+    ASSERT_EQ(DbExecute(s_, QStringLiteral("SELECT k, v FROM n ORDER BY k")), 0);
+    ASSERT_TRUE(s_.BlockFetch);
+    QStringList values;
+    for (int row = 1; row <= 600; ++row) {
+        ASSERT_EQ(DbFetch(s_, values, 0), 0) << row;
+        EXPECT_EQ(s_.RowsFetched, row <= 256 ? 256 : row <= 512 ? 512 : 600) << row;
+        ASSERT_EQ(values.value(0), QString::number(row));
+        ASSERT_EQ(values.value(1), QStringLiteral("v%1").arg(row));
+    }
+    EXPECT_EQ(DbFetch(s_, values, 0), 100);
+    EXPECT_EQ(LastDbMessage(s_), QStringLiteral("[OdbcLib]NO DATA FOUND"));
+    EXPECT_EQ(DbFetch(s_, values, 0), 100);
+    EXPECT_EQ(s_.RowsFetched, 600);
+}
+
+TEST_P(ExecuteFetchTest, SingleRowFetchReadsTheSameRows) {
+    CreateNumbers(*db_, QStringLiteral("n"), 300);
+    ASSERT_EQ(DbExecute(s_, QStringLiteral("SELECT k, v FROM n ORDER BY k")), 0);
+    QStringList values;
+    for (int row = 1; row <= 300; ++row) {
+        ASSERT_EQ(DbFetch(s_, values, 1), 0) << row;
+        EXPECT_EQ(s_.RowsFetched, row);
+        ASSERT_EQ(values.value(1), QStringLiteral("v%1").arg(row));
+    }
+    EXPECT_EQ(DbFetch(s_, values, 1), 100);
+}
+
+// Both fetch paths read NULL and '' as empty text, and keep at most the first 254 bytes of a
+// value, never splitting a character.
+TEST_P(ExecuteFetchTest, ValuesAreCutAt254BytesOnWholeCharacters) {
+    ASSERT_TRUE(db_->admin().exec(QStringLiteral("CREATE TABLE s (k INTEGER PRIMARY KEY, v VARCHAR(400))")));
+    const QString ascii(300, u'x');
+    const QString japanese(100, QChar(0x3042));  // あ: 300 bytes in UTF-8
+    const QString mixed = QStringLiteral("a") + QString(100, QChar(0x65E5));  // 254 splits 日
+    ASSERT_TRUE(db_->admin().exec(QStringLiteral("INSERT INTO s VALUES (1, NULL)")));
+    ASSERT_TRUE(db_->admin().exec(QStringLiteral("INSERT INTO s VALUES (2, '')")));
+    ASSERT_TRUE(db_->admin().exec(QStringLiteral("INSERT INTO s VALUES (3, '%1')").arg(ascii)));
+    ASSERT_TRUE(db_->admin().exec(QStringLiteral("INSERT INTO s VALUES (4, '%1')").arg(japanese)));
+    ASSERT_TRUE(db_->admin().exec(QStringLiteral("INSERT INTO s VALUES (5, '%1')").arg(mixed)));
+    const QStringList expected = {QString(), QString(), ascii.left(254), japanese.left(84),
+                                  mixed.left(85)};
+    for (int singleRow : {0, 1}) {
+        SCOPED_TRACE(singleRow ? "single-row fetch" : "block fetch");
+        ASSERT_EQ(DbExecute(s_, QStringLiteral("SELECT v FROM s ORDER BY k")), 0);
+        for (const QString& want : expected) {
+            QStringList values;
+            ASSERT_EQ(DbFetch(s_, values, singleRow), 0);
+            EXPECT_EQ(values.value(0), want);
+        }
+    }
+}
+
+TEST_P(ExecuteFetchTest, DescribeResultGivesTheKindOfEachColumn) {
+    ASSERT_TRUE(db_->admin().exec(
+        QStringLiteral("CREATE TABLE d (c CHAR(3), n NUMERIC(10,2), t TIMESTAMP, i INTEGER)")));
+    ASSERT_EQ(DbExecute(s_, QStringLiteral("SELECT c, n, t, i FROM d")), 0);
+    auto record = std::make_unique<ResultColumns>();
+    record->Count = LastColumnCount(s_);
+    ASSERT_EQ(DescribeResult(s_, *record), 0);
+    EXPECT_EQ(record->Count, 4);
+    const QStringList names = {record->Names[0], record->Names[1], record->Names[2], record->Names[3]};
+    const QStringList kinds = {record->Kinds[0], record->Kinds[1], record->Kinds[2], record->Kinds[3]};
+    EXPECT_EQ(names.join(u',').toLower(), QStringLiteral("c,n,t,i"));
+    EXPECT_EQ(kinds, (QStringList{QStringLiteral("S"), QStringLiteral("N"), QStringLiteral("T"),
+                                  QStringLiteral("N")}));
+}
+
+// The one cursor serves both: a catalog enumeration closes the open result.
+TEST_P(ExecuteFetchTest, ACatalogEnumerationClosesTheOpenResult) {
+    CreateNumbers(*db_, QStringLiteral("n"), 600);
+    ASSERT_EQ(DbExecute(s_, QStringLiteral("SELECT k FROM n")), 0);
+    QStringList values;
+    ASSERT_EQ(DbFetch(s_, values, 0), 0);
+    int tables = 0, views = 0, others = 0;
+    QStringList t, v, o;
+    ASSERT_EQ(ListTables(s_, db_->owner(), tables, t, views, v, others, o), 0);
+    EXPECT_EQ(s_.CursorOpen, 0);
+    // Reading on finds no cursor: a failed fetch, never the catalog's rows or stale buffers.
+    EXPECT_EQ(DbFetch(s_, values, 0), 9999);
+    EXPECT_EQ(DbFetch(s_, values, 1), 9999);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, ExecuteFetchTest,
+                         ::testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::MariaDB),
+                         EngineParamName());
+
+}  // namespace
+}  // namespace varkel::test

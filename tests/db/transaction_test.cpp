@@ -1,1 +1,116 @@
-#include <gtest/gtest.h>
+#include <QFile>
+
+#include "db/db_test_util.h"
+#include "support/message_recorder.h"
+
+namespace varkel::test {
+namespace {
+
+class TransactionTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFailure()) return;
+        ASSERT_TRUE(db_->admin().exec(QStringLiteral("CREATE TABLE t (k INTEGER PRIMARY KEY, v VARCHAR(20))")));
+        ConnectTo(s_, *db_);
+    }
+    int committedRows() { return db_->admin().scalar(QStringLiteral("SELECT COUNT(*) FROM t")).toInt(); }
+    void insert(int k) {
+        ASSERT_EQ(DbExecute(s_, QStringLiteral("INSERT INTO t VALUES (%1, 'x')").arg(k)), 0)
+            << s_.LastMessage.toStdString();
+        EXPECT_EQ(LastRowCount(s_), 1);
+    }
+    MessageRecorder boxes_;
+    DbSession s_;
+};
+
+// Every connection runs with manual commit: nothing is seen by others until it is committed.
+TEST_P(TransactionTest, WorkIsCommittedOnlyByCommitOrDisconnect) {
+    insert(1);
+    EXPECT_EQ(committedRows(), 0);
+    EXPECT_EQ(RollbackWork(s_), 0);
+    EXPECT_EQ(committedRows(), 0);
+
+    insert(2);
+    EXPECT_EQ(DbCommit(s_), 0);
+    EXPECT_EQ(committedRows(), 1);
+
+    insert(3);
+    EXPECT_EQ(DbDisconnect(s_), 0);  // disconnecting commits
+    EXPECT_EQ(committedRows(), 2);
+    EXPECT_TRUE(boxes_.boxes().isEmpty());
+}
+
+// "commit work" and "Rollback" are the program's own commands (the driver would reject or
+// never see them); " COMMIT" with a leading blank goes to the driver.
+TEST_P(TransactionTest, TypedCommitAndRollbackAreCarriedOutByTheProgram) {
+    insert(1);
+    EXPECT_EQ(DbExecute(s_, QStringLiteral("Rollback")), 0) << s_.LastMessage.toStdString();
+    EXPECT_EQ(committedRows(), 0);
+    insert(2);
+    EXPECT_EQ(DbExecute(s_, QStringLiteral("commit work")), 0) << s_.LastMessage.toStdString();
+    EXPECT_EQ(LastRowCount(s_), 0);
+    EXPECT_EQ(LastColumnCount(s_), 0);
+    EXPECT_EQ(committedRows(), 1);
+    DbDisconnect(s_);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, TransactionTest,
+                         ::testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::MariaDB),
+                         EngineParamName());
+
+// What reaches the driver, as the project's test driver logs it.
+TEST(TransactionDriverTest, OnlyStatementsWithoutTheCommandPrefixReachTheDriver) {
+    OdbcConfig config;
+    MessageRecorder boxes;
+    const QString log = config.path(QStringLiteral("driver.log"));
+    DbSession s;
+    DbInit(s);
+    QString user, password;
+    QString connectString = QStringLiteral("DRIVER=VarkelTest;LOG=%1").arg(log);
+    ASSERT_EQ(DbConnect(s, 0, {}, user, password, {}, connectString), 0);
+    for (const char* sql : {"commit work", "Rollback", "COMMITTED", " COMMIT", "ROLLBACK TO x"})
+        DbExecute(s, QString::fromLatin1(sql));
+    DbDisconnect(s);
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    const QStringList expected = {
+        QStringLiteral("CONNECT"),  QStringLiteral("AUTOCOMMIT 0"),   QStringLiteral("COMMIT"),
+        QStringLiteral("ROLLBACK"), QStringLiteral("COMMIT"),         QStringLiteral("EXEC  COMMIT"),
+        QStringLiteral("ROLLBACK"), QStringLiteral("COMMIT"),  // the disconnect commits
+        QStringLiteral("DISCONNECT")};
+    EXPECT_EQ(lines, expected);
+}
+
+// A deferred unique key fails at commit: the box shows the status and the server's own text,
+// which is taken out of the session.
+TEST(TransactionPostgresTest, CommitFailingAtTheServerShowsItsMessage) {
+    OdbcConfig config;
+    TestDatabase db(Engine::PostgreSQL, config);
+    if (!db.unavailableReason().isEmpty()) {
+        if (qEnvironmentVariable("VARKEL_REQUIRE_ENGINES") == QStringLiteral("1"))
+            FAIL() << db.unavailableReason().toStdString();
+        GTEST_SKIP() << db.unavailableReason().toStdString();
+    }
+    ASSERT_TRUE(db.admin().exec(QStringLiteral("CREATE TABLE u (k INTEGER UNIQUE DEFERRABLE INITIALLY DEFERRED)")));
+    MessageRecorder boxes;
+    DbSession s;
+    ConnectTo(s, db);
+    ASSERT_EQ(DbExecute(s, QStringLiteral("INSERT INTO u VALUES (1), (1)")), 0);
+    const DbStatus status = DbCommit(s);
+    EXPECT_LT(status, 0);
+    ASSERT_EQ(boxes.boxes().size(), 1);
+    const QString text = boxes.boxes()[0].text;
+    EXPECT_TRUE(text.startsWith(QString::number(status) + QStringLiteral(":以下のメッセージを参照。\r\n")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("duplicate key"))) << text.toStdString();
+    EXPECT_EQ(boxes.boxes()[0].title, QStringLiteral("COMMIT エラー"));
+    EXPECT_EQ(boxes.boxes()[0].icon, MsgIcon::Exclamation);
+    EXPECT_TRUE(s.LastMessage.isEmpty());
+    EXPECT_EQ(db.admin().scalar(QStringLiteral("SELECT COUNT(*) FROM u")), QStringLiteral("0"));
+    DbDisconnect(s);
+}
+
+}  // namespace
+}  // namespace varkel::test

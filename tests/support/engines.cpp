@@ -88,7 +88,10 @@ TestDatabase::TestDatabase(Engine engine, OdbcConfig& config) : engine_(engine) 
         unavailable_ = server_->error();
         return;
     }
-    if (!server_->exec(QStringLiteral("CREATE DATABASE ") + database_)) {
+    const QString create = QStringLiteral("CREATE DATABASE ") + database_ +
+                           (engine == Engine::MariaDB ? QStringLiteral(" CHARACTER SET utf8mb4")
+                                                      : QString());
+    if (!server_->exec(create)) {
         unavailable_ = QStringLiteral("cannot create the test database");
         return;
     }

@@ -2,10 +2,11 @@
 //   ROWS n [FAILAT k]     a result of n rows (columns ID INTEGER, NAME VARCHAR); fetching row k fails
 //   COLS n                one row of n VARCHAR columns
 //   WARN text             executed with SQL_SUCCESS_WITH_INFO and one warning record
-//   ERROR native [text]   fails with one record (an empty text gives a record without message)
+//   ERROR native [text]   fails with one record ("ERROR 0" fails without any record)
 //   ERRORS n:t|n:t ...    fails with several records
 //   RETURN code           returns that raw code and posts nothing
 //   UPDATE n              a statement that affected n rows
+//   FAILCOMMIT native [text]  the next commit fails with that record
 // Anything else succeeds without a result. Connection string keys: LOG=path (every statement,
 // commit and rollback is appended to it), DIALOG=1 (SQL_DRIVER_COMPLETE fails with IM008),
 // DENY=1 (the connect itself fails with 28000, native 1045). The completed string is the input.
@@ -38,6 +39,8 @@ struct Dbc {
     std::vector<Diag> diags;
     bool connected = false;
     std::string log;
+    bool failCommit = false;
+    Diag commitError;
 };
 
 struct Binding {
@@ -201,7 +204,13 @@ SQLRETURN SQL_API SQLGetInfo(SQLHDBC, SQLUSMALLINT type, SQLPOINTER value, SQLSM
 }
 
 SQLRETURN SQL_API SQLTransact(SQLHENV, SQLHDBC dbc, SQLUSMALLINT type) {
-    Log(static_cast<Dbc*>(dbc), type == SQL_COMMIT ? "COMMIT" : "ROLLBACK");
+    auto* d = static_cast<Dbc*>(dbc);
+    Log(d, type == SQL_COMMIT ? "COMMIT" : "ROLLBACK");
+    if (type == SQL_COMMIT && d->failCommit) {
+        d->failCommit = false;
+        d->diags.push_back(d->commitError);
+        return SQL_ERROR;
+    }
     return SQL_SUCCESS;
 }
 
@@ -260,7 +269,7 @@ SQLRETURN SQL_API SQLExecDirect(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length)
         words >> d.native;
         std::getline(words, d.text);
         if (!d.text.empty()) d.text.erase(0, 1);
-        s->diags.push_back(d);
+        if (d.native != 0 || !d.text.empty()) s->diags.push_back(d);
         return SQL_ERROR;
     } else if (command == "ERRORS") {
         std::string item;
@@ -274,6 +283,13 @@ SQLRETURN SQL_API SQLExecDirect(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length)
         int code = 0;
         words >> code;
         return static_cast<SQLRETURN>(code);
+    } else if (command == "FAILCOMMIT") {
+        Diag d{"23000", 0, {}};
+        words >> d.native;
+        std::getline(words, d.text);
+        if (!d.text.empty()) d.text.erase(0, 1);
+        s->dbc->failCommit = true;
+        s->dbc->commitError = d;
     } else if (command == "UPDATE") {
         words >> s->rowCount;
     }
