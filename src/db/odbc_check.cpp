@@ -62,14 +62,17 @@ DbStatus StatusFromDiagnostics(DbSession& s, int rawCode, const std::vector<Diag
     return code;
 }
 
-QString ValueFromSlot(const DbSession& s, const char* slot, size_t size, SQLLEN indicator) {
-    if (indicator == SQL_NULL_DATA) return {};
+void ReadSlot(const DbSession& s, const char* slot, size_t size, SQLLEN indicator, QString& value) {
+    if (indicator == SQL_NULL_DATA) {
+        value.resize(0);
+        return;
+    }
     size_t length = strnlen(slot, size);
     if (indicator >= 0 && static_cast<size_t>(indicator) < length)
         length = static_cast<size_t>(indicator);
     const qsizetype kept =
         s.Ansi.wholeCharacterPrefix(slot, static_cast<qsizetype>(length), kMaxValueBytes);
-    return s.Ansi.decode(slot, kept);
+    s.Ansi.decodeInto(value, slot, kept);
 }
 
 }  // namespace odbc_internal

@@ -19,7 +19,7 @@ int GetRowData(DbSession& s, void* statement, int columnCount, QStringList& valu
         const SQLRETURN r = SQLGetData(statement, static_cast<SQLUSMALLINT>(i), SQL_C_CHAR,
                                        buffer, 255, &indicator);
         if (!Succeeded(r)) return r;
-        values[i - 1] = ValueFromSlot(s, buffer, 255, indicator);
+        ReadSlot(s, buffer, 255, indicator, values[i - 1]);
     }
     return 0;
 }
@@ -78,7 +78,7 @@ DbStatus FetchRowBlock(DbSession& s, QStringList& values) {
             const size_t column = static_cast<size_t>(c);
             const char* slot = s.BlockData.data() + (column * kRowsetSize + row) * kSlotBytes;
             const SQLLEN indicator = s.BlockLengths[column * kRowsetSize + row];
-            values[c] = ValueFromSlot(s, slot, kSlotBytes, indicator);
+            ReadSlot(s, slot, kSlotBytes, indicator, values[c]);
         }
         s.RowsetIndex += 1;
         status = 0;

@@ -34,9 +34,9 @@ inline QString FromBuffer(const DbSession& s, const char* buffer, size_t size) {
     return s.Ansi.decode(buffer, static_cast<qsizetype>(strnlen(buffer, size)));
 }
 
-// A column value from a slot of `size` bytes: cut at the first NUL, by the indicator, and at
-// kMaxValueBytes without splitting a character.
-QString ValueFromSlot(const DbSession& s, const char* slot, size_t size, SQLLEN indicator);
+// A column value from a slot of `size` bytes into `value`: cut at the first NUL, by the
+// indicator, and at kMaxValueBytes without splitting a character.
+void ReadSlot(const DbSession& s, const char* slot, size_t size, SQLLEN indicator, QString& value);
 
 inline bool Succeeded(SQLRETURN r) { return r == SQL_SUCCESS || r == SQL_SUCCESS_WITH_INFO; }
 

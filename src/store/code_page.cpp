@@ -147,6 +147,20 @@ QString CodePage::decode(const char* data, qsizetype length) const {
     return QString::fromUtf8(utf8);
 }
 
+void CodePage::decodeInto(QString& out, const char* data, qsizetype length) const {
+    // ASCII reads the same in every code page the program supports: widen it in place.
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+    out.resize(length);
+    QChar* target = out.data();
+    for (qsizetype i = 0; i < length; ++i) {
+        if (bytes[i] >= 0x80) {
+            out = decode(data, length);
+            return;
+        }
+        target[i] = QChar(static_cast<char16_t>(bytes[i]));
+    }
+}
+
 qsizetype CodePage::wholeCharacterPrefix(const char* data, qsizetype length,
                                          qsizetype maxBytes) const {
     qsizetype n = std::min(length, maxBytes);

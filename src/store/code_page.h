@@ -28,6 +28,9 @@ public:
     // Invalid bytes become U+FFFD; an incomplete character at the end is dropped.
     QString decode(const char* data, qsizetype length) const;
     QString decode(const QByteArray& bytes) const { return decode(bytes.constData(), bytes.size()); }
+    // The same into `out`, reusing its buffer where it can: reading a large result converts
+    // millions of short values, and most of them are plain ASCII.
+    void decodeInto(QString& out, const char* data, qsizetype length) const;
     // The longest run of whole characters from the front that fits in maxBytes, so that a cut at
     // a byte limit never splits a double-byte character.
     qsizetype wholeCharacterPrefix(const char* data, qsizetype length, qsizetype maxBytes) const;

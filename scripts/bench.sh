@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds optimised and runs the benchmarks beside isql, on SQLite and a throwaway PostgreSQL.
+# Extra arguments go to fetch_bench (for example --rows 100000 --runs 1).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/deps.sh
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARKEL_BUILD_TESTS=OFF
+cmake --build build-bench -j2 --target fetch_bench
+bash scripts/with-servers.sh build-bench/bench/fetch_bench "$@"
