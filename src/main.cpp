@@ -1,17 +1,18 @@
 #include <QApplication>
 #include <clocale>
 
-#include "db/api_call.h"
-#include "db/odbc_comm.h"
+#include "db/db_session.h"
+#include "ui/main/main_window.h"
 
 int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varkel"));
+    // The unload steps end the program; hidden dialogs must not keep it alive.
+    QApplication::setQuitOnLastWindowClosed(false);
 
-    // The main window comes next; for now the program prepares its one session and ends.
-    varkel::DbSession session;
-    varkel::DbInit(session);
-    varkel::ReleaseEnvironment(session);
-    return 0;
+    varkel::DbSession session;  // the program's one database session
+    varkel::Varkel window(session);
+    window.Load();
+    return app.exec();
 }

@@ -1,0 +1,86 @@
+// The connect, disconnect and reconnect commands, and the title that shows the connection.
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "db/odbc_comm.h"
+#include "ui/connect/connect_ds.h"
+#include "ui/main/connection_text.h"
+#include "ui/main/main_window.h"
+#include "ui/toolkit/desktop.h"
+
+namespace varkel {
+
+namespace {
+
+void SetBackground(QLineEdit* box, const QColor& color) {
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, color);
+    box->setPalette(palette);
+}
+
+const QColor kConnectedColor(255, 255, 128);
+
+}  // namespace
+
+ConnectDS& Varkel::dialog() {
+    if (!connectDialog_) connectDialog_ = new ConnectDS(session_, this);
+    return *connectDialog_;
+}
+
+void Varkel::Connect() {
+    dsn_ = dialog().GetDSN(U_id_, PS_wd_, drv_, DSTag_);
+    if (drv_.isEmpty() && dsn_.isEmpty() && DSTag_.isEmpty()) {
+        commands_->connectCancelled();
+        return;
+    }
+    if (DbConnect(session_, winId(), dsn_, U_id_, PS_wd_, drv_, DSTag_) != 0) {
+        toolbar_.TB_DSN->clear();
+        toolbar_.TB_DSN->setToolTip(QString());
+        setWindowTitle(baseTitle_);
+        return;
+    }
+    if (connectDialog_) connectDialog_->SetDataSrcTag(DSTag_);
+    toolbar_.TB_DSN->setText(MaskConnectionBarText(DSTag_, PS_wd_));
+    toolbar_.TB_DSN->setCursorPosition(0);
+    toolbar_.TB_DSN->setToolTip(ConnectionTooltip(toolbar_.TB_DSN->text()));
+    SetBackground(toolbar_.TB_DSN, kConnectedColor);
+    commands_->connected();
+    UpdateTitle();
+    // The object tree is filled here by its own code, which comes with its issue.
+}
+
+void Varkel::Reconnect() {
+    QString none, user, password;
+    if (DbConnect(session_, winId(), none, user, password, none, DSTag_) != 0) return;
+    SetBackground(toolbar_.TB_DSN, kConnectedColor);
+    commands_->connected();
+    toolbar_.TB_DSN->setToolTip(ConnectionTooltip(toolbar_.TB_DSN->text()));
+    UpdateTitle();
+}
+
+void Varkel::Disconnect() {
+    left_.TreeView1->setEnabled(false);
+    // A result still being read is ended with its cursor.
+    CloseCursor(session_);
+    sql_.Cmd_start_stop->setIcon(QIcon());
+    sql_.Cmd_start_stop->setEnabled(false);
+    DbDisconnect(session_);
+    toolbar_.TB_DSN->setToolTip(QString());
+    SetBackground(toolbar_.TB_DSN, SystemColorOf(SystemColor::ButtonFace));
+    commands_->disconnected();
+    left_.TreeView1->setEnabled(true);
+    setWindowTitle(baseTitle_);
+}
+
+void Varkel::UpdateTitle() {
+    if (menus_.mn_disp_con2title->isChecked() && menus_.mn_disconnect->isEnabled())
+        setWindowTitle(ConnInfoTitle(toolbar_.TB_DSN->text()) + QStringLiteral(" - ") + baseTitle_);
+    else
+        setWindowTitle(baseTitle_);
+}
+
+}  // namespace varkel

@@ -1,0 +1,266 @@
+#include "ui/main/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "db/odbc_comm.h"
+#include "store/ini_file.h"
+#include "store/keyword_file.h"
+#include "store/program_folder.h"
+#include "store/settings_keys.h"
+#include "ui/connect/connect_ds.h"
+#include "ui/main/auto_size_columns.h"
+#include "ui/main/window_position.h"
+#include "ui/toolkit/keyed_bars.h"
+#include "ui/toolkit/twips.h"
+#include "ui/toolkit/yield.h"
+
+namespace varkel {
+
+namespace {
+
+QString SettingsFile() { return ProgramFolder() + settings::FileName(); }
+
+QString ReadSetting(const QString& section, const QString& key) {
+    return ReadIniString(SettingsFile(), section, key);
+}
+
+// The main window's design size, in twips.
+constexpr int kDesignWidth = 12000;
+constexpr int kDesignHeight = 9000;
+
+}  // namespace
+
+Varkel::Varkel(DbSession& session) : session_(session) {
+    setObjectName(QStringLiteral("Varkel"));
+    setWindowTitle(QStringLiteral("Varkel Light"));
+    menus_.build(menuBar(), this);
+    toolbar_.build(this);
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client_);
+    left_.build(client_);
+    sql_.build(client_);
+    buildStatusBar();
+    commands_ = std::make_unique<CommandState>(menus_, *toolbar_.Toolbar1, *left_.TreeView1);
+    commands_->created();
+
+    drags_ = new DragHandles(this);
+    drags_->add(sql_.L_split, DragHandles::Splitter);
+    QList<QWidget*> onInfo(sql_.L_fetch.begin(), sql_.L_fetch.end());
+    onInfo << sql_.L_msg;
+    drags_->add(sql_.Fra_SqlInfo, DragHandles::SqlBoundary, onInfo);
+    drags_->add(left_.L_Found, DragHandles::FoundBoundary);
+    drags_->add(toolbar_.Img_slide, DragHandles::ConnectionBar);
+    connect(drags_, &DragHandles::dragged, this, &Varkel::onDrag);
+
+    wireCommands();
+    client_->installEventFilter(this);
+    resize(TwipsToPixelsX(kDesignWidth), TwipsToPixelsY(kDesignHeight));
+}
+
+Varkel::~Varkel() = default;
+
+void Varkel::buildStatusBar() {
+    StatusBar1 = new KeyedStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->addPanel(QStringLiteral("status"));
+    StatusBar1->addPanel(QStringLiteral("cnt"));
+    StatusBar1->addPanel(QStringLiteral("time"));
+    StatusBar1->addPanel(QStringLiteral("msg"), 1);
+    setStatusBar(StatusBar1);
+}
+
+void Varkel::wireCommands() {
+    connect(menus_.mn_connect, &QAction::triggered, this, &Varkel::Connect);
+    connect(menus_.mn_disconnect, &QAction::triggered, this, &Varkel::Disconnect);
+    connect(menus_.mn_reconnect, &QAction::triggered, this, &Varkel::Reconnect);
+    connect(menus_.mn_new_window, &QAction::triggered, this, &Varkel::startNewInstance);
+    connect(menus_.mn_exit, &QAction::triggered, this, &Varkel::exitProgram);
+    for (QAction* a : {menus_.mn_disp_toolbar, menus_.mn_disp_statusbar, menus_.mn_disp_kwdlist})
+        connect(a, &QAction::triggered, this, [this] { applySwitches(); });
+    connect(menus_.mn_disp_con2title, &QAction::triggered, this, &Varkel::UpdateTitle);
+    connect(menus_.mn_get_tables, &QAction::triggered, this, [this] {
+        // The tree is filled by the object tree's own code, which comes with its issue.
+        if (!IsConnected(session_)) return;
+    });
+    connect(toolbar_.Toolbar1, &KeyedToolBar::buttonClicked, this, &Varkel::onToolbarButton);
+}
+
+void Varkel::onToolbarButton(const QString& key) {
+    // Each key does what its menu item does; an unknown key does nothing.
+    const std::pair<const char*, QAction*> map[] = {
+        {"connect", menus_.mn_connect}, {"discon", menus_.mn_disconnect},
+        {"go", menus_.mn_sql_go},       {"stop", menus_.mn_sql_stop},
+        {"ok", menus_.mn_sql_commit},   {"ng", menus_.mn_sql_rollback},
+        {"temp", menus_.mn_sql_temp},   {"hist", menus_.mn_sql_history},
+        {"save", menus_.mn_out_csv},    {"inst", menus_.mn_inp_csv}};
+    for (const auto& [name, action] : map) {
+        if (key == QLatin1String(name)) {
+            action->trigger();
+            return;
+        }
+    }
+}
+
+void Varkel::Load() {
+    baseTitle_ = windowTitle();
+    helpUrl_ = ReadSetting(settings::Help(), settings::Url());
+    mainWindowPos_ = ReadSetting(settings::Window(), settings::Main());
+    histWindowPos_ = ReadSetting(settings::Window(), settings::Hist());
+    tempWindowPos_ = ReadSetting(settings::Window(), settings::Temp());
+    menus_.mn_disp_toolbar->setChecked(settings::SwitchOn(ReadSetting(settings::Window(), settings::ToolBar())));
+    menus_.mn_disp_statusbar->setChecked(settings::SwitchOn(ReadSetting(settings::Window(), settings::StatusBar())));
+    menus_.mn_disp_kwdlist->setChecked(settings::SwitchOn(ReadSetting(settings::Window(), settings::KwdList())));
+    menus_.mn_disp_con2title->setChecked(settings::SwitchOn(ReadSetting(settings::Window(), settings::Con2Title())));
+    toolbar_.Toolbar1->setVisible(menus_.mn_disp_toolbar->isChecked());
+    StatusBar1->setVisible(menus_.mn_disp_statusbar->isChecked());
+
+    sql_.Lst_kwd->clear();
+    sql_.Lst_kwd->addItems(ReadKeywordFile(ProgramFolder() + QStringLiteral("SQLKYWD.TXT")));
+
+    mainLineHeight_ = PixelsToTwipsY(QFontMetrics(font()).height());
+    geometry_ = InitialGeometry(metrics());
+    bar_ = InitialConnectionBar();
+    toolbar_.apply(bar_);
+
+    // The execution frame starts empty, its stop/resume button without picture and disabled.
+    sql_.Cmd_start_stop->setIcon(QIcon());
+    sql_.Cmd_start_stop->setEnabled(false);
+    for (QLabel* label : {sql_.L_cols, sql_.L_rows, sql_.L_sec, sql_.L_msg}) label->clear();
+    sql_.L_sec->setToolTip(QString());
+    sql_.Cmd_srch_wd->setText(QStringLiteral("？"));
+    menus_.createQuickSqlItems();
+
+    StatusBar1->setPanelText(QStringLiteral("status"), QStringLiteral("SQLCode:"));
+    StatusBar1->setPanelText(QStringLiteral("cnt"), QStringLiteral("行数:"));
+    StatusBar1->setPanelText(QStringLiteral("time"), QStringLiteral("実行時間："));
+    StatusBar1->setPanelText(QStringLiteral("msg"), QString());
+
+    show();
+    RestoreWindowPos(this, mainWindowPos_);
+    left_.CB_srch_obj->addItem(QString());
+
+    DbInit(session_);
+    // The history store shows its count here once it exists; until then there is none.
+    sql_.L_sql_no->setText(QStringLiteral("0"));
+    sql_.L_sql_no->setEnabled(false);
+
+    show();
+    DoEvents();
+    LayoutWindow();
+    Connect();
+}
+
+WindowMetrics Varkel::metrics() const {
+    WindowMetrics m;
+    m.toolbarShown = menus_.mn_disp_toolbar->isChecked();
+    m.toolbarHeight = PixelsToTwipsY(toolbar_.Toolbar1->sizeHint().height());
+    m.statusBarShown = menus_.mn_disp_statusbar->isChecked();
+    m.statusBarHeight = PixelsToTwipsY(StatusBar1->sizeHint().height());
+    m.kwdShown = menus_.mn_disp_kwdlist->isChecked();
+    m.innerWidth = PixelsToTwipsX(client_->width());
+    m.innerHeight = PixelsToTwipsY(client_->height()) + (m.toolbarShown ? m.toolbarHeight : 0) +
+                    (m.statusBarShown ? m.statusBarHeight : 0);
+    return m;
+}
+
+void Varkel::LayoutWindow() {
+    if (isMinimized()) return;
+    geometry_ = varkel::LayoutWindow(geometry_, metrics());
+    applyGeometry();
+    AutoSizeColumns(sql_.ListView1, true, sql_.ListView1->columnCount());
+    AutoSizeColumns(left_.LV_Found, true, 1);
+}
+
+void Varkel::applyGeometry() {
+    // The rules place controls in the whole client area, toolbar included; the central widget
+    // starts below the toolbar.
+    const int top = TopOffset(metrics());
+    MainGeometry g = geometry_;
+    for (Rect* r : {&g.srchButton, &g.srchCombo, &g.tabs, &g.tree, &g.split, &g.head, &g.kwd,
+                    &g.sql, &g.info, &g.result, &g.foundFrame, &g.foundList})
+        r->top -= top;
+    left_.apply(g);
+    sql_.apply(g, menus_.mn_disp_kwdlist->isChecked());
+}
+
+void Varkel::applySwitches() {
+    toolbar_.Toolbar1->setVisible(menus_.mn_disp_toolbar->isChecked());
+    StatusBar1->setVisible(menus_.mn_disp_statusbar->isChecked());
+    sql_.Lst_kwd->setVisible(menus_.mn_disp_kwdlist->isChecked());
+    DoEvents();  // let the window settle its bars before measuring
+    LayoutWindow();
+}
+
+void Varkel::onDrag(DragHandles::Handle handle, int dx, int dy) {
+    const WindowMetrics m = metrics();
+    std::optional<MainGeometry> moved;
+    switch (handle) {
+        case DragHandles::Splitter: moved = DragSplitter(geometry_, m, geometry_.split.left + dx); break;
+        case DragHandles::SqlBoundary: moved = DragSqlBoundary(geometry_, m, geometry_.info.top + dy); break;
+        case DragHandles::FoundBoundary: break;  // the search results come with the search issue
+        case DragHandles::ConnectionBar:
+            if (auto bar = DragConnectionBar(bar_.handleLeft + dx)) {
+                bar_ = *bar;
+                toolbar_.apply(bar_);
+            }
+            return;
+    }
+    if (!moved) return;
+    geometry_ = *moved;
+    applyGeometry();
+}
+
+bool Varkel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::Resize && !baseTitle_.isEmpty())
+        LayoutWindow();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Varkel::startNewInstance() {
+    // A failure to start is ignored, as the user sees nothing come up either way.
+    QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
+}
+
+void Varkel::exitProgram() {
+    hide();
+    DoEvents();
+    close();
+}
+
+void Varkel::closeEvent(QCloseEvent* event) {
+    unload();
+    event->accept();
+}
+
+void Varkel::unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    SaveWindowPos(this, settings::Main());
+    const QString file = SettingsFile();
+    WriteIniString(file, settings::Window(), settings::ToolBar(), settings::SwitchText(menus_.mn_disp_toolbar->isChecked()));
+    WriteIniString(file, settings::Window(), settings::StatusBar(), settings::SwitchText(menus_.mn_disp_statusbar->isChecked()));
+    WriteIniString(file, settings::Window(), settings::KwdList(), settings::SwitchText(menus_.mn_disp_kwdlist->isChecked()));
+    WriteIniString(file, settings::Window(), settings::Con2Title(), settings::SwitchText(menus_.mn_disp_con2title->isChecked()));
+    hide();
+    DoEvents();
+    DbDisconnect(session_);
+    if (connectDialog_) connectDialog_->SaveHist();
+    // The template and history stores save themselves here once they exist.
+    QCoreApplication::quit();
+}
+
+}  // namespace varkel

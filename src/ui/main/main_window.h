@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+#include "ui/connect/connect_ds.h"
+#include "ui/main/command_state.h"
+#include "ui/main/drag_handles.h"
+#include "ui/main/layout_rules.h"
+#include "ui/main/left_pane.h"
+#include "ui/main/main_menus.h"
+#include "ui/main/sql_pane.h"
+#include "ui/main/toolbar_pane.h"
+
+namespace varkel {
+
+struct DbSession;
+class KeyedStatusBar;
+
+// The main window "Varkel Light": assembled from its panes, it owns the program's windows, the
+// start-up and shutdown steps, the layout and the connection commands.
+class Varkel : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Varkel(DbSession& session);
+    ~Varkel() override;
+
+    // The load steps, in order; the last one starts the connect command.
+    void Load();
+
+    void Connect();
+    void Disconnect();
+    void Reconnect();
+    void UpdateTitle();
+    void LayoutWindow();
+
+    const QString& BaseTitle() const { return baseTitle_; }
+    const MainGeometry& geometryTwips() const { return geometry_; }
+    WindowMetrics metrics() const;
+    ConnectDS* connectDialog() const { return connectDialog_.data(); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildStatusBar();
+    void wireCommands();
+    void applyGeometry();
+    void applySwitches();
+    void onToolbarButton(const QString& key);
+    void onDrag(DragHandles::Handle handle, int dx, int dy);
+    void startNewInstance();
+    void exitProgram();
+    void unload();
+    ConnectDS& dialog();
+
+    DbSession& session_;
+    MainMenus menus_;
+    ToolbarPane toolbar_;
+    LeftPane left_;
+    SqlPane sql_;
+    KeyedStatusBar* StatusBar1 = nullptr;
+    QWidget* client_ = nullptr;
+    DragHandles* drags_ = nullptr;
+    std::unique_ptr<CommandState> commands_;
+    QPointer<ConnectDS> connectDialog_;
+
+    MainGeometry geometry_;
+    ConnectionBarGeometry bar_;
+    QString baseTitle_;
+    QString helpUrl_, mainWindowPos_, histWindowPos_, tempWindowPos_;
+    int mainLineHeight_ = 0;
+    bool unloaded_ = false;
+
+    // Connection values as the connection dialog handed them back.
+    QString dsn_, U_id_, PS_wd_, drv_, DSTag_;
+};
+
+}  // namespace varkel

@@ -1,0 +1,49 @@
+#include "ui/main/window_position.h"
+
+#include <QStringList>
+#include <QWidget>
+#include <cmath>
+
+#include "store/ini_file.h"
+#include "store/program_folder.h"
+#include "store/settings_keys.h"
+#include "ui/toolkit/twips.h"
+
+namespace varkel {
+
+QRect RestoredWindowRect(const QString& value, const QSize& currentSize, const QSize& screen) {
+    const QStringList fields = value.trimmed().split(u',');
+    int numbers[4] = {};
+    bool valid = fields.size() >= 4;
+    for (int i = 0; valid && i < 4; ++i) {
+        bool ok = false;
+        const double number = fields[i].trimmed().toDouble(&ok);
+        valid = ok && std::isfinite(number) && std::fabs(number) < 1e9;
+        if (valid) numbers[i] = static_cast<int>(std::lround(number));
+    }
+    if (!valid) {  // empty, blank or not a position: centred at the current size
+        return {(screen.width() - currentSize.width()) / 2,
+                (screen.height() - currentSize.height()) / 2, currentSize.width(),
+                currentSize.height()};
+    }
+    const int left = numbers[0] < 0 || numbers[0] > screen.width() ? 0 : numbers[0];
+    const int top = numbers[1] < 0 || numbers[1] > screen.height() ? 0 : numbers[1];
+    return {left, top, numbers[2], numbers[3]};
+}
+
+QString FormatWindowPos(const QRect& r) {
+    return QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+void RestoreWindowPos(QWidget* window, const QString& value) {
+    const QRect current = WindowRectTwips(window);
+    SetWindowRectTwips(window, RestoredWindowRect(value, current.size(), ScreenSizeTwips()));
+}
+
+void SaveWindowPos(QWidget* window, const QString& key) {
+    if (window->isMinimized()) return;
+    WriteIniString(ProgramFolder() + settings::FileName(), settings::Window(), key,
+                   FormatWindowPos(WindowRectTwips(window)));
+}
+
+}  // namespace varkel

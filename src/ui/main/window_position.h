@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+class QWidget;
+
+namespace varkel {
+
+// Where a stored position value puts a window, in twips: the stored place and size, with a left
+// or top that is negative or beyond the screen taken as 0; an empty value, or one that is not
+// four numbers, centres the window at its current size.
+QRect RestoredWindowRect(const QString& value, const QSize& currentSize, const QSize& screen);
+
+// "Left,Top,Width,Height" in twips.
+QString FormatWindowPos(const QRect& twips);
+
+void RestoreWindowPos(QWidget* window, const QString& value);
+// Writes the window's frame to section "WINDOW" of the settings file, unless it is minimized.
+void SaveWindowPos(QWidget* window, const QString& key);
+
+}  // namespace varkel

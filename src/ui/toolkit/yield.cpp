@@ -1,0 +1,9 @@
+#include "ui/toolkit/yield.h"
+
+#include <QCoreApplication>
+
+namespace varkel {
+
+void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+}  // namespace varkel
