@@ -59,3 +59,13 @@ void OdbcConfig::addDataSource(const QString& name, const QString& driver,
 }
 
 }  // namespace varkel::test
+
+namespace varkel::test {
+
+void OdbcConfig::addDriver(const QString& name) {
+    Write(iniPath(QStringLiteral("odbcinst.ini")),
+          "\n[" + name.toUtf8() + "]\nDontDLClose=1\nDriver=" VARKEL_TEST_DRIVER_PATH "\n",
+          QIODevice::Append);
+}
+
+}  // namespace varkel::test

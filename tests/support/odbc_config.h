@@ -27,6 +27,9 @@ public:
     void addDataSource(const QString& name, const QString& driver,
                        const QMap<QString, QString>& keys, bool user = false);
 
+    // Another name for the test driver (before the first ODBC call of the process).
+    void addDriver(const QString& name);
+
     static QString testDriverName() { return QStringLiteral("VarkelTest"); }
     static QString noBlockDriverName() { return QStringLiteral("VarkelTestNoBlock"); }
 

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <functional>
+
+#include "db/odbc_comm.h"
+#include "store/ini_file.h"
+#include "support/message_recorder.h"
+#include "support/odbc_config.h"
+#include "support/qt_printers.h"
+#include "ui/connect/connect_ds.h"
+#include "ui/toolkit/twips.h"
+
+namespace varkel::test {
+namespace {
+
+struct Choice {
+    QString dsn, uid, pwd, drv, tag;
+};
+
+class ConnectDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override { DbInit(s_); }
+    // Opens the dialog and, once it is up, lets `act` work it.
+    Choice open(ConnectDS& dialog, const std::function<void(ConnectDS&)>& act) {
+        QTimer::singleShot(20, &dialog, [&] { act(dialog); });
+        Choice c;
+        c.dsn = dialog.GetDSN(c.uid, c.pwd, c.drv, c.tag);
+        return c;
+    }
+    static void pick(QComboBox* combo, const QString& text) {
+        const int index = combo->findText(text);
+        ASSERT_GE(index, 0) << text.toStdString();
+        combo->setCurrentIndex(index);
+    }
+    QString settingsFile() const { return config_.path(QStringLiteral("VARKEL.INI")); }
+
+    OdbcConfig config_;
+    MessageRecorder boxes_;
+    DbSession s_;
+};
+
+TEST_F(ConnectDialogTest, DataSourcesAreListedWithTheirDriverAndReturnedByName) {
+    config_.addDriver(QStringLiteral("SQL Server"));
+    config_.addDriver(QStringLiteral("D"));
+    config_.addDataSource(QStringLiteral("MyDB"), QStringLiteral("SQL Server"), {});
+    config_.addDataSource(QStringLiteral("A(1)"), QStringLiteral("D"), {}, true);
+    ConnectDS dialog(s_, nullptr);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("データベース接続"));
+    QStringList items;
+    for (int i = 0; i < dialog.Combo1->count(); ++i) items << dialog.Combo1->itemText(i);
+    EXPECT_EQ(items, (QStringList{QStringLiteral("A(1)(D)"), QStringLiteral("MyDB(SQL Server)")}));
+    EXPECT_EQ(dialog.Combo1->currentIndex(), -1);
+    EXPECT_EQ(dialog.TB_psw->echoMode(), QLineEdit::Password);
+
+    Choice c = open(dialog, [](ConnectDS& d) {
+        pick(d.Combo1, QStringLiteral("MyDB(SQL Server)"));
+        d.TB_uid->setText(QStringLiteral("scott"));
+        d.TB_psw->setText(QStringLiteral("tiger"));
+        d.Cmd_ok->click();
+    });
+    EXPECT_EQ(c.dsn, QStringLiteral("MyDB"));
+    EXPECT_EQ(c.uid, QStringLiteral("scott"));
+    EXPECT_EQ(c.pwd, QStringLiteral("tiger"));
+    EXPECT_TRUE(c.drv.isEmpty() && c.tag.isEmpty());
+
+    c = open(dialog, [](ConnectDS& d) {
+        pick(d.Combo1, QStringLiteral("A(1)(D)"));
+        d.Cmd_ok->click();
+    });
+    EXPECT_EQ(c.dsn, QStringLiteral("A"));  // cut at its first "("
+    EXPECT_TRUE(boxes_.boxes().isEmpty());
+}
+
+TEST_F(ConnectDialogTest, AtMost99DataSourcesAreListedSorted) {
+    for (int i = 119; i >= 0; --i)
+        config_.addDataSource(QStringLiteral("S%1").arg(i, 3, 10, QLatin1Char('0')),
+                              OdbcConfig::testDriverName(), {});
+    ConnectDS dialog(s_, nullptr);
+    ASSERT_EQ(dialog.Combo1->count(), 99);
+    // The first 99 that the driver manager reports (S119 down to S021), in text order.
+    EXPECT_EQ(dialog.Combo1->itemText(0), QStringLiteral("S021(VarkelTest)"));
+    EXPECT_EQ(dialog.Combo1->itemText(98), QStringLiteral("S119(VarkelTest)"));
+    EXPECT_GE(dialog.Combo2->findText(QStringLiteral("SQLite3")), 0);
+}
+
+TEST_F(ConnectDialogTest, ASecondOpeningKeepsTheChoicesAndCancelReturnsNothing) {
+    ConnectDS dialog(s_, nullptr);
+    Choice c = open(dialog, [](ConnectDS& d) {
+        d.Option1[1]->click();
+        pick(d.Combo2, QStringLiteral("SQLite3"));
+        d.Cmd_ok->click();
+    });
+    EXPECT_EQ(c.drv, QStringLiteral("SQLite3"));
+    EXPECT_TRUE(c.dsn.isEmpty() && c.uid.isEmpty() && c.pwd.isEmpty() && c.tag.isEmpty());
+
+    bool keptMode = false, keptDriver = false;
+    c = open(dialog, [&](ConnectDS& d) {
+        keptMode = d.Option1[1]->isChecked() && d.Frame1[1]->isVisible() && !d.Frame1[0]->isVisible();
+        keptDriver = d.Combo2->currentText() == QStringLiteral("SQLite3");
+        d.Cmd_cancel->click();
+    });
+    EXPECT_TRUE(keptMode);
+    EXPECT_TRUE(keptDriver);
+    EXPECT_TRUE(c.dsn.isEmpty() && c.uid.isEmpty() && c.pwd.isEmpty() && c.drv.isEmpty() && c.tag.isEmpty());
+}
+
+TEST_F(ConnectDialogTest, OkWithoutASelectionKeepsTheDialogOpen) {
+    ConnectDS dialog(s_, nullptr);
+    bool stillOpen = false;
+    const Choice c = open(dialog, [&](ConnectDS& d) {
+        d.Cmd_ok->click();
+        stillOpen = d.isVisible();
+        d.Cmd_cancel->click();
+    });
+    EXPECT_TRUE(stillOpen);
+    EXPECT_TRUE(c.dsn.isEmpty());
+}
+
+TEST_F(ConnectDialogTest, HistoryModeWidensTheDialogByTheDetailList) {
+    ConnectDS dialog(s_, nullptr);
+    int normal = 0, history = 0, back = 0;
+    open(dialog, [&](ConnectDS& d) {
+        normal = d.width();
+        d.Option1[2]->click();
+        history = d.width();
+        d.Option1[0]->click();
+        back = d.width();
+        d.Cmd_cancel->click();
+    });
+    EXPECT_EQ(normal, TwipsToPixelsX(dialog.normalWidth()));
+    EXPECT_NEAR(history, TwipsToPixelsX(dialog.normalWidth() + 5400 + 30), 2);
+    EXPECT_EQ(back, normal);
+}
+
+TEST_F(ConnectDialogTest, TheHistoryShowsMaskedEntriesAndConnectsUnmasked) {
+    QFile f(settingsFile());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[CONNHIST]\r\nSAVE=ON\r\n1=DSN=a;UID=u;PWD=secret;Port=1\r\n2=DRIVER=x;PWD=last\r\n");
+    f.close();
+    ConnectDS dialog(s_, nullptr);
+    ASSERT_EQ(dialog.Lst_conn_hist->count(), 2);
+    EXPECT_EQ(dialog.Lst_conn_hist->item(0)->text(), QStringLiteral("DSN=a;UID=u;PWD=********;Port=1"));
+    EXPECT_EQ(dialog.Lst_conn_hist->item(1)->text(), QStringLiteral("DRIVER=x;PWD=********"));
+    EXPECT_TRUE(dialog.Chk_add_hist->isChecked());
+    int details = 0;
+    const Choice c = open(dialog, [&](ConnectDS& d) {
+        d.Option1[2]->click();
+        d.Lst_conn_hist->setCurrentRow(0);
+        details = d.ListView1->topLevelItemCount();
+        d.Cmd_ok->click();
+    });
+    EXPECT_EQ(details, 4);
+    EXPECT_EQ(c.tag, QStringLiteral("DSN=a;UID=u;PWD=secret;Port=1"));
+    EXPECT_TRUE(c.dsn.isEmpty() && c.drv.isEmpty());
+}
+
+TEST_F(ConnectDialogTest, AddingAndDeletingFollowTheCheckBox) {
+    ConnectDS dialog(s_, nullptr);
+    EXPECT_FALSE(dialog.Chk_add_hist->isChecked());  // SAVE missing
+    dialog.SetDataSrcTag(QStringLiteral("DSN=ignored;"));
+    EXPECT_EQ(dialog.Lst_conn_hist->count(), 0);
+    dialog.Chk_add_hist->click();
+    dialog.SetDataSrcTag(QStringLiteral("DSN=one;"));
+    dialog.SetDataSrcTag(QStringLiteral("DSN=two;PWD=x"));
+    dialog.SetDataSrcTag(QStringLiteral("DSN=one;  "));
+    ASSERT_EQ(dialog.Lst_conn_hist->count(), 2);
+    EXPECT_EQ(dialog.Lst_conn_hist->item(0)->text(), QStringLiteral("DSN=one;"));
+    EXPECT_EQ(ReadIniString(settingsFile(), QStringLiteral("CONNHIST"), QStringLiteral("1")), QString());
+
+    dialog.Lst_conn_hist->setCurrentRow(0);
+    dialog.findChild<QAction*>(QStringLiteral("mn_delete"))->trigger();  // saved at once
+    EXPECT_EQ(dialog.Lst_conn_hist->count(), 1);
+    EXPECT_EQ(ReadIniString(settingsFile(), QStringLiteral("CONNHIST"), QStringLiteral("1")),
+              QStringLiteral("DSN=two;PWD=x"));
+    EXPECT_EQ(ReadIniString(settingsFile(), QStringLiteral("CONNHIST"), QStringLiteral("SAVE")),
+              QStringLiteral("ON"));
+}
+
+}  // namespace
+}  // namespace varkel::test

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <functional>
+
+#include "db/odbc_comm.h"
+#include "store/ini_file.h"
+#include "support/engines.h"
+#include "support/message_recorder.h"
+#include "ui/main/main_window.h"
+#include "ui/toolkit/keyed_bars.h"
+
+namespace varkel::test {
+namespace {
+
+// The main window on a real SQLite data source, driven through its connection dialog.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        config_.addDataSource(QStringLiteral("Broken"), QStringLiteral("NoSuchDriver"), {});
+        db_ = std::make_unique<TestDatabase>(Engine::SQLite, config_);
+        ASSERT_TRUE(db_->unavailableReason().isEmpty());
+        window_ = std::make_unique<Varkel>(session_);
+    }
+    void TearDown() override {
+        if (window_) window_->close();
+    }
+    // The next opening of the connection dialog does `act`.
+    void whenDialogOpens(const std::function<void(ConnectDS&)>& act) {
+        QTimer::singleShot(20, window_.get(), [this, act] { act(*window_->connectDialog()); });
+    }
+    void chooseSource(const QString& item) {
+        whenDialogOpens([item](ConnectDS& d) {
+            d.Option1[0]->click();
+            d.Combo1->setCurrentIndex(d.Combo1->findText(item));
+            d.Cmd_ok->click();
+        });
+    }
+    QAction* action(const char* name) const {
+        return window_->findChild<QAction*>(QString::fromLatin1(name));
+    }
+    KeyedToolBar* toolbar() const { return window_->findChild<KeyedToolBar*>(QStringLiteral("Toolbar1")); }
+    QLineEdit* connectionBar() const { return window_->findChild<QLineEdit*>(QStringLiteral("TB_DSN")); }
+
+    // The availability of the connection commands and buttons, as one readable line.
+    std::string state() const {
+        std::string s;
+        for (const char* name : {"mn_connect", "mn_disconnect", "mn_reconnect", "mn_sql_go", "mn_sql_stop",
+                                 "mn_sql_commit", "mn_sql_rollback", "mn_out_select", "mn_inp_csv"})
+            s += action(name)->isEnabled() ? '1' : '0';
+        s += ' ';
+        for (const char* key : {"connect", "discon", "go", "ok", "ng", "inst"})
+            s += toolbar()->buttonEnabled(QString::fromLatin1(key)) ? '1' : '0';
+        s += ' ';
+        s += toolbar()->buttonPressed(QStringLiteral("connect")) ? 'P' : '-';
+        s += toolbar()->buttonPressed(QStringLiteral("discon")) ? 'P' : '-';
+        return s;
+    }
+
+    OdbcConfig config_;
+    MessageRecorder boxes_;
+    std::unique_ptr<TestDatabase> db_;
+    DbSession session_;
+    std::unique_ptr<Varkel> window_;
+};
+
+// Every transition of the availability table, in the order a user meets them.
+TEST_F(MainWindowTest, CommandsFollowTheConnectionState) {
+    const std::string disconnectedAtStart = "100000000 100000 -P";
+    const std::string connected = "010101111 011111 P-";
+    const std::string disconnected = "101000000 100000 -P";
+
+    whenDialogOpens([](ConnectDS& d) { d.Cmd_cancel->click(); });
+    window_->Load();
+    EXPECT_EQ(state(), disconnectedAtStart) << "start, connection cancelled";
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Varkel Light"));
+    EXPECT_TRUE(connectionBar()->text().isEmpty());
+
+    chooseSource(QStringLiteral("VarkelTestDb(SQLite3)"));
+    action("mn_connect")->trigger();
+    EXPECT_EQ(state(), connected) << "connected";
+    EXPECT_TRUE(IsConnected(session_));
+    const QString barText = connectionBar()->text();
+    EXPECT_TRUE(barText.startsWith(QStringLiteral("DSN=VarkelTestDb;"))) << barText.toStdString();
+    EXPECT_EQ(connectionBar()->toolTip(), barText.left(128) + (barText.size() > 128 ? QStringLiteral("...") : QString()));
+    EXPECT_EQ(connectionBar()->palette().color(QPalette::Base), QColor(255, 255, 128));
+
+    toolbar()->button(QStringLiteral("discon"))->trigger();  // dispatched by key
+    EXPECT_EQ(state(), disconnected) << "disconnected";
+    EXPECT_FALSE(IsConnected(session_));
+    EXPECT_EQ(connectionBar()->text(), barText);  // the text stays
+    EXPECT_TRUE(connectionBar()->toolTip().isEmpty());
+
+    action("mn_reconnect")->trigger();
+    EXPECT_EQ(state(), connected) << "reconnected";
+    EXPECT_EQ(connectionBar()->toolTip(), connectionBar()->text().left(128) +
+                                              (barText.size() > 128 ? QStringLiteral("...") : QString()));
+    action("mn_disconnect")->trigger();
+
+    chooseSource(QStringLiteral("Broken(NoSuchDriver)"));
+    action("mn_connect")->trigger();
+    EXPECT_EQ(state(), disconnected) << "failed connect changes no command";
+    ASSERT_EQ(boxes_.boxes().size(), 1);
+    EXPECT_EQ(boxes_.boxes()[0].title, QStringLiteral("CONNECT エラー"));
+    EXPECT_TRUE(connectionBar()->text().isEmpty());
+
+    whenDialogOpens([](ConnectDS& d) { d.Cmd_cancel->click(); });
+    action("mn_connect")->trigger();
+    EXPECT_EQ(state(), "100000000 100000 -P") << "cancel clears reconnect";
+}
+
+TEST_F(MainWindowTest, TheTitleShowsTheConnectionWhenSwitchedOn) {
+    whenDialogOpens([](ConnectDS& d) { d.Cmd_cancel->click(); });
+    window_->Load();
+    action("mn_disp_con2title")->trigger();
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Varkel Light")) << "not connected";
+    chooseSource(QStringLiteral("VarkelTestDb(SQLite3)"));
+    action("mn_connect")->trigger();
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("DSN=VarkelTestDb; - Varkel Light"));
+    action("mn_disp_con2title")->trigger();
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Varkel Light"));
+}
+
+// The end writes the window's place and the switches, and the connection history.
+TEST_F(MainWindowTest, EndingWritesTheSettings) {
+    const QString file = config_.path(QStringLiteral("VARKEL.INI"));
+    WriteIniString(file, QStringLiteral("WINDOW"), QStringLiteral("ToolBar"), QStringLiteral("on"));
+    WriteIniString(file, QStringLiteral("WINDOW"), QStringLiteral("StatusBar"), QStringLiteral("ON"));
+    WriteIniString(file, QStringLiteral("CONNHIST"), QStringLiteral("SAVE"), QStringLiteral("ON"));
+    whenDialogOpens([](ConnectDS& d) {
+        d.Combo1->setCurrentIndex(d.Combo1->findText(QStringLiteral("VarkelTestDb(SQLite3)")));
+        d.Cmd_ok->click();
+    });
+    window_->Load();
+    EXPECT_FALSE(action("mn_disp_toolbar")->isChecked()) << "\"on\" is not \"ON\"";
+    EXPECT_TRUE(action("mn_disp_statusbar")->isChecked());
+    ASSERT_TRUE(IsConnected(session_));
+    const QString completed = connectionBar()->text();
+    window_->close();
+    window_.reset();
+    EXPECT_EQ(ReadIniString(file, QStringLiteral("WINDOW"), QStringLiteral("ToolBar")), QStringLiteral("OFF"));
+    EXPECT_EQ(ReadIniString(file, QStringLiteral("WINDOW"), QStringLiteral("StatusBar")), QStringLiteral("ON"));
+    EXPECT_EQ(ReadIniString(file, QStringLiteral("WINDOW"), QStringLiteral("KwdList")), QStringLiteral("OFF"));
+    EXPECT_EQ(ReadIniString(file, QStringLiteral("WINDOW"), QStringLiteral("MAIN")).split(u',').size(), 4);
+    EXPECT_EQ(ReadIniString(file, QStringLiteral("CONNHIST"), QStringLiteral("1")), completed);
+    EXPECT_FALSE(IsConnected(session_));
+}
+
+}  // namespace
+}  // namespace varkel::test
