@@ -90,8 +90,8 @@ void SqlPane::build(QWidget* parent) {
     L_sec = Named(new QLabel(Fra_SqlInfo), "L_sec");
     L_msg = Named(new QLabel(Fra_SqlInfo), "L_msg");
     for (QLabel* l : {L_cols, L_rows, L_sec}) l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    place(L_fetch[0], 60, 540);
-    Cmd_start_stop->setGeometry(TwipsToPixels(600, 15, 315, 315));
+    place(L_fetch[0], 60, 660);
+    Cmd_start_stop->setGeometry(TwipsToPixels(690, 15, 270, 315));
     place(L_cols, 960, 480);
     place(L_fetch[1], 1470, 240);
     place(L_rows, 1740, 780);
