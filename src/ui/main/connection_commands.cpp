@@ -7,6 +7,7 @@
 #include <QTreeWidget>
 
 #include "db/odbc_comm.h"
+#include "exec/sql_executor.h"
 #include "ui/connect/connect_ds.h"
 #include "ui/main/connection_text.h"
 #include "ui/main/main_window.h"
@@ -64,10 +65,8 @@ void Varkel::Reconnect() {
 
 void Varkel::Disconnect() {
     left_.TreeView1->setEnabled(false);
-    // A result still being read is ended with its cursor.
-    CloseCursor(session_);
-    sql_.Cmd_start_stop->setIcon(QIcon());
-    sql_.Cmd_start_stop->setEnabled(false);
+    // A result still being read, or left interrupted, is ended with its cursor.
+    executor_->EndFetch();
     DbDisconnect(session_);
     toolbar_.TB_DSN->setToolTip(QString());
     SetBackground(toolbar_.TB_DSN, SystemColorOf(SystemColor::ButtonFace));

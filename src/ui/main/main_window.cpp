@@ -19,7 +19,10 @@
 #include "store/keyword_file.h"
 #include "store/program_folder.h"
 #include "store/settings_keys.h"
+#include "exec/script_runner.h"
+#include "exec/sql_executor.h"
 #include "ui/connect/connect_ds.h"
+#include "ui/history/show_hist.h"
 #include "ui/main/auto_size_columns.h"
 #include "ui/main/window_position.h"
 #include "ui/toolkit/keyed_bars.h"
@@ -70,7 +73,9 @@ Varkel::Varkel(DbSession& session) : session_(session) {
     resize(TwipsToPixelsX(kDesignWidth), TwipsToPixelsY(kDesignHeight));
 }
 
-Varkel::~Varkel() = default;
+Varkel::~Varkel() {
+    executor_.reset();  // before the widgets it writes to
+}
 
 void Varkel::buildStatusBar() {
     StatusBar1 = new KeyedStatusBar(this);
@@ -136,11 +141,8 @@ void Varkel::Load() {
     bar_ = InitialConnectionBar();
     toolbar_.apply(bar_);
 
-    // The execution frame starts empty, its stop/resume button without picture and disabled.
-    sql_.Cmd_start_stop->setIcon(QIcon());
-    sql_.Cmd_start_stop->setEnabled(false);
-    for (QLabel* label : {sql_.L_cols, sql_.L_rows, sql_.L_sec, sql_.L_msg}) label->clear();
-    sql_.L_sec->setToolTip(QString());
+    buildExecution();
+    executor_->ClearFetchPanel();
     sql_.Cmd_srch_wd->setText(QStringLiteral("？"));
     menus_.createQuickSqlItems();
 
@@ -154,8 +156,12 @@ void Varkel::Load() {
     left_.CB_srch_obj->addItem(QString());
 
     DbInit(session_);
-    // The history store shows its count here once it exists; until then there is none.
-    sql_.L_sql_no->setText(QStringLiteral("0"));
+    // The template store is read here once it exists.
+    showHist_ = new ShowHist(ProgramFolder() + QStringLiteral("SQLHIST.TXT"), this);
+    executor_->setHistory(&showHist_->store());
+    showHist_->store().ReadHist();
+    HistPos = 0;
+    sql_.L_sql_no->setText(QString::number(showHist_->store().GetHistNum()));
     sql_.L_sql_no->setEnabled(false);
 
     show();
@@ -242,6 +248,13 @@ void Varkel::exitProgram() {
 }
 
 void Varkel::closeEvent(QCloseEvent* event) {
+    if (runner_ && runner_->running()) {
+        // A script is running: it ends at its next row, quietly, and the window closes then.
+        executor_->Abort();
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
     unload();
     event->accept();
 }
@@ -259,7 +272,8 @@ void Varkel::unload() {
     DoEvents();
     DbDisconnect(session_);
     if (connectDialog_) connectDialog_->SaveHist();
-    // The template and history stores save themselves here once they exist.
+    // The template store saves itself here once it exists.
+    if (showHist_ && showHist_->store().Changed()) showHist_->store().SaveHist();
     QCoreApplication::quit();
 }
 

@@ -16,6 +16,9 @@
 namespace varkel {
 
 struct DbSession;
+class ScriptRunner;
+class ShowHist;
+class SqlExecutor;
 class KeyedStatusBar;
 
 // The main window "Varkel Light": assembled from its panes, it owns the program's windows, the
@@ -34,11 +37,16 @@ public:
     void Reconnect();
     void UpdateTitle();
     void LayoutWindow();
+    // Puts a statement into the SQL input box and runs it.
+    void PostSQL(const QString& SQLstmt);
+    void RunScript();
 
     const QString& BaseTitle() const { return baseTitle_; }
     const MainGeometry& geometryTwips() const { return geometry_; }
     WindowMetrics metrics() const;
     ConnectDS* connectDialog() const { return connectDialog_.data(); }
+    SqlExecutor* executor() const { return executor_.get(); }
+    ShowHist* historyWindow() const { return showHist_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -55,6 +63,8 @@ private:
     void exitProgram();
     void unload();
     ConnectDS& dialog();
+    void buildExecution();
+    void beforeRun();
 
     DbSession& session_;
     MainMenus menus_;
@@ -66,6 +76,11 @@ private:
     DragHandles* drags_ = nullptr;
     std::unique_ptr<CommandState> commands_;
     QPointer<ConnectDS> connectDialog_;
+    std::unique_ptr<SqlExecutor> executor_;
+    ScriptRunner* runner_ = nullptr;
+    ShowHist* showHist_ = nullptr;
+    int HistPos = 0;  // where the SQL input box is in the history; 0: not stepping
+    bool closePending_ = false;
 
     MainGeometry geometry_;
     ConnectionBarGeometry bar_;

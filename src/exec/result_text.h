@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QPair>
+#include <QString>
+#include <cstdint>
+
+// The texts of the result list and of the execution panel.
+namespace varkel {
+
+// The row number right-justified in six characters.
+QString RowNumberText(std::int32_t row);
+
+// (integer-part length, fraction length) of a number's text.
+QPair<int, int> MeasureNumber(const QString& text);
+
+// A date-time value as shown: a timestamp at midnight as its date, a time on the zero date
+// (1899-12-30) as its time, anything else unchanged.
+QString DateTimeText(const QString& text);
+
+// The status bar's elapsed time, "実行時間：mm'ss''hh" or "実行時間：hh:nn:ss" from an hour.
+QString ElapsedTimeText(std::int64_t elapsedMs);
+
+// Seconds with three decimals and at least one integer digit ("#0.000").
+QString SecondsText(std::int64_t ms);
+
+}  // namespace varkel

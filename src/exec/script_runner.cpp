@@ -1,0 +1,54 @@
+#include "exec/script_runner.h"
+
+#include <QPlainTextEdit>
+
+#include "db/odbc_comm.h"
+#include "exec/script_text.h"
+#include "exec/sql_executor.h"
+#include "ui/toolkit/message_box.h"
+#include "ui/toolkit/yield.h"
+
+namespace varkel {
+
+ScriptRunner::ScriptRunner(DbSession& session, SqlExecutor& executor, QPlainTextEdit* TB_SQL,
+                           const QString& baseTitle, Hooks hooks, QObject* parent)
+    : QObject(parent),
+      session_(session),
+      executor_(executor),
+      TB_SQL_(TB_SQL),
+      baseTitle_(baseTitle),
+      hooks_(std::move(hooks)) {}
+
+void ScriptRunner::RunScript() {
+    if (running_) return;
+    if (hooks_.beforeRun) hooks_.beforeRun();
+    if (!IsConnected(session_)) {
+        ShowMessageBox(QStringLiteral("ＤＢが接続されていません。"), MsgButtons::Ok, MsgIcon::Exclamation,
+                       baseTitle_ + QStringLiteral(" - ＳＱＬの実行"));
+        return;
+    }
+    const QString script = TrimBlanks(WithCrLf(TB_SQL_->toPlainText()));
+    if (script.isEmpty()) return;
+    running_ = true;
+    if (hooks_.setLock) hooks_.setLock(true);
+    int count = 0;
+    for (const QString& statement : SplitScript(script)) {
+        if (executor_.aborted()) break;
+        if (count == 0 ||
+            ShowMessageBox(ContinueQuestion(statement), MsgButtons::OkCancel, MsgIcon::Question,
+                           QStringLiteral("SQL連続実行")) == MsgResult::Ok)
+            executor_.exec_sql(statement, false);
+        ++count;  // a skipped statement counts too
+    }
+    if (hooks_.setLock) hooks_.setLock(false);
+    running_ = false;
+    emit finished();
+}
+
+void ScriptRunner::PostSQL(const QString& SQLstmt) {
+    TB_SQL_->setPlainText(SQLstmt);
+    DoEvents();
+    RunScript();
+}
+
+}  // namespace varkel

@@ -1,0 +1,310 @@
+#include "exec/sql_executor.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "db/api_call.h"
+#include "db/odbc_comm.h"
+#include "exec/result_text.h"
+#include "store/sql_history.h"
+#include "ui/main/auto_size_columns.h"
+#include "ui/main/tool_icons.h"
+#include "ui/toolkit/keyed_bars.h"
+#include "ui/toolkit/message_box.h"
+#include "ui/toolkit/yield.h"
+
+namespace varkel {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+constexpr qint64 kFrameMs = 16;
+
+}  // namespace
+
+SqlExecutor::SqlExecutor(DbSession& session, const ExecWidgets& widgets, const QString& baseTitle,
+                         QObject* parent)
+    : QObject(parent), session_(session), w_(widgets), baseTitle_(baseTitle) {
+    clock_.start();
+    repaint_.start();
+}
+
+QString SqlExecutor::connectionLabel() const { return w_.TB_DSN ? w_.TB_DSN->text() : QString(); }
+
+void SqlExecutor::setPanels(const QString& status, const QString& count, const QString& time,
+                            const QString& msg) {
+    if (!w_.StatusBar1) return;
+    w_.StatusBar1->setPanelText(QStringLiteral("status"), status);
+    w_.StatusBar1->setPanelText(QStringLiteral("cnt"), count);
+    w_.StatusBar1->setPanelText(QStringLiteral("time"), time);
+    w_.StatusBar1->setPanelText(QStringLiteral("msg"), msg);
+}
+
+void SqlExecutor::Abort() {
+    aborted_ = true;
+    r_.StopRequested = -1;
+}
+
+DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
+    if (aborted_) return 0;
+    r_.StopRequested = 0;
+    setPanels(QStringLiteral("SQLCode:"), QStringLiteral("行数:"), QStringLiteral("実行時間："), QString());
+    DbStatus s = 0;
+    QString message;
+    bool failed = false;
+    if (ReFetch) {
+        r_.StartTick = tick();
+        s = FetchResult(sql, true);
+        failed = s != 0 && s != 100;
+    } else {
+        r_.ElapsedMs = 0;
+        r_.FirstRowMs = 0;
+        r_.StartTime = QDateTime::currentDateTime();
+        r_.StartTick = tick();
+        s = DbExecute(session_, sql);
+        if (s != 0) {
+            message = LastDbMessage(session_);
+            ShowMessageBox(message, MsgButtons::Ok, MsgIcon::Exclamation,
+                           baseTitle_ + QStringLiteral(" - ＳＱＬ実行エラー"));
+            if (ShowMessageBox(QStringLiteral("SQLを履歴に追加しますか？"), MsgButtons::OkCancel,
+                               MsgIcon::Question, baseTitle_, 1) == MsgResult::Ok &&
+                history_)
+                history_->AddHist(connectionLabel(), sql);
+            if (history_ && w_.L_sql_no) w_.L_sql_no->setText(QString::number(history_->GetHistNum()));
+            failed = true;
+        } else {
+            r_.Columns->Count = LastColumnCount(session_);
+            if (history_) {
+                history_->AddHist(connectionLabel(), sql);
+                if (w_.L_sql_no) w_.L_sql_no->setText(QString::number(history_->GetHistNum()));
+            }
+            if (r_.Columns->Count != 0) {
+                s = FetchResult(sql, false);
+                failed = s != 0 && s != 100;
+            } else {
+                r_.ElapsedMs = tick() - r_.StartTick;
+                r_.RowCount = LastRowCount(session_);
+            }
+        }
+    }
+    if (aborted_) {  // the program is ending: no reports
+        EndFetch();
+        return s;
+    }
+    if (failed) {
+        EndFetch();
+        setPanels(QStringLiteral("SQLCode:") + QString::number(s), QStringLiteral("行数:"),
+                  QStringLiteral("実行時間："), QStringLiteral("SQL実行エラー：") + message);
+        return s;
+    }
+    QString report = QStringLiteral("正常に終了しました。") + kCrLf + kCrLf + QStringLiteral("SQLCode:") +
+                     QString::number(s);
+    if (r_.RowCount >= 0) report += kCrLf + QStringLiteral("行数:") + QString::number(r_.RowCount);
+    ShowMessageBox(report, MsgButtons::Ok, MsgIcon::Information,
+                   baseTitle_ + QStringLiteral(" - ＳＱＬ正常終了"));
+    const QString time = ElapsedTimeText(r_.ElapsedMs);
+    // The shown time rounds to hundredths by adding 5 ms, and the sum is kept.
+    if (r_.ElapsedMs < 3600000) r_.ElapsedMs += 5;
+    setPanels(QStringLiteral("SQLCode:") + QString::number(s),
+              QStringLiteral("行数:") + QString::number(r_.RowCount), time,
+              QStringLiteral("SQL実行：正常に終了しました。"));
+    return s;
+}
+
+void SqlExecutor::StartFetchPanel(const QString& sql, int columns) {
+    r_.CurrentSql = sql;
+    w_.Cmd_start_stop->setIcon(ToolIcon(QStringLiteral("stopfetch")));
+    w_.Cmd_start_stop->setEnabled(true);
+    w_.L_cols->setText(QString::number(columns));
+    w_.L_rows->setText(QStringLiteral("0"));
+    w_.L_sec->setText(QStringLiteral("0.000"));
+    w_.L_sec->setToolTip(QString());
+    w_.L_msg->clear();
+    r_.FetchPaused = 0;
+}
+
+void SqlExecutor::buildColumns() {
+    QTreeWidget* list = w_.ListView1;
+    list->clear();
+    list->setSortingEnabled(false);
+    const int n = r_.Columns->Count;
+    r_.NumericWidths = QList<std::optional<QPair<int, int>>>(n + 1);
+    QStringList headers{QStringLiteral("行No.")};
+    for (int k = 1; k <= n; ++k) headers << r_.Columns->Names[static_cast<size_t>(k - 1)];
+    headers << QStringLiteral("<");
+    list->setColumnCount(static_cast<int>(headers.size()));
+    list->setHeaderLabels(headers);
+    QTreeWidgetItem* header = list->headerItem();
+    for (int k = 1; k <= n; ++k) {
+        const bool numeric = r_.Columns->Kinds[static_cast<size_t>(k - 1)] == QStringLiteral("N");
+        header->setTextAlignment(k, (numeric ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        if (numeric) r_.NumericWidths[k] = QPair<int, int>(0, 0);
+    }
+}
+
+void SqlExecutor::addRow(const QStringList& values) {
+    const int n = r_.Columns->Count;
+    auto* item = new QTreeWidgetItem(w_.ListView1);
+    item->setText(0, RowNumberText(r_.RowCount));
+    for (int k = 1; k <= n; ++k) {
+        const QString& kind = r_.Columns->Kinds[static_cast<size_t>(k - 1)];
+        const QString value = values.value(k - 1);
+        if (kind == QStringLiteral("T")) {
+            item->setText(k, DateTimeText(value));
+        } else {
+            item->setText(k, value);
+            if (kind == QStringLiteral("N")) {
+                item->setTextAlignment(k, Qt::AlignRight | Qt::AlignVCenter);
+                const QPair<int, int> pair = MeasureNumber(value);
+                r_.NumericWidths[0] = pair;
+                auto& widths = r_.NumericWidths[k];
+                if (widths->first < pair.first) widths->first = pair.first;
+                if (widths->second < pair.second) widths->second = pair.second;
+            }
+        }
+    }
+}
+
+DbStatus SqlExecutor::FetchResult(const QString& sql, bool ReFetch) {
+    QTreeWidget* list = w_.ListView1;
+    int retries = 0;
+    DbStatus s = 0;
+    filling_ = true;
+    for (;;) {  // one round per execution of the statement (the first, or a retry)
+        if (!ReFetch) {
+            StartFetchPanel(sql, r_.Columns->Count);
+            r_.RowCount = 0;
+            list->clear();
+            DescribeResult(session_, *r_.Columns);  // the next fetch tells whether it worked
+            buildColumns();
+        }
+        list->setVisible(false);
+        bool retry = false;
+        QStringList values;
+        for (;;) {
+            if (r_.FetchPaused == -1) {
+                ShowFetchProgress(true);
+                break;
+            }
+            if (r_.StopRequested != 0) {
+                ShowFetchProgress(true);
+                EndFetch();
+                break;
+            }
+            s = DbFetch(session_, values, retries > 0 ? 1 : 0);
+            if (r_.RowCount == 0 && retries == 0) r_.FirstRowMs = tick() - r_.StartTick;
+            if (s == 100) {
+                ShowFetchProgress(true);
+                EndFetch();
+                break;
+            }
+            if (s != 0 && aborted_) break;
+            if (s != 0) {
+                ShowMessageBox(LastDbMessage(session_), MsgButtons::Ok, MsgIcon::Exclamation,
+                               baseTitle_ + QStringLiteral(" - ＳＱＬ実行エラー"));
+                if (s != -9999 || ++retries > 1) break;
+                if (ShowMessageBox(QStringLiteral("FETCHを先頭行から再試行しますか？"), MsgButtons::YesNo,
+                                   MsgIcon::Question, QStringLiteral("FETCH再試行確認")) != MsgResult::Yes)
+                    break;
+                DbExecute(session_, sql);  // a failure shows at the next fetch
+                retry = true;
+                break;
+            }
+            if (r_.RowCount >= kMaxRows) {  // the row just fetched is dropped
+                ShowFetchProgress(true);
+                EndFetch();
+                break;
+            }
+            r_.RowCount += 1;
+            addRow(values);
+            ShowFetchProgress(false);
+        }
+        if (!retry) break;
+    }
+    filling_ = false;
+    finishFill();
+    return s;
+}
+
+void SqlExecutor::finishFill() {
+    QTreeWidget* list = w_.ListView1;
+    AutoSizeColumns(list, true, -1);
+    list->setVisible(true);
+    DoEvents();
+}
+
+void SqlExecutor::ShowFetchProgress(bool final) {
+    // The counter is drawn at most once per screen frame: a repaint per row would cost more
+    // than the fetch itself.
+    if (final || repaint_.elapsed() >= kFrameMs) {
+        w_.L_rows->setText(QString::number(r_.RowCount));
+        repaint_.restart();
+    }
+    if (final) {
+        r_.ElapsedMs += tick() - r_.StartTick;
+        w_.L_sec->setText(SecondsText(r_.ElapsedMs));
+        if (r_.RowCount > 0)
+            w_.L_sec->setToolTip(QStringLiteral("1行目:") + SecondsText(r_.FirstRowMs) + QStringLiteral("秒"));
+        QString span = r_.StartTime.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("～") +
+                       QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss"));
+        if (r_.FetchPaused == -1) span += QStringLiteral("（中断されました）");
+        w_.L_msg->setText(span);
+    }
+    DoEvents();
+}
+
+void SqlExecutor::EndFetch() {
+    CloseCursor(session_);
+    w_.Cmd_start_stop->setIcon(QIcon());
+    w_.Cmd_start_stop->setEnabled(false);
+    r_.FetchPaused = -1;
+}
+
+void SqlExecutor::Cmd_start_stop_Click() {
+    if (r_.FetchPaused == -1) {
+        r_.FetchPaused = 0;
+        w_.Cmd_start_stop->setIcon(ToolIcon(QStringLiteral("stopfetch")));
+        w_.L_msg->clear();
+        exec_sql(r_.CurrentSql, true);
+    } else {
+        r_.FetchPaused = -1;
+        w_.Cmd_start_stop->setIcon(ToolIcon(QStringLiteral("start")));
+    }
+}
+
+void SqlExecutor::ClearFetchPanel() {
+    w_.Cmd_start_stop->setIcon(QIcon());
+    w_.Cmd_start_stop->setEnabled(false);
+    for (QLabel* label : {w_.L_cols, w_.L_rows, w_.L_sec, w_.L_msg}) label->clear();
+    w_.L_sec->setToolTip(QString());
+    r_.FetchPaused = 0;
+}
+
+void SqlExecutor::transaction(bool commit) {
+    const QString name = commit ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK");
+    if (!IsConnected(session_)) {
+        ShowMessageBox(QStringLiteral("ＤＢが接続されていません。"), MsgButtons::Ok, MsgIcon::Exclamation,
+                       baseTitle_ + QStringLiteral(" - ") + name + QStringLiteral("の実行"));
+        return;
+    }
+    const DbStatus s = commit ? DbCommit(session_) : DbRollback(session_);
+    QString outcome;
+    if (s != 0) {
+        outcome = name + QStringLiteral("エラー：") + LastDbMessage(session_);
+    } else {
+        outcome = name + QStringLiteral("が完了しました。");
+        ShowMessageBox(outcome, MsgButtons::Ok, MsgIcon::Information,
+                       baseTitle_ + QStringLiteral(" - ") + name + QStringLiteral("完了"));
+    }
+    setPanels(QStringLiteral("SQLCode:") + QString::number(s), QStringLiteral("行数:"),
+              QStringLiteral("実行時間："), outcome);
+}
+
+void SqlExecutor::DoCommit() { transaction(true); }
+
+void SqlExecutor::DoRollback() { transaction(false); }
+
+}  // namespace varkel

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "db/db_session.h"
+#include "db/result_columns.h"
+
+class QLabel;
+class QLineEdit;
+class QToolButton;
+class QTreeWidget;
+
+namespace varkel {
+
+class KeyedStatusBar;
+class SqlHistory;
+
+// The widgets of the main window that running a statement writes to.
+struct ExecWidgets {
+    QTreeWidget* ListView1 = nullptr;
+    QLabel* L_cols = nullptr;
+    QLabel* L_rows = nullptr;
+    QLabel* L_sec = nullptr;
+    QLabel* L_msg = nullptr;
+    QToolButton* Cmd_start_stop = nullptr;
+    KeyedStatusBar* StatusBar1 = nullptr;
+    QLabel* L_sql_no = nullptr;
+    QLineEdit* TB_DSN = nullptr;  // its text is the connection label of the history
+};
+
+// The result list's side data.
+struct ResultList {
+    std::unique_ptr<ResultColumns> Columns = std::make_unique<ResultColumns>();
+    // Per numeric column k (1-based): (largest integer-part length, largest fraction length).
+    QList<std::optional<QPair<int, int>>> NumericWidths;
+    std::int32_t RowCount = 0;
+    QString CurrentSql;
+    std::int16_t FetchPaused = 0;
+    std::int16_t StopRequested = 0;
+    QDateTime StartTime;
+    qint64 StartTick = 0;
+    qint64 ElapsedMs = 0;
+    qint64 FirstRowMs = 0;
+};
+
+// Runs one statement at a time through the session, records it in the history, fills the
+// result list row by row while the window stays responsive, and reports the outcome.
+class SqlExecutor : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kMaxRows = 10000;
+
+    SqlExecutor(DbSession& session, const ExecWidgets& widgets, const QString& baseTitle,
+                QObject* parent = nullptr);
+    void setHistory(SqlHistory* history) { history_ = history; }
+
+    DbStatus exec_sql(const QString& sql, bool ReFetch);
+    void Cmd_start_stop_Click();
+    void RequestStop() { r_.StopRequested = -1; }
+    // The program is ending: a running fill ends at its next row, quietly, and nothing more runs.
+    void Abort();
+    bool aborted() const { return aborted_; }
+    void EndFetch();
+    void DoCommit();
+    void DoRollback();
+    void ClearFetchPanel();
+
+    const ResultList& result() const { return r_; }
+    bool filling() const { return filling_; }
+
+private:
+    DbStatus FetchResult(const QString& sql, bool ReFetch);
+    void StartFetchPanel(const QString& sql, int columns);
+    void ShowFetchProgress(bool final);
+    void buildColumns();
+    void addRow(const QStringList& values);
+    void finishFill();
+    void setPanels(const QString& status, const QString& count, const QString& time, const QString& msg);
+    void transaction(bool commit);
+    QString connectionLabel() const;
+    qint64 tick() const { return clock_.elapsed(); }
+
+    DbSession& session_;
+    ExecWidgets w_;
+    QString baseTitle_;
+    SqlHistory* history_ = nullptr;
+    ResultList r_;
+    QElapsedTimer clock_;
+    QElapsedTimer repaint_;  // the row counter is drawn at most once per screen frame
+    bool filling_ = false;
+    bool aborted_ = false;
+};
+
+}  // namespace varkel

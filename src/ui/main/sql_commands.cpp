@@ -1,0 +1,66 @@
+// Running SQL from the main window: the script runner, the execution engine and the
+// transaction commands, wired to the menus, the toolbar and the execution frame.
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QToolButton>
+
+#include "exec/script_runner.h"
+#include "exec/sql_executor.h"
+#include "ui/history/show_hist.h"
+#include "ui/main/main_window.h"
+#include "ui/toolkit/desktop.h"
+
+namespace varkel {
+
+void Varkel::buildExecution() {
+    ExecWidgets widgets;
+    widgets.ListView1 = sql_.ListView1;
+    widgets.L_cols = sql_.L_cols;
+    widgets.L_rows = sql_.L_rows;
+    widgets.L_sec = sql_.L_sec;
+    widgets.L_msg = sql_.L_msg;
+    widgets.Cmd_start_stop = sql_.Cmd_start_stop;
+    widgets.StatusBar1 = StatusBar1;
+    widgets.L_sql_no = sql_.L_sql_no;
+    widgets.TB_DSN = toolbar_.TB_DSN;
+    executor_ = std::make_unique<SqlExecutor>(session_, widgets, baseTitle_);
+
+    ScriptRunner::Hooks hooks;
+    hooks.beforeRun = [this] { beforeRun(); };
+    hooks.setLock = [this](bool running) {
+        if (running)
+            commands_->running();
+        else
+            commands_->runFinished();
+    };
+    runner_ = new ScriptRunner(session_, *executor_, sql_.TB_SQL, baseTitle_, hooks, this);
+    connect(runner_, &ScriptRunner::finished, this, [this] {
+        if (closePending_) QTimer::singleShot(0, this, &QWidget::close);
+    });
+
+    connect(menus_.mn_sql_go, &QAction::triggered, this, &Varkel::RunScript);
+    connect(menus_.mn_sql_stop, &QAction::triggered, this, [this] { executor_->RequestStop(); });
+    connect(menus_.mn_sql_commit, &QAction::triggered, this, [this] { executor_->DoCommit(); });
+    connect(menus_.mn_sql_rollback, &QAction::triggered, this, [this] { executor_->DoRollback(); });
+    connect(sql_.Cmd_start_stop, &QToolButton::clicked, this, [this] { executor_->Cmd_start_stop_Click(); });
+}
+
+void Varkel::beforeRun() {
+    HistPos = 0;
+    const int next = showHist_ ? showHist_->store().GetHistNum() + 1 : 1;
+    sql_.L_sql_no->setText(QString::number(next));
+    sql_.L_sql_no->setEnabled(false);
+    QPalette palette = sql_.TB_SQL->palette();
+    palette.setColor(QPalette::Base, SystemColorOf(SystemColor::WindowBackground));
+    sql_.TB_SQL->setPalette(palette);
+}
+
+void Varkel::RunScript() { runner_->RunScript(); }
+
+void Varkel::PostSQL(const QString& SQLstmt) { runner_->PostSQL(SQLstmt); }
+
+}  // namespace varkel

@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <functional>
+
+#include "db/db_test_util.h"
+#include "exec/sql_executor.h"
+#include "store/sql_history.h"
+#include "support/message_recorder.h"
+#include "ui/history/show_hist.h"
+#include "ui/main/main_window.h"
+#include "ui/toolkit/keyed_bars.h"
+
+namespace varkel::test {
+namespace {
+
+// The main window connected to the test's database, running SQL as a user would.
+class SqlExecutorTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFailure()) return;
+        window_ = std::make_unique<Varkel>(session_);
+        const QString item = db_->dsn() + u'(' + db_->driverName() + u')';
+        const QString user = db_->user(), password = db_->password();
+        QTimer::singleShot(20, window_.get(), [=, this] {
+            ConnectDS& d = *window_->connectDialog();
+            d.Combo1->setCurrentIndex(d.Combo1->findText(item));
+            d.TB_uid->setText(user);
+            d.TB_psw->setText(password);
+            d.Cmd_ok->click();
+        });
+        window_->Load();
+        ASSERT_TRUE(IsConnected(session_)) << boxes_.texts().join(u'\n').toStdString();
+    }
+    void TearDown() override {
+        if (window_) window_->close();
+    }
+    // Runs a script from the SQL input box; returns the boxes it showed.
+    QList<MessageBoxRequest> run(const QString& script) {
+        const qsizetype before = boxes_.boxes().size();
+        sql()->setPlainText(script);
+        action("mn_sql_go")->trigger();
+        return boxes_.boxes().mid(before);
+    }
+    // Calls `act` at every yield of a fill until it returns true.
+    void duringFill(const std::function<bool()>& act) {
+        auto* timer = new QTimer(window_.get());
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+            if (act()) timer->deleteLater();
+        });
+        timer->start();
+    }
+    QAction* action(const char* name) const { return window_->findChild<QAction*>(QString::fromLatin1(name)); }
+    QPlainTextEdit* sql() const { return window_->findChild<QPlainTextEdit*>(QStringLiteral("TB_SQL")); }
+    QTreeWidget* list() const { return window_->findChild<QTreeWidget*>(QStringLiteral("ListView1")); }
+    QToolButton* startStop() const { return window_->findChild<QToolButton*>(QStringLiteral("Cmd_start_stop")); }
+    QString panel(const char* key) const {
+        return window_->findChild<KeyedStatusBar*>(QStringLiteral("StatusBar1"))->panelText(QString::fromLatin1(key));
+    }
+    QStringList headers() const {
+        QStringList h;
+        for (int i = 0; i < list()->columnCount(); ++i) h << list()->headerItem()->text(i);
+        return h;
+    }
+    const ResultList& result() const { return window_->executor()->result(); }
+
+    MessageRecorder boxes_;
+    DbSession session_;
+    std::unique_ptr<Varkel> window_;
+};
+
+TEST_P(SqlExecutorTest, AQueryWithoutRowsBuildsTheColumnsAndReports100) {
+    ASSERT_TRUE(db_->admin().exec(QStringLiteral("CREATE TABLE e (k INTEGER, v VARCHAR(5))")));
+    const auto shown = run(QStringLiteral("SELECT k, v FROM e"));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:100\r\n行数:0"));
+    EXPECT_EQ(shown[0].title, QStringLiteral("Varkel Light - ＳＱＬ正常終了"));
+    EXPECT_EQ(shown[0].icon, MsgIcon::Information);
+    EXPECT_EQ(headers().join(u',').toLower(), QStringLiteral("行no.,k,v,<"));
+    EXPECT_EQ(list()->topLevelItemCount(), 0);
+    EXPECT_EQ(panel("status"), QStringLiteral("SQLCode:100"));
+    EXPECT_EQ(panel("cnt"), QStringLiteral("行数:0"));
+    EXPECT_EQ(panel("msg"), QStringLiteral("SQL実行：正常に終了しました。"));
+    EXPECT_TRUE(panel("time").startsWith(QStringLiteral("実行時間：00'")));
+}
+
+TEST_P(SqlExecutorTest, AtMost10000RowsAreListed) {
+    CreateNumbers(*db_, QStringLiteral("n"), 25000);
+    const auto shown = run(QStringLiteral("SELECT k, v FROM n ORDER BY k"));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:0\r\n行数:10000"));
+    EXPECT_EQ(list()->topLevelItemCount(), 10000);
+    EXPECT_EQ(list()->topLevelItem(9999)->text(0), QStringLiteral(" 10000"));
+    EXPECT_EQ(list()->topLevelItem(9999)->text(2), QStringLiteral("v10000"));
+    EXPECT_FALSE(startStop()->isEnabled());
+    EXPECT_EQ(session_.CursorOpen, 0);
+    EXPECT_TRUE(list()->isVisible());
+}
+
+TEST_P(SqlExecutorTest, AnInterruptedFillResumesWithTheNextRow) {
+    CreateNumbers(*db_, QStringLiteral("n"), 1000);
+    duringFill([this] {
+        if (result().RowCount < 300) return false;
+        startStop()->click();
+        return true;
+    });
+    auto shown = run(QStringLiteral("SELECT k, v FROM n ORDER BY k"));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:0\r\n行数:300"));
+    EXPECT_TRUE(startStop()->isEnabled());
+    const QLabel* msg = window_->findChild<QLabel*>(QStringLiteral("L_msg"));
+    EXPECT_TRUE(msg->text().endsWith(QStringLiteral("（中断されました）"))) << msg->text().toStdString();
+    const QDateTime started = result().StartTime;
+    const QString startText = msg->text().left(8);
+
+    const qsizetype before = boxes_.boxes().size();
+    startStop()->click();  // resume
+    shown = boxes_.boxes().mid(before);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:100\r\n行数:1000"));
+    ASSERT_EQ(list()->topLevelItemCount(), 1000);
+    EXPECT_EQ(list()->topLevelItem(300)->text(0), QStringLiteral("   301"));
+    EXPECT_EQ(list()->topLevelItem(300)->text(1), QStringLiteral("301"));
+    EXPECT_EQ(result().StartTime, started);
+    EXPECT_EQ(msg->text().left(8), startText);  // the statement's start, not the resume's
+    EXPECT_FALSE(startStop()->isEnabled());
+}
+
+TEST_P(SqlExecutorTest, ADeleteReportsTheRowsItChangedAndLeavesTheList) {
+    CreateNumbers(*db_, QStringLiteral("n"), 8);
+    run(QStringLiteral("SELECT k FROM n"));
+    ASSERT_EQ(list()->topLevelItemCount(), 8);
+    const auto shown = run(QStringLiteral("DELETE FROM n WHERE k <= 5"));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:0\r\n行数:5"));
+    EXPECT_EQ(list()->topLevelItemCount(), 8);
+    EXPECT_EQ(panel("cnt"), QStringLiteral("行数:5"));
+}
+
+TEST_P(SqlExecutorTest, AFailingStatementKeepsThePreviousListAndAsksAboutTheHistory) {
+    CreateNumbers(*db_, QStringLiteral("n"), 3);
+    run(QStringLiteral("SELECT k FROM n"));
+    const int historyBefore = window_->historyWindow()->store().GetHistNum();
+    const auto shown = run(QStringLiteral("SELECT nothing FROM nowhere"));
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0].title, QStringLiteral("Varkel Light - ＳＱＬ実行エラー"));
+    EXPECT_EQ(shown[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(shown[1].text, QStringLiteral("SQLを履歴に追加しますか？"));
+    EXPECT_EQ(shown[1].buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(shown[1].defaultButton, 1) << "Cancel is the default";
+    EXPECT_EQ(window_->historyWindow()->store().GetHistNum(), historyBefore);
+    EXPECT_EQ(list()->topLevelItemCount(), 3);
+    EXPECT_TRUE(panel("status").startsWith(QStringLiteral("SQLCode:-")));
+    EXPECT_EQ(panel("msg"), QStringLiteral("SQL実行エラー：") + shown[0].text);
+}
+
+TEST_P(SqlExecutorTest, ValuesAreShownByTheirKind) {
+    ASSERT_TRUE(db_->admin().exec(QStringLiteral("CREATE TABLE m (k INTEGER, amount NUMERIC(10,2), at TIMESTAMP)")));
+    for (const char* row : {"(1, 12.5, '2024-01-05 00:00:00')", "(2, -3, '2024-01-05 09:30:00')", "(3, 1000, NULL)"})
+        ASSERT_TRUE(db_->admin().exec(QStringLiteral("INSERT INTO m VALUES ") + QString::fromLatin1(row)));
+    run(QStringLiteral("SELECT k, amount, at FROM m ORDER BY k"));
+    ASSERT_EQ(list()->topLevelItemCount(), 3);
+    EXPECT_EQ(list()->topLevelItem(0)->text(3), QStringLiteral("2024-01-05"));  // midnight: date only
+    EXPECT_EQ(list()->topLevelItem(1)->text(3), QStringLiteral("2024-01-05 09:30:00"));
+    EXPECT_EQ(list()->topLevelItem(2)->text(3), QString());
+    EXPECT_EQ(list()->headerItem()->textAlignment(2) & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    const auto& widths = result().NumericWidths;
+    ASSERT_TRUE(widths.value(2).has_value());
+    // PostgreSQL reads 12.50, -3.00, 1000.00; SQLite keeps 12.5, -3, 1000.
+    EXPECT_EQ(*widths.value(2), db_->engine() == Engine::PostgreSQL ? qMakePair(4, 2) : qMakePair(4, 1));
+}
+
+TEST_P(SqlExecutorTest, StoppingTheFirstStatementStillOffersTheOthers) {
+    CreateNumbers(*db_, QStringLiteral("n"), 3000);
+    duringFill([this] {
+        if (result().RowCount < 100) return false;
+        action("mn_sql_stop")->trigger();
+        return true;
+    });
+    const auto shown = run(QStringLiteral("SELECT k FROM n\r\n/\r\nSELECT 2 FROM n\r\n/\r\nSELECT 3 FROM n"));
+    QStringList texts;
+    for (const auto& box : shown) texts << box.title;
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("Varkel Light - ＳＱＬ正常終了"), QStringLiteral("SQL連続実行"),
+                                  QStringLiteral("Varkel Light - ＳＱＬ正常終了"), QStringLiteral("SQL連続実行"),
+                                  QStringLiteral("Varkel Light - ＳＱＬ正常終了")}));
+    EXPECT_EQ(shown[0].text, QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:0\r\n行数:100"));
+    EXPECT_EQ(list()->topLevelItemCount(), 3000);  // the last statement ran to its end
+    EXPECT_TRUE(action("mn_sql_go")->isEnabled());
+    EXPECT_FALSE(action("mn_sql_stop")->isEnabled());
+}
+
+TEST_P(SqlExecutorTest, TransactionCommandsReportAndTypedOnesAreRecorded) {
+    ASSERT_TRUE(db_->admin().exec(QStringLiteral("CREATE TABLE t (k INTEGER)")));
+    qsizetype before = boxes_.boxes().size();
+    action("mn_sql_commit")->trigger();
+    ASSERT_EQ(boxes_.boxes().size(), before + 1);
+    EXPECT_EQ(boxes_.boxes().last().text, QStringLiteral("COMMITが完了しました。"));
+    EXPECT_EQ(boxes_.boxes().last().title, QStringLiteral("Varkel Light - COMMIT完了"));
+    EXPECT_EQ(panel("status"), QStringLiteral("SQLCode:0"));
+    EXPECT_EQ(panel("msg"), QStringLiteral("COMMITが完了しました。"));
+
+    run(QStringLiteral("INSERT INTO t VALUES (1)"));
+    action("mn_sql_rollback")->trigger();
+    EXPECT_EQ(boxes_.boxes().last().title, QStringLiteral("Varkel Light - ROLLBACK完了"));
+    EXPECT_EQ(db_->admin().scalar(QStringLiteral("SELECT COUNT(*) FROM t")), QStringLiteral("0"));
+
+    run(QStringLiteral("INSERT INTO t VALUES (2)"));
+    const auto shown = run(QStringLiteral("commit"));
+    EXPECT_EQ(shown.last().text, QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:0\r\n行数:0"));
+    EXPECT_EQ(window_->historyWindow()->store().GetHistCurr(window_->historyWindow()->store().GetHistNum()),
+              QStringLiteral("commit"));
+    EXPECT_EQ(db_->admin().scalar(QStringLiteral("SELECT COUNT(*) FROM t")), QStringLiteral("1"));
+
+    // Ending the program commits what is pending, and the history file holds every statement.
+    run(QStringLiteral("UPDATE t SET k = 3"));
+    window_->close();
+    window_.reset();
+    EXPECT_EQ(db_->admin().scalar(QStringLiteral("SELECT k FROM t")), QStringLiteral("3"));
+    SqlHistory file(config_.path(QStringLiteral("SQLHIST.TXT")), 20);
+    file.ReadHist();
+    QStringList statements;
+    for (const ClassSQL& r : file.records()) statements << r.SQLstmt;
+    EXPECT_EQ(statements, (QStringList{QStringLiteral("INSERT INTO t VALUES (1)"), QStringLiteral("INSERT INTO t VALUES (2)"),
+                                       QStringLiteral("commit"), QStringLiteral("UPDATE t SET k = 3")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, SqlExecutorTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
+                         EngineParamName());
+
+}  // namespace
+}  // namespace varkel::test
