@@ -17,9 +17,18 @@
 #include <functional>
 #include <vector>
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
 #include "db/api_call.h"
 #include "db/odbc_comm.h"
+#include "exec/sql_executor.h"
 #include "raw_fetch.h"
+#include "ui/toolkit/keyed_bars.h"
+#include "ui/toolkit/message_box.h"
 
 using namespace varkel;
 
@@ -71,16 +80,47 @@ long FetchAll(DbSession& s, int singleRow) {
     return status == 100 ? rows : -1;
 }
 
-long RunIsql(const Engine& engine, long rows) {
+// The result list filled through exec_sql, in a shown window as in the program; every box the
+// statement would show is answered at once.
+long FillList(DbSession& s, const QString& sql) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    ExecWidgets w;
+    w.ListView1 = new QTreeWidget;
+    w.L_cols = new QLabel;
+    w.L_rows = new QLabel;
+    w.L_sec = new QLabel;
+    w.L_msg = new QLabel;
+    w.Cmd_start_stop = new QToolButton;
+    w.StatusBar1 = new KeyedStatusBar;
+    w.L_sql_no = new QLabel;
+    w.TB_DSN = new QLineEdit;
+    for (QWidget* widget : std::initializer_list<QWidget*>{w.ListView1, w.L_cols, w.L_rows, w.L_sec, w.L_msg,
+                                                           w.Cmd_start_stop, w.StatusBar1, w.L_sql_no, w.TB_DSN})
+        layout->addWidget(widget);
+    window.resize(1024, 768);
+    window.show();
+    QCoreApplication::processEvents();
+    ScopedMessageResponder answer([](const MessageBoxRequest&) { return MsgResult::Ok; });
+    SqlExecutor executor(s, w, QStringLiteral("Varkel Light"));
+    const DbStatus status = executor.exec_sql(sql, false);
+    return status == 0 || status == 100 ? w.ListView1->topLevelItemCount() : -1;
+}
+
+long RunIsqlQuery(const Engine& engine, long rows, const QByteArray& sql) {
     QProcess isql;
     QStringList args = {QStringLiteral("-b"), engine.dsn};
     if (!engine.user.isEmpty()) args << engine.user << engine.password;
     isql.setStandardOutputFile(QProcess::nullDevice());
     isql.start(QStringLiteral("isql"), args);
-    isql.write("SELECT * FROM big\n");
+    isql.write(sql + "\n");
     isql.closeWriteChannel();
     isql.waitForFinished(-1);
     return isql.exitStatus() == QProcess::NormalExit && isql.exitCode() == 0 ? rows : -1;
+}
+
+long RunIsql(const Engine& engine, long rows) {
+    return RunIsqlQuery(engine, rows, "SELECT * FROM big");
 }
 
 bool Prepare(DbSession& s, const Engine& engine, long rows) {
@@ -117,8 +157,22 @@ void Bench(const Engine& engine, long rows, int runs, const QStringList& readers
                 return RawBlockFetch(engine.rawConnectString, QStringLiteral("SELECT * FROM big"));
             }));
     }
+    // The result list: 10,000 rows through exec_sql, as a user reads them.
+    const long listed = std::min(rows, 10000L);
+    const QString firstRows = QStringLiteral("SELECT * FROM big WHERE id <= %1").arg(listed);
+    std::vector<double> fill, isqlFill;
+    if (want("fill")) {
+        for (int run = 0; run < runs; ++run) {
+            isqlFill.push_back(Time("isql -b (list)", listed,
+                                    [&] { return RunIsqlQuery(engine, listed, firstRows.toUtf8()); }));
+            fill.push_back(Time("exec_sql list fill", listed, [&] { return FillList(s, firstRows); }));
+        }
+        std::printf("  %-34s %8.3f s   (%ld rows)\n", "isql -b, first rows", Median(isqlFill), listed);
+        std::printf("  %-34s %8.3f s   fill / isql = %.2f   (goal <= 3.0)\n", "exec_sql into ListView1",
+                    Median(fill), Median(fill) / Median(isqlFill));
+    }
     DbDisconnect(s);
-    if (readers.size() < 4) return;  // the ratios need every reader
+    if (isql.empty() || block.empty() || single.empty() || raw.empty()) return;  // no ratios
     const double tIsql = Median(isql), tBlock = Median(block), tSingle = Median(single),
                  tRaw = Median(raw);
     auto line = [&](const char* what, double t) {
@@ -149,8 +203,8 @@ int main(int argc, char* argv[]) {
                       QStringLiteral("3")});
     parser.addOption({QStringLiteral("engines"), QStringLiteral("sqlite,postgresql"), QStringLiteral("list"),
                       QStringLiteral("sqlite,postgresql")});
-    parser.addOption({QStringLiteral("readers"), QStringLiteral("isql,block,single,raw (all for the ratios)"),
-                      QStringLiteral("list"), QStringLiteral("isql,block,single,raw")});
+    parser.addOption({QStringLiteral("readers"), QStringLiteral("isql,block,single,raw,fill"),
+                      QStringLiteral("list"), QStringLiteral("isql,block,single,raw,fill")});
     parser.process(app);
     const QStringList readers = parser.value(QStringLiteral("readers")).split(u',');
     const long rows = parser.value(QStringLiteral("rows")).toLong();

@@ -2,30 +2,41 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QStringList>
 #include <QTime>
 
 namespace varkel {
 
 namespace {
 
-QDate ReadDate(const QString& text) {
-    for (const char* format : {"yyyy-MM-dd", "yyyy/MM/dd", "yyyy-M-d", "yyyy/M/d"}) {
-        const QDate date = QDate::fromString(text, QString::fromLatin1(format));
-        if (date.isValid()) return date;
+// Reading dates and times by hand: a result list reads thousands of them, and the general
+// parsers cost more than the fetch.
+bool Digits(QStringView text, qsizetype from, qsizetype count, int& value) {
+    value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        if (i >= text.size() || !text[i].isDigit()) return false;
+        value = value * 10 + text[i].digitValue();
     }
-    return {};
+    return true;
 }
 
-QTime ReadTime(const QString& text) {
-    for (const char* format : {"HH:mm:ss.zzz", "HH:mm:ss", "H:mm:ss", "HH:mm"}) {
-        const QTime time = QTime::fromString(text, QString::fromLatin1(format));
-        if (time.isValid()) return time;
-    }
-    // Fractions longer than milliseconds (timestamp(6)).
-    const qsizetype dot = text.indexOf(u'.');
-    if (dot > 0) return QTime::fromString(text.left(dot), QStringLiteral("HH:mm:ss"));
-    return {};
+// "yyyy-MM-dd" or "yyyy/MM/dd".
+QDate ReadDate(QStringView text) {
+    int y = 0, m = 0, d = 0;
+    if (text.size() != 10 || !(text[4] == u'-' || text[4] == u'/') || text[7] != text[4] ||
+        !Digits(text, 0, 4, y) || !Digits(text, 5, 2, m) || !Digits(text, 8, 2, d))
+        return {};
+    return QDate(y, m, d);
+}
+
+// "HH:mm", "HH:mm:ss" or "HH:mm:ss" with a fraction of any length.
+QTime ReadTime(QStringView text) {
+    int h = 0, m = 0, sec = 0, fraction = 0;
+    if (text.size() < 5 || text[2] != u':' || !Digits(text, 0, 2, h) || !Digits(text, 3, 2, m)) return {};
+    if (text.size() == 5) return QTime(h, m);
+    if (text.size() < 8 || text[5] != u':' || !Digits(text, 6, 2, sec)) return {};
+    if (text.size() > 8 && (text[8] != u'.' || text.size() == 9 || !Digits(text, 9, text.size() - 9, fraction)))
+        return {};
+    return QTime(h, m, sec);
 }
 
 }  // namespace
@@ -39,13 +50,15 @@ QPair<int, int> MeasureNumber(const QString& text) {
 }
 
 QString DateTimeText(const QString& text) {
-    const QStringList pieces = text.split(u' ');
-    if (pieces.size() != 2) return text;
-    const QDate date = ReadDate(pieces[0]);
-    const QTime time = ReadTime(pieces[1]);
+    const qsizetype blank = text.indexOf(u' ');
+    if (blank < 0 || text.indexOf(u' ', blank + 1) >= 0) return text;  // not two pieces
+    const QStringView datePart = QStringView(text).left(blank);
+    const QStringView timePart = QStringView(text).mid(blank + 1);
+    const QDate date = ReadDate(datePart);
+    const QTime time = ReadTime(timePart);
     if (!date.isValid() || !time.isValid()) return text;  // not a date and time as a whole
-    if (date == QDate(1899, 12, 30)) return pieces[1];
-    return time == QTime(0, 0) ? pieces[0] : text;
+    if (date == QDate(1899, 12, 30)) return timePart.toString();
+    return time == QTime(0, 0) ? datePart.toString() : text;
 }
 
 QString ElapsedTimeText(std::int64_t ms) {

@@ -146,26 +146,27 @@ void SqlExecutor::buildColumns() {
 }
 
 void SqlExecutor::addRow(const QStringList& values) {
+    // The item is complete before it joins the list, so the list hears of it once.
     const int n = r_.Columns->Count;
-    auto* item = new QTreeWidgetItem(w_.ListView1);
-    item->setText(0, RowNumberText(r_.RowCount));
+    QStringList texts;
+    texts.reserve(n + 2);
+    texts << RowNumberText(r_.RowCount);
     for (int k = 1; k <= n; ++k) {
         const QString& kind = r_.Columns->Kinds[static_cast<size_t>(k - 1)];
         const QString value = values.value(k - 1);
-        if (kind == QStringLiteral("T")) {
-            item->setText(k, DateTimeText(value));
-        } else {
-            item->setText(k, value);
-            if (kind == QStringLiteral("N")) {
-                item->setTextAlignment(k, Qt::AlignRight | Qt::AlignVCenter);
-                const QPair<int, int> pair = MeasureNumber(value);
-                r_.NumericWidths[0] = pair;
-                auto& widths = r_.NumericWidths[k];
-                if (widths->first < pair.first) widths->first = pair.first;
-                if (widths->second < pair.second) widths->second = pair.second;
-            }
+        texts << (kind == QStringLiteral("T") ? DateTimeText(value) : value);
+        if (kind == QStringLiteral("N")) {
+            const QPair<int, int> pair = MeasureNumber(value);
+            r_.NumericWidths[0] = pair;
+            auto& widths = r_.NumericWidths[k];
+            if (widths->first < pair.first) widths->first = pair.first;
+            if (widths->second < pair.second) widths->second = pair.second;
         }
     }
+    auto* item = new QTreeWidgetItem(texts);
+    for (int k = 1; k <= n; ++k)
+        if (r_.NumericWidths[k]) item->setTextAlignment(k, Qt::AlignRight | Qt::AlignVCenter);
+    w_.ListView1->addTopLevelItem(item);
 }
 
 DbStatus SqlExecutor::FetchResult(const QString& sql, bool ReFetch) {

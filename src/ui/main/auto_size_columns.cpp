@@ -19,8 +19,15 @@ int ContentWidth(const QTreeWidget* list, int index) {
 }
 
 void SizeColumn(QTreeWidget* list, bool withHeader, int index) {
-    int width = ContentWidth(list, index);
-    if (withHeader) width = std::max(width, list->header()->sectionSizeHint(index));
+    int width = 0;
+    if (withHeader) {
+        // The view's own measure, header included; it reads a bounded number of rows, so that
+        // a list of 10,000 rows is fitted at once.
+        list->resizeColumnToContents(index);
+        width = std::max(list->columnWidth(index), list->header()->sectionSizeHint(index));
+    } else {
+        width = ContentWidth(list, index);
+    }
     const int last = list->columnCount() - 1;
     if (withHeader && index == last) {
         int others = 0;
