@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QListWidget>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -150,6 +152,64 @@ TEST_F(MainWindowTest, EndingWritesTheSettings) {
     EXPECT_EQ(ReadIniString(file, QStringLiteral("WINDOW"), QStringLiteral("MAIN")).split(u',').size(), 4);
     EXPECT_EQ(ReadIniString(file, QStringLiteral("CONNHIST"), QStringLiteral("1")), completed);
     EXPECT_FALSE(IsConnected(session_));
+}
+
+}  // namespace
+}  // namespace varkel::test
+
+namespace varkel::test {
+namespace {
+
+// The two other ways of the dialog: a driver (the test driver, which completes the string by
+// echoing it), and an entry of the connection history.
+TEST_F(MainWindowTest, ConnectsByDriverAndFromTheHistory) {
+    whenDialogOpens([](ConnectDS& d) {
+        d.Option1[1]->click();
+        d.Combo2->setCurrentIndex(d.Combo2->findText(OdbcConfig::testDriverName()));
+        d.Chk_add_hist->setChecked(true);
+        d.Chk_add_hist->clicked(true);
+        d.Cmd_ok->click();
+    });
+    window_->Load();
+    ASSERT_TRUE(IsConnected(session_)) << boxes_.texts().join(u'\n').toStdString();
+    EXPECT_EQ(connectionBar()->text(), QStringLiteral("DRIVER=VarkelTest;"));
+    action("mn_disconnect")->trigger();
+
+    whenDialogOpens([](ConnectDS& d) {
+        d.Option1[2]->click();
+        d.Lst_conn_hist->setCurrentRow(0);
+        d.Cmd_ok->click();
+    });
+    action("mn_connect")->trigger();
+    ASSERT_TRUE(IsConnected(session_)) << boxes_.texts().join(u'\n').toStdString();
+    EXPECT_EQ(connectionBar()->text(), QStringLiteral("DRIVER=VarkelTest;"));
+    EXPECT_EQ(window_->connectDialog()->Lst_conn_hist->count(), 1);  // the same string: one entry
+}
+
+}  // namespace
+}  // namespace varkel::test
+
+#include "ui/main/auto_size_columns.h"
+
+namespace varkel::test {
+namespace {
+
+TEST(AutoSizeColumnsTest, FitsEveryColumnButTheFixedOnesAndStretchesTheLast) {
+    QTreeWidget list;
+    list.resize(600, 300);
+    list.setHeaderLabels({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    new QTreeWidgetItem(&list, {QString(60, u'x'), QString(60, u'y'), QStringLiteral("z")});
+    list.show();
+    for (int i = 0; i < 3; ++i) list.setColumnWidth(i, 17);
+    SetColumnTag(&list, 1, kFixedColumnTag);
+    AutoSizeColumns(&list, true, -1);
+    EXPECT_GT(list.columnWidth(0), 100);
+    EXPECT_EQ(list.columnWidth(1), 17);
+    EXPECT_GE(list.columnWidth(0) + list.columnWidth(1) + list.columnWidth(2), list.viewport()->width());
+
+    list.setColumnWidth(1, 17);
+    AutoSizeColumns(&list, false, 2);  // one column by number, contents only
+    EXPECT_GT(list.columnWidth(1), 100);
 }
 
 }  // namespace
