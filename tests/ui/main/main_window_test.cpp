@@ -202,9 +202,10 @@ TEST(AutoSizeColumnsTest, FitsEveryColumnButTheFixedOnesAndStretchesTheLast) {
     list.show();
     for (int i = 0; i < 3; ++i) list.setColumnWidth(i, 17);
     SetColumnTag(&list, 1, kFixedColumnTag);
+    const int fixed = list.columnWidth(1);  // the header's minimum may have raised it
     AutoSizeColumns(&list, true, -1);
     EXPECT_GT(list.columnWidth(0), 100);
-    EXPECT_EQ(list.columnWidth(1), 17);
+    EXPECT_EQ(list.columnWidth(1), fixed);
     EXPECT_GE(list.columnWidth(0) + list.columnWidth(1) + list.columnWidth(2), list.viewport()->width());
 
     list.setColumnWidth(1, 17);
