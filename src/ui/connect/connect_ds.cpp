@@ -22,6 +22,7 @@
 #include "store/settings_keys.h"
 #include "ui/main/auto_size_columns.h"
 #include "ui/toolkit/message_box.h"
+#include "ui/toolkit/sorted_combo.h"
 #include "ui/toolkit/twips.h"
 #include "ui/toolkit/yield.h"
 
@@ -37,14 +38,6 @@ constexpr int kDetailWidth = 5400;   // ListView1
 QString SettingsFile() { return ProgramFolder() + settings::FileName(); }
 
 QRect Px(int left, int top, int width, int height) { return TwipsToPixels(left, top, width, height); }
-
-// Keeps a pick-only list in case-insensitive text order.
-void AddSorted(QComboBox* combo, const QString& text) {
-    int at = 0;
-    while (at < combo->count() && QString::compare(combo->itemText(at), text, Qt::CaseInsensitive) <= 0)
-        ++at;
-    combo->insertItem(at, text);
-}
 
 }  // namespace
 
@@ -161,7 +154,7 @@ void ConnectDS::load() {
                        MsgIcon::Exclamation, windowTitle());
         return;
     }
-    for (int i = 0; i < count; ++i) AddSorted(Combo1, names[i] + u'(' + descriptions[i] + u')');
+    for (int i = 0; i < count; ++i) AddSortedItem(Combo1, names[i] + u'(' + descriptions[i] + u')');
     Combo1->setCurrentIndex(-1);
 
     if (ListDrivers(session_, kMaxListed, count, descriptions) != 0) {
@@ -169,7 +162,7 @@ void ConnectDS::load() {
                        MsgIcon::Exclamation, windowTitle());
         return;
     }
-    for (int i = 0; i < count; ++i) AddSorted(Combo2, descriptions[i]);
+    for (int i = 0; i < count; ++i) AddSortedItem(Combo2, descriptions[i]);
     Combo2->setCurrentIndex(-1);
 
     connHistSave_ = history_.read(SettingsFile());

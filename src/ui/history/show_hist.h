@@ -1,22 +1,73 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "store/sql_history.h"
 
+class QFrame;
+class QMenuBar;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
 namespace varkel {
 
-// The SQL history window "SQL入力履歴". It owns the history store, so it is loaded (hidden) at
-// start-up and stays loaded for the run.
+class StatementBox;
+
+// The SQL history window "SQL入力履歴": the records of the history, newest first, and the full
+// statement of the chosen one, to take back into the SQL input box or to run at once. It owns
+// the history store, so it is loaded (hidden) at start-up and only hidden until the end.
 class ShowHist : public QWidget {
     Q_OBJECT
 public:
+    struct Calls {
+        std::function<void(const QString&)> InputHist;  // into the SQL input box
+        std::function<void(const QString&)> PostSQL;    // into the box and run
+    };
     // Reads MAXHIST from the settings file; `historyFile` is "SQLHIST.TXT" beside the program.
-    ShowHist(const QString& historyFile, QWidget* owner);
+    ShowHist(const QString& historyFile, const QString& windowPos, Calls calls, QWidget* owner);
     SqlHistory& store() { return store_; }
 
+    QTreeWidget* ListView1 = nullptr;
+    QFrame* L_split = nullptr;
+    StatementBox* Text1 = nullptr;
+    QWidget* Picture1 = nullptr;
+    QPushButton *Command1 = nullptr, *Command2 = nullptr, *Command3 = nullptr;
+
+    // The header click's sort rule: the sort state is the column, its order and whether the list
+    // is sorted at all.
+    void sortByHeader(int column);
+    int sortColumn() const { return sortColumn_; }
+    bool sorted() const { return sorted_; }
+    Qt::SortOrder sortOrder() const { return sortOrder_; }
+    // Moves the splitter to `top` (twips); false when the move is refused.
+    bool dragSplitter(int top);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void build();
+    void fillList();
+    void addRow(const ClassSQL& record, bool atTop);
+    void removeRows(const QList<ClassSQL>& records);
+    void chooseRow(QTreeWidgetItem* item);
+    void putBack();
+    void runAtOnce();
+    void closeWindow();
+    void updateMarkers();
+
     SqlHistory store_;
+    Calls calls_;
+    QMenuBar* menu_ = nullptr;
+    int sortColumn_ = 0;
+    Qt::SortOrder sortOrder_ = Qt::DescendingOrder;
+    bool sorted_ = false;
+    bool splitDragging_ = false;
+    int dragOffset_ = 0;
 };
 
 }  // namespace varkel

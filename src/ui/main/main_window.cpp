@@ -23,6 +23,7 @@
 #include "exec/sql_executor.h"
 #include "ui/connect/connect_ds.h"
 #include "ui/history/show_hist.h"
+#include "ui/history/show_temp.h"
 #include "ui/main/auto_size_columns.h"
 #include "ui/main/window_position.h"
 #include "ui/toolkit/keyed_bars.h"
@@ -156,8 +157,13 @@ void Varkel::Load() {
     left_.CB_srch_obj->addItem(QString());
 
     DbInit(session_);
-    // The template store is read here once it exists.
-    showHist_ = new ShowHist(ProgramFolder() + QStringLiteral("SQLHIST.TXT"), this);
+    showTemp_ = new ShowTemp(ProgramFolder() + QStringLiteral("SQLTMPL.TXT"), tempWindowPos_,
+                             [this](const QString& sql) { CopyTmpl(sql); }, this);
+    showTemp_->ReadTmpl();
+    ShowHist::Calls calls;
+    calls.InputHist = [this](const QString& sql) { InputHist(sql); };
+    calls.PostSQL = [this](const QString& sql) { PostSQL(sql); };
+    showHist_ = new ShowHist(ProgramFolder() + QStringLiteral("SQLHIST.TXT"), histWindowPos_, calls, this);
     executor_->setHistory(&showHist_->store());
     showHist_->store().ReadHist();
     HistPos = 0;
@@ -272,7 +278,7 @@ void Varkel::unload() {
     DoEvents();
     DbDisconnect(session_);
     if (connectDialog_) connectDialog_->SaveHist();
-    // The template store saves itself here once it exists.
+    if (showTemp_ && showTemp_->Changed()) showTemp_->SaveTmpl();
     if (showHist_ && showHist_->store().Changed()) showHist_->store().SaveHist();
     QCoreApplication::quit();
 }

@@ -18,6 +18,7 @@ namespace varkel {
 struct DbSession;
 class ScriptRunner;
 class ShowHist;
+class ShowTemp;
 class SqlExecutor;
 class KeyedStatusBar;
 
@@ -40,6 +41,9 @@ public:
     // Puts a statement into the SQL input box and runs it.
     void PostSQL(const QString& SQLstmt);
     void RunScript();
+    // A statement from the template or history window into the SQL input box.
+    void CopyTmpl(const QString& TmplSql);
+    void InputHist(const QString& HistSql);
 
     const QString& BaseTitle() const { return baseTitle_; }
     const MainGeometry& geometryTwips() const { return geometry_; }
@@ -47,6 +51,7 @@ public:
     ConnectDS* connectDialog() const { return connectDialog_.data(); }
     SqlExecutor* executor() const { return executor_.get(); }
     ShowHist* historyWindow() const { return showHist_; }
+    ShowTemp* templateWindow() const { return showTemp_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -79,6 +84,7 @@ private:
     std::unique_ptr<SqlExecutor> executor_;
     ScriptRunner* runner_ = nullptr;
     ShowHist* showHist_ = nullptr;
+    ShowTemp* showTemp_ = nullptr;
     int HistPos = 0;  // where the SQL input box is in the history; 0: not stepping
     bool closePending_ = false;
 

@@ -11,6 +11,7 @@
 #include "exec/script_runner.h"
 #include "exec/sql_executor.h"
 #include "ui/history/show_hist.h"
+#include "ui/history/show_temp.h"
 #include "ui/main/main_window.h"
 #include "ui/toolkit/desktop.h"
 
@@ -47,7 +48,27 @@ void Varkel::buildExecution() {
     connect(menus_.mn_sql_commit, &QAction::triggered, this, [this] { executor_->DoCommit(); });
     connect(menus_.mn_sql_rollback, &QAction::triggered, this, [this] { executor_->DoRollback(); });
     connect(sql_.Cmd_start_stop, &QToolButton::clicked, this, [this] { executor_->Cmd_start_stop_Click(); });
+    const auto showModeless = [](QWidget* window) {
+        window->show();
+        window->raise();
+        window->activateWindow();
+    };
+    connect(menus_.mn_sql_temp, &QAction::triggered, this, [this, showModeless] { showModeless(showTemp_); });
+    connect(menus_.mn_sql_history, &QAction::triggered, this, [this, showModeless] { showModeless(showHist_); });
 }
+
+void Varkel::CopyTmpl(const QString& TmplSql) {
+    HistPos = 0;
+    sql_.L_sql_no->setText(QString::number(showHist_ ? showHist_->store().GetHistNum() : 0));
+    sql_.L_sql_no->setEnabled(false);
+    QPalette palette = sql_.TB_SQL->palette();
+    palette.setColor(QPalette::Base, SystemColorOf(SystemColor::WindowBackground));
+    sql_.TB_SQL->setPalette(palette);
+    sql_.TB_SQL->setPlainText(TmplSql);
+    sql_.TB_SQL->setFocus();
+}
+
+void Varkel::InputHist(const QString& HistSql) { CopyTmpl(HistSql); }
 
 void Varkel::beforeRun() {
     HistPos = 0;

@@ -21,7 +21,7 @@ const Glyph kGlyphs[] = {
     {"temp", 0xFF6A1B9A, u"T"},     {"hist", 0xFF4E342E, u"H"},    {"save", 0xFF283593, u"保"},
     {"inst", 0xFF558B2F, u"登"},    {"table", 0xFF1565C0, u"T"},   {"view", 0xFF2E7D32, u"V"},
     {"synonym", 0xFF6A1B9A, u"S"},  {"column", 0xFF757575, u"c"},  {"key", 0xFFF9A825, u"k"},
-    {"search", 0xFF37474F, u"検"},  {"start", 0xFF2E7D32, u"▶"},   {"stopfetch", 0xFFC62828, u"■"},
+    {"search", 0xFF37474F, u"検"},  {"SortASC", 0xFF546E7A, u"▲"},  {"SortDESC", 0xFF546E7A, u"▼"},  {"start", 0xFF2E7D32, u"▶"},   {"stopfetch", 0xFFC62828, u"■"},
 };
 
 }  // namespace
