@@ -241,3 +241,71 @@ INSTANTIATE_TEST_SUITE_P(Engines, SqlExecutorTest, ::testing::Values(Engine::SQL
 
 }  // namespace
 }  // namespace varkel::test
+
+#include "ui/history/show_temp.h"
+#include "ui/history/statement_box.h"
+
+namespace varkel::test {
+namespace {
+
+class HistoryAndTemplatesTest : public SqlExecutorTest {};
+
+// A user's round: statements, the history window, templates, an end and a new start.
+TEST_P(HistoryAndTemplatesTest, HistoryAndTemplatesLastFromOneRunToTheNext) {
+    run(QStringLiteral("SELECT 1 AS one"));
+    run(QStringLiteral("SELECT 2 AS two"));
+    action("mn_sql_history")->trigger();
+    ShowHist* hist = window_->historyWindow();
+    EXPECT_TRUE(hist->isVisible());
+    ASSERT_EQ(hist->ListView1->topLevelItemCount(), 2);
+    hist->sortByHeader(0);
+    hist->sortByHeader(0);  // oldest first
+    hist->ListView1->setCurrentItem(hist->ListView1->topLevelItem(0));
+    hist->Command1->click();  // back into the SQL input box
+    EXPECT_EQ(sql()->toPlainText(), QStringLiteral("SELECT 1 AS one"));
+    EXPECT_FALSE(hist->isVisible());
+    action("mn_sql_history")->trigger();
+    hist->Command2->click();  // and run at once
+    EXPECT_EQ(hist->store().GetHistNum(), 3);
+    EXPECT_EQ(list()->headerItem()->text(1), QStringLiteral("one"));
+
+    action("mn_sql_temp")->trigger();
+    ShowTemp* temp = window_->templateWindow();
+    for (const char* title : {"daily", "weekly", "monthly"}) {
+        temp->Cmd_add->click();
+        temp->CB_hdr->setEditText(QString::fromLatin1(title));
+        temp->Text1->setPlainText(QStringLiteral("SELECT '%1'").arg(QString::fromLatin1(title)));
+        temp->Cmd_OK->click();
+    }
+    temp->CB_hdr->setCurrentIndex(0);  // daily
+    temp->CB_hdr->activated(0);
+    temp->Cmd_mod->click();
+    temp->Text1->setPlainText(QStringLiteral("SELECT 'every day'"));
+    temp->Cmd_OK->click();
+    temp->CB_hdr->setCurrentIndex(2);  // weekly
+    temp->CB_hdr->activated(2);
+    boxes_.answer(MsgResult::Yes);
+    temp->Cmd_del->click();
+    temp->Command1->click();
+    EXPECT_EQ(sql()->toPlainText(), QString());  // nothing chosen after the delete
+
+    window_->close();
+    window_.reset();
+    DbSession next;
+    Varkel again(next);
+    QTimer::singleShot(20, &again, [&again] { again.connectDialog()->Cmd_cancel->click(); });
+    again.Load();
+    QStringList titles;
+    for (const ClassSQL& t : again.templateWindow()->templates()) titles << t.SQLhead + u'=' + t.SQLstmt;
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("daily=SELECT 'every day'"), QStringLiteral("monthly=SELECT 'monthly'")}));
+    QStringList statements;
+    for (const ClassSQL& r : again.historyWindow()->store().records()) statements << r.SQLstmt;
+    EXPECT_EQ(statements, (QStringList{QStringLiteral("SELECT 1 AS one"), QStringLiteral("SELECT 2 AS two"),
+                                       QStringLiteral("SELECT 1 AS one")}));
+    again.close();
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, HistoryAndTemplatesTest, ::testing::Values(Engine::SQLite), EngineParamName());
+
+}  // namespace
+}  // namespace varkel::test

@@ -1,0 +1,264 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "store/ini_file.h"
+#include "store/sql_templates.h"
+#include "support/message_recorder.h"
+#include "support/qt_printers.h"
+#include "ui/history/show_hist.h"
+#include "ui/history/show_temp.h"
+#include "ui/history/statement_box.h"
+#include "ui/history/statement_text.h"
+
+namespace varkel::test {
+namespace {
+
+TEST(StatementTextTest, TheOneLineFormOfAStatement) {
+    EXPECT_EQ(OneLineStatement(QStringLiteral("  \r\n\r\n SELECT *\tFROM T\r\n WHERE A = 1 \r\n")),
+              QStringLiteral("SELECT * FROM T↓ WHERE A = 1"));
+    EXPECT_EQ(TemplateItemText({QStringLiteral("Monthly"), QStringLiteral("SELECT * FROM T\r\nWHERE X = 1")}),
+              QStringLiteral("【Monthly】SELECT * FROM T↓WHERE X = 1"));
+}
+
+struct MoveCase {
+    const char* name;
+    int start, length, drop;
+    QString text;
+};
+
+TEST(StatementTextTest, DraggedTextMovesInsideTheBox) {
+    const QString text = QStringLiteral("SELECT a, b FROM t");
+    const MoveCase cases[] = {
+        {"to the right", 7, 3, 18, QStringLiteral("SELECT b FROM ta, ")},
+        {"to the left", 12, 4, 0, QStringLiteral("FROMSELECT a, b  t")},
+        {"inside itself", 7, 3, 8, text},
+        {"onto its own end", 7, 3, 10, text},
+    };
+    for (const MoveCase& c : cases) EXPECT_EQ(MoveText(text, c.start, c.length, c.drop).text, c.text) << c.name;
+}
+
+TEST(StatementBoxTest, DropsInsertOutsideTextAndMoveItsOwn) {
+    StatementBox box;
+    box.setReadOnly(true);
+    box.setPlainText(QStringLiteral("SELECT a FROM t"));
+    box.dropText(QStringLiteral("b, "), 7);  // from outside: inserted, even read-only
+    EXPECT_EQ(box.toPlainText(), QStringLiteral("SELECT b, a FROM t"));
+    box.beginSelfDrag(7, 3);
+    box.dropText(QStringLiteral("b, "), 18);  // its own text, to the end
+    EXPECT_EQ(box.toPlainText(), QStringLiteral("SELECT a FROM tb, "));
+    EXPECT_FALSE(box.draggingFromSelf());
+    box.dropText(QStringLiteral("x"), 0);  // a later outside drop is no move
+    EXPECT_EQ(box.toPlainText(), QStringLiteral("xSELECT a FROM tb, "));
+}
+
+class HistoryWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qputenv("VARKEL_HOME", QFile::encodeName(dir_.path()));
+        QFile f(dir_.filePath(QStringLiteral("SQLHIST.TXT")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("24/01/01 10:00:00 DSN=b;\tSELECT 1\r\n/\r\n24/01/01 11:00:00 DSN=a;\tSELECT 2\r\n/\r\n"
+                "24/01/01 12:00:00 DSN=c;\tSELECT 3\r\n/\r\n");
+    }
+    QStringList column(const ShowHist& w, int c) const {
+        QStringList texts;
+        for (int i = 0; i < w.ListView1->topLevelItemCount(); ++i) texts << w.ListView1->topLevelItem(i)->text(c);
+        return texts;
+    }
+    QStringList markers(const ShowHist& w) const {
+        QStringList m;
+        for (int c = 0; c < 2; ++c) m << w.ListView1->headerItem()->data(c, Qt::UserRole + 8).toString();
+        return m;
+    }
+    QTemporaryDir dir_;
+};
+
+TEST_F(HistoryWindowTest, ListsNewestFirstAndCyclesTheSortOrder) {
+    ShowHist w(dir_.filePath(QStringLiteral("SQLHIST.TXT")), QString(), {}, nullptr);
+    w.store().ReadHist();
+    EXPECT_EQ(column(w, 1), (QStringList{QStringLiteral("DSN=c;"), QStringLiteral("DSN=a;"), QStringLiteral("DSN=b;")}));
+    EXPECT_EQ(w.Text1->toPlainText(), QStringLiteral("SELECT 3"));
+
+    w.sortByHeader(1);  // DB: descending
+    EXPECT_EQ(column(w, 1), (QStringList{QStringLiteral("DSN=c;"), QStringLiteral("DSN=b;"), QStringLiteral("DSN=a;")}));
+    EXPECT_EQ(markers(w), (QStringList{QString(), QStringLiteral("SortDESC")}));
+    w.sortByHeader(1);  // ascending
+    EXPECT_EQ(column(w, 1), (QStringList{QStringLiteral("DSN=a;"), QStringLiteral("DSN=b;"), QStringLiteral("DSN=c;")}));
+    EXPECT_EQ(markers(w), (QStringList{QString(), QStringLiteral("SortASC")}));
+    w.sortByHeader(1);  // the default order, no marker
+    EXPECT_EQ(column(w, 1), (QStringList{QStringLiteral("DSN=c;"), QStringLiteral("DSN=a;"), QStringLiteral("DSN=b;")}));
+    EXPECT_EQ(markers(w), (QStringList{QString(), QString()}));
+    w.sortByHeader(2);  // the statements are not sorted
+    EXPECT_EQ(w.sortColumn(), 0);
+}
+
+TEST_F(HistoryWindowTest, TheTimeHeaderWhileUnsortedKeepsTheOrderThenAscends) {
+    ShowHist w(dir_.filePath(QStringLiteral("SQLHIST.TXT")), QString(), {}, nullptr);
+    w.store().ReadHist();
+    const QStringList newestFirst = column(w, 0);
+    w.sortByHeader(0);
+    EXPECT_EQ(column(w, 0), newestFirst);
+    EXPECT_EQ(markers(w), (QStringList{QString(), QString()}));
+    w.sortByHeader(0);
+    EXPECT_EQ(column(w, 0).first(), QStringLiteral("24/01/01 10:00:00"));
+    EXPECT_EQ(markers(w), (QStringList{QStringLiteral("SortASC"), QString()}));
+}
+
+TEST_F(HistoryWindowTest, TheSplitterKeepsItsLimits) {
+    ShowHist w(dir_.filePath(QStringLiteral("SQLHIST.TXT")), QString(), {}, nullptr);
+    w.resize(600, 500);
+    const int listTop = w.ListView1->y() * 15;
+    const int inner = 500 * 15;
+    EXPECT_FALSE(w.dragSplitter(listTop + 499));
+    EXPECT_FALSE(w.dragSplitter(inner - 999));
+    EXPECT_TRUE(w.dragSplitter(listTop + 1500));
+    EXPECT_EQ(w.ListView1->height(), 100);
+}
+
+TEST_F(HistoryWindowTest, ButtonsHandTheStatementOnAndTheFrameOnlyHides) {
+    QString putBack, ran;
+    ShowHist::Calls calls;
+    calls.InputHist = [&](const QString& s) { putBack = s; };
+    calls.PostSQL = [&](const QString& s) { ran = s; };
+    ShowHist w(dir_.filePath(QStringLiteral("SQLHIST.TXT")), QString(), calls, nullptr);
+    w.store().ReadHist();
+    w.show();
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(2));
+    w.Command1->click();
+    EXPECT_EQ(putBack, QStringLiteral("SELECT 1"));
+    EXPECT_FALSE(w.isVisible());
+    w.show();
+    w.Command2->click();
+    EXPECT_EQ(ran, QStringLiteral("SELECT 1"));
+    w.show();
+    w.close();  // refused: hidden, and the place saved
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(ReadIniString(dir_.filePath(QStringLiteral("VARKEL.INI")), QStringLiteral("WINDOW"), QStringLiteral("HIST"))
+                  .split(u',')
+                  .size(),
+              4);
+}
+
+class TemplateWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { qputenv("VARKEL_HOME", QFile::encodeName(dir_.path())); }
+    QString file() const { return dir_.filePath(QStringLiteral("SQLTMPL.TXT")); }
+    std::unique_ptr<ShowTemp> window() {
+        auto w = std::make_unique<ShowTemp>(file(), QString(), [this](const QString& s) { copied_ = s; }, nullptr);
+        w->ReadTmpl();
+        return w;
+    }
+    static void addTemplate(ShowTemp& w, const QString& title, const QString& statement) {
+        w.Cmd_add->click();
+        w.CB_hdr->setEditText(title);
+        w.Text1->setPlainText(statement);
+        w.Cmd_OK->click();
+    }
+    static QStringList titles(const ShowTemp& w) {
+        QStringList t;
+        for (const ClassSQL& c : w.templates()) t << c.SQLhead;
+        return t;
+    }
+    QByteArray contents() const {
+        QFile f(file());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    QTemporaryDir dir_;
+    QString copied_;
+    MessageRecorder boxes_;
+};
+
+TEST_F(TemplateWindowTest, TemplatesAreKeptInTitleOrderInTheListAndTheFile) {
+    auto w = window();
+    addTemplate(*w, QStringLiteral("b"), QStringLiteral("SELECT 'b'"));
+    addTemplate(*w, QStringLiteral("A"), QStringLiteral("SELECT 'A'"));
+    addTemplate(*w, QStringLiteral("c"), QStringLiteral("SELECT 'c'"));
+    EXPECT_EQ(titles(*w), (QStringList{QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("c")}));
+    EXPECT_EQ(w->CB_hdr->itemText(0), QStringLiteral("【A】SELECT 'A'"));
+    EXPECT_EQ(w->CB_hdr->currentIndex(), 2);  // the one just accepted is the chosen one
+    EXPECT_TRUE(w->Changed());
+    w->SaveTmpl();
+    EXPECT_EQ(contents(), QByteArray("A\tSELECT 'A'\r\n/\r\nb\tSELECT 'b'\r\n/\r\nc\tSELECT 'c'\r\n/\r\n"));
+}
+
+TEST_F(TemplateWindowTest, TheMonthlyExampleAndAnUnchangedAdd) {
+    auto w = window();
+    addTemplate(*w, QStringLiteral("Monthly"), QStringLiteral("SELECT * FROM T\nWHERE X = 1"));
+    w->Cmd_add->click();
+    EXPECT_TRUE(w->editing());
+    EXPECT_FALSE(w->Command1->isEnabled());
+    w->Cmd_OK->click();  // the prompts themselves are accepted
+    EXPECT_FALSE(w->editing());
+    w->SaveTmpl();
+    EXPECT_EQ(contents(), QStringLiteral("Monthly\tSELECT * FROM T\r\nWHERE X = 1\r\n/\r\n"
+                                         "タイトルを入力してください\tＳＱＬを入力してください\r\n\r\n/\r\n")
+                              .toUtf8());
+}
+
+TEST_F(TemplateWindowTest, ModifyMovesTheTemplateAndDeletingTheLastEmptiesTheFile) {
+    auto w = window();
+    addTemplate(*w, QStringLiteral("a"), QStringLiteral("SELECT 1"));
+    addTemplate(*w, QStringLiteral("m"), QStringLiteral("SELECT 2"));
+    w->CB_hdr->setCurrentIndex(0);
+    w->CB_hdr->activated(0);
+    w->Cmd_mod->click();
+    w->CB_hdr->setEditText(QStringLiteral("z"));
+    w->Cmd_OK->click();
+    EXPECT_EQ(titles(*w), (QStringList{QStringLiteral("m"), QStringLiteral("z")}));
+    EXPECT_EQ(w->CB_hdr->currentIndex(), 1);
+    EXPECT_EQ(w->Text1->toPlainText(), QStringLiteral("SELECT 1"));
+
+    // Choosing another template while editing makes it the one the OK replaces.
+    w->Cmd_mod->click();
+    w->CB_hdr->setCurrentIndex(0);
+    w->CB_hdr->activated(0);
+    EXPECT_EQ(w->Text1->toPlainText(), QStringLiteral("SELECT 2"));
+    w->CB_hdr->setEditText(QStringLiteral("n"));
+    w->Cmd_OK->click();
+    EXPECT_EQ(titles(*w), (QStringList{QStringLiteral("n"), QStringLiteral("z")}));
+
+    for (int i = 0; i < 2; ++i) {
+        w->CB_hdr->setCurrentIndex(0);
+        w->CB_hdr->activated(0);
+        boxes_.answer(MsgResult::Yes);
+        w->Cmd_del->click();
+    }
+    EXPECT_EQ(boxes_.boxes().last().text, QStringLiteral("表示のテンプレートを削除してよろしいですか？"));
+    EXPECT_EQ(boxes_.boxes().last().title, QStringLiteral("テンプレートの削除"));
+    EXPECT_TRUE(w->templates().isEmpty());
+    w->SaveTmpl();
+    EXPECT_EQ(contents(), QByteArray());
+}
+
+TEST_F(TemplateWindowTest, CopyHandsTheStatementOverAndNothingChangedLeavesTheFile) {
+    WriteTemplateFile(file(), {{QStringLiteral("t"), QStringLiteral("SELECT\r\n 1")}});
+    const QByteArray before = contents();
+    auto w = window();
+    EXPECT_EQ(w->Text1->toPlainText(), QStringLiteral("SELECT\n 1"));
+    w->Command1->click();
+    EXPECT_EQ(copied_, QStringLiteral("SELECT\n 1"));
+    EXPECT_FALSE(w->Changed());
+    EXPECT_EQ(contents(), before);
+}
+
+TEST_F(TemplateWindowTest, ATitleWithATabAndAStatementWithATerminatorReadBackTheSame) {
+    auto w = window();
+    addTemplate(*w, QStringLiteral("a\tb"), QStringLiteral("SELECT 1\n/\nSELECT 2"));
+    w->SaveTmpl();
+    auto again = window();
+    ASSERT_EQ(again->templates().size(), 1);
+    EXPECT_EQ(again->templates().first(), w->templates().first());
+    EXPECT_EQ(again->templates().first().SQLhead, QStringLiteral("a b"));
+}
+
+}  // namespace
+}  // namespace varkel::test
