@@ -75,7 +75,8 @@ long FetchAll(DbSession& s, int singleRow) {
     QStringList values;
     long rows = 0;
     DbStatus status = 0;
-    while ((status = DbFetch(s, values, singleRow)) == 0) ++rows;
+    while ((status = DbFetch(s, values, singleRow)) == 0)
+        ++rows;
     CloseCursor(s);
     return status == 100 ? rows : -1;
 }
@@ -83,8 +84,9 @@ long FetchAll(DbSession& s, int singleRow) {
 // The main window's result list and execution frame, shown as in the program; every box a
 // statement shows is answered at once.
 class FillHarness {
-public:
-    explicit FillHarness(DbSession& s) : answer_([](const MessageBoxRequest&) { return MsgResult::Ok; }) {
+  public:
+    explicit FillHarness(DbSession& s)
+        : answer_([](const MessageBoxRequest&) { return MsgResult::Ok; }) {
         auto* layout = new QVBoxLayout(&window_);
         w_.ListView1 = new QTreeWidget;
         w_.L_cols = new QLabel;
@@ -95,8 +97,9 @@ public:
         w_.StatusBar1 = new KeyedStatusBar;
         w_.L_sql_no = new QLabel;
         w_.TB_DSN = new QLineEdit;
-        for (QWidget* widget : std::initializer_list<QWidget*>{w_.ListView1, w_.L_cols, w_.L_rows, w_.L_sec, w_.L_msg,
-                                                               w_.Cmd_start_stop, w_.StatusBar1, w_.L_sql_no, w_.TB_DSN})
+        for (QWidget* widget : std::initializer_list<QWidget*>{
+                 w_.ListView1, w_.L_cols, w_.L_rows, w_.L_sec, w_.L_msg, w_.Cmd_start_stop,
+                 w_.StatusBar1, w_.L_sql_no, w_.TB_DSN})
             layout->addWidget(widget);
         window_.resize(1024, 768);
         window_.show();
@@ -108,7 +111,7 @@ public:
         return status == 0 || status == 100 ? w_.ListView1->topLevelItemCount() : -1;
     }
 
-private:
+  private:
     QWidget window_;
     ExecWidgets w_;
     ScopedMessageResponder answer_;
@@ -156,8 +159,10 @@ void Bench(const Engine& engine, long rows, int runs, const QStringList& readers
     std::vector<double> isql, block, single, raw;
     auto want = [&](const char* reader) { return readers.contains(QString::fromLatin1(reader)); };
     for (int run = 0; run < runs; ++run) {
-        if (want("isql")) isql.push_back(Time("isql -b", rows, [&] { return RunIsql(engine, rows); }));
-        if (want("block")) block.push_back(Time("DbFetch block", rows, [&] { return FetchAll(s, 0); }));
+        if (want("isql"))
+            isql.push_back(Time("isql -b", rows, [&] { return RunIsql(engine, rows); }));
+        if (want("block"))
+            block.push_back(Time("DbFetch block", rows, [&] { return FetchAll(s, 0); }));
         if (want("single"))
             single.push_back(Time("DbFetch single-row", rows, [&] { return FetchAll(s, 1); }));
         if (want("raw"))
@@ -172,13 +177,16 @@ void Bench(const Engine& engine, long rows, int runs, const QStringList& readers
     if (want("fill")) {
         FillHarness harness(s);
         for (int run = 0; run < runs; ++run) {
-            isqlFill.push_back(Time("isql -b (list)", listed,
-                                    [&] { return RunIsqlQuery(engine, listed, firstRows.toUtf8()); }));
-            fill.push_back(Time("exec_sql list fill", listed, [&] { return harness.fill(firstRows); }));
+            isqlFill.push_back(Time("isql -b (list)", listed, [&] {
+                return RunIsqlQuery(engine, listed, firstRows.toUtf8());
+            }));
+            fill.push_back(
+                Time("exec_sql list fill", listed, [&] { return harness.fill(firstRows); }));
         }
-        std::printf("  %-34s %8.3f s   (%ld rows)\n", "isql -b, first rows", Median(isqlFill), listed);
-        std::printf("  %-34s %8.3f s   fill / isql = %.2f   (goal <= 3.0)\n", "exec_sql into ListView1",
-                    Median(fill), Median(fill) / Median(isqlFill));
+        std::printf("  %-34s %8.3f s   (%ld rows)\n", "isql -b, first rows", Median(isqlFill),
+                    listed);
+        std::printf("  %-34s %8.3f s   fill / isql = %.2f   (goal <= 3.0)\n",
+                    "exec_sql into ListView1", Median(fill), Median(fill) / Median(isqlFill));
     }
     DbDisconnect(s);
     if (isql.empty() || block.empty() || single.empty() || raw.empty()) return;  // no ratios
@@ -203,19 +211,20 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
     // The offscreen platform says so for every shown window; it tells nothing here.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
-        if (!message.contains(QStringLiteral("propagateSizeHints"))) std::fprintf(stderr, "%s\n", qPrintable(message));
+        if (!message.contains(QStringLiteral("propagateSizeHints")))
+            std::fprintf(stderr, "%s\n", qPrintable(message));
     });
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     // A GUI application, as in the program, so that the busy pointer is set for every call.
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
-    parser.addOption({QStringLiteral("rows"), QStringLiteral("Rows in the table."), QStringLiteral("n"),
-                      QStringLiteral("1000000")});
-    parser.addOption({QStringLiteral("runs"), QStringLiteral("Runs of each reader."), QStringLiteral("n"),
-                      QStringLiteral("3")});
-    parser.addOption({QStringLiteral("engines"), QStringLiteral("sqlite,postgresql"), QStringLiteral("list"),
-                      QStringLiteral("sqlite,postgresql")});
+    parser.addOption({QStringLiteral("rows"), QStringLiteral("Rows in the table."),
+                      QStringLiteral("n"), QStringLiteral("1000000")});
+    parser.addOption({QStringLiteral("runs"), QStringLiteral("Runs of each reader."),
+                      QStringLiteral("n"), QStringLiteral("3")});
+    parser.addOption({QStringLiteral("engines"), QStringLiteral("sqlite,postgresql"),
+                      QStringLiteral("list"), QStringLiteral("sqlite,postgresql")});
     parser.addOption({QStringLiteral("readers"), QStringLiteral("isql,block,single,raw,fill"),
                       QStringLiteral("list"), QStringLiteral("isql,block,single,raw,fill")});
     parser.process(app);
@@ -231,38 +240,51 @@ int main(int argc, char* argv[]) {
     ini.open(QIODevice::WriteOnly);
     const QString sqliteFile = dir.filePath(QStringLiteral("bench.db"));
     // Data source options that keep the drivers' memory flat on large results.
-    ini.write(QStringLiteral("[BenchSQLite]\nDriver=SQLite3\nDatabase=%1\nStepAPI=1\n\n").arg(sqliteFile).toUtf8());
-    const QString pgHost = qEnvironmentVariable("VARKEL_PG_HOST"), pgPort = qEnvironmentVariable("VARKEL_PG_PORT");
-    const QString pgUser = qEnvironmentVariable("VARKEL_PG_USER"), pgPassword = qEnvironmentVariable("VARKEL_PG_PASSWORD");
-    ini.write(QStringLiteral("[BenchPostgreSQL]\nDriver=PostgreSQL Unicode\nServername=%1\nPort=%2\n"
-                             "Database=postgres\nUseDeclareFetch=1\nFetch=1000\n")
-                  .arg(pgHost, pgPort)
+    ini.write(QStringLiteral("[BenchSQLite]\nDriver=SQLite3\nDatabase=%1\nStepAPI=1\n\n")
+                  .arg(sqliteFile)
                   .toUtf8());
+    const QString pgHost = qEnvironmentVariable("VARKEL_PG_HOST"),
+                  pgPort = qEnvironmentVariable("VARKEL_PG_PORT");
+    const QString pgUser = qEnvironmentVariable("VARKEL_PG_USER"),
+                  pgPassword = qEnvironmentVariable("VARKEL_PG_PASSWORD");
+    ini.write(
+        QStringLiteral("[BenchPostgreSQL]\nDriver=PostgreSQL Unicode\nServername=%1\nPort=%2\n"
+                       "Database=postgres\nUseDeclareFetch=1\nFetch=1000\n")
+            .arg(pgHost, pgPort)
+            .toUtf8());
     ini.close();
     qputenv("ODBCSYSINI", QFile::encodeName(dir.path()));
     qputenv("ODBCINI", QFile::encodeName(dir.filePath(QStringLiteral("user-odbc.ini"))));
 
     const QString create = QStringLiteral("CREATE TABLE big ") + QString::fromLatin1(kTableColumns);
     if (engines.contains(QStringLiteral("sqlite"))) {
-        Bench({QStringLiteral("SQLite"), QStringLiteral("BenchSQLite"), {}, {}, create,
-               QStringLiteral("INSERT INTO big WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 "
-                              "FROM c WHERE x < %1) SELECT x, x % 1000, 'name ' || x, "
-                              "(x % 100000) / 100.0, x / 7.0, date('2020-01-01', '+' || (x % 3650) || "
-                              "' days'), datetime('2020-01-01 00:00:00', '+' || x || ' seconds'), "
-                              "printf('C%07d', x), 'メモ ' || x, x % 2 FROM c"),
+        Bench({QStringLiteral("SQLite"),
+               QStringLiteral("BenchSQLite"),
+               {},
+               {},
+               create,
+               QStringLiteral(
+                   "INSERT INTO big WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 "
+                   "FROM c WHERE x < %1) SELECT x, x % 1000, 'name ' || x, "
+                   "(x % 100000) / 100.0, x / 7.0, date('2020-01-01', '+' || (x % 3650) || "
+                   "' days'), datetime('2020-01-01 00:00:00', '+' || x || ' seconds'), "
+                   "printf('C%07d', x), 'メモ ' || x, x % 2 FROM c"),
                QStringLiteral("DSN=BenchSQLite;")},
               rows, runs, readers);
     }
     if (engines.contains(QStringLiteral("postgresql"))) {
         if (pgHost.isEmpty()) {
-            std::fprintf(stderr, "PostgreSQL: VARKEL_PG_* not set (run through scripts/bench.sh)\n");
+            std::fprintf(stderr,
+                         "PostgreSQL: VARKEL_PG_* not set (run through scripts/bench.sh)\n");
             return 1;
         }
-        Bench({QStringLiteral("PostgreSQL"), QStringLiteral("BenchPostgreSQL"), pgUser, pgPassword, create,
-               QStringLiteral("INSERT INTO big SELECT x, x % 1000, 'name ' || x, (x % 100000) / 100.0, "
-                              "x / 7.0, DATE '2020-01-01' + (x % 3650), TIMESTAMP '2020-01-01' + x * "
-                              "INTERVAL '1 second', 'C' || lpad(x::text, 7, '0'), 'メモ ' || x, x % 2 "
-                              "FROM generate_series(1, %1) x"),
+        Bench({QStringLiteral("PostgreSQL"), QStringLiteral("BenchPostgreSQL"), pgUser, pgPassword,
+               create,
+               QStringLiteral(
+                   "INSERT INTO big SELECT x, x % 1000, 'name ' || x, (x % 100000) / 100.0, "
+                   "x / 7.0, DATE '2020-01-01' + (x % 3650), TIMESTAMP '2020-01-01' + x * "
+                   "INTERVAL '1 second', 'C' || lpad(x::text, 7, '0'), 'メモ ' || x, x % 2 "
+                   "FROM generate_series(1, %1) x"),
                QStringLiteral("DSN=BenchPostgreSQL;UID=%1;PWD=%2;").arg(pgUser, pgPassword)},
               rows, runs, readers);
     }

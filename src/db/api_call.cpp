@@ -5,7 +5,9 @@
 
 namespace varkel {
 
-int AllocEnvironment(DbSession& s) { return SQLAllocEnv(s.Env.receive()); }
+int AllocEnvironment(DbSession& s) {
+    return SQLAllocEnv(s.Env.receive());
+}
 
 int ReleaseEnvironment(DbSession& s) {
     if (!s.Env) return 0;
@@ -14,9 +16,13 @@ int ReleaseEnvironment(DbSession& s) {
     return s.Env.reset();
 }
 
-std::int32_t LastRowCount(const DbSession& s) { return s.LastRowCount; }
+std::int32_t LastRowCount(const DbSession& s) {
+    return s.LastRowCount;
+}
 
-std::int16_t LastColumnCount(const DbSession& s) { return s.LastColumnCount; }
+std::int16_t LastColumnCount(const DbSession& s) {
+    return s.LastColumnCount;
+}
 
 DbStatus DescribeResult(DbSession& s, ResultColumns& record) {
     const int count = std::clamp<int>(record.Count, 0, ResultColumns::Capacity);
@@ -28,9 +34,11 @@ DbStatus DescribeResult(DbSession& s, ResultColumns& record) {
     record.Count = static_cast<std::int16_t>(count);
     for (int i = 0; i < count; ++i) {
         record.Names[static_cast<size_t>(i)] = names.value(i);
-        const std::int16_t kind = i < static_cast<int>(kinds.size()) ? kinds[static_cast<size_t>(i)] : 0;
-        record.Kinds[static_cast<size_t>(i)] =
-            kind == 1 ? QStringLiteral("S") : kind == 2 ? QStringLiteral("T") : QStringLiteral("N");
+        const std::int16_t kind =
+            i < static_cast<int>(kinds.size()) ? kinds[static_cast<size_t>(i)] : 0;
+        record.Kinds[static_cast<size_t>(i)] = kind == 1   ? QStringLiteral("S")
+                                               : kind == 2 ? QStringLiteral("T")
+                                                           : QStringLiteral("N");
     }
     return 0;
 }

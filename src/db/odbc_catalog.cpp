@@ -21,7 +21,9 @@ CatalogName Owner(const DbSession& s, const QString& owner) {
     return {ToAnsi(s, owner), !owner.isEmpty()};
 }
 
-CatalogName Name(const DbSession& s, const QString& name) { return {ToAnsi(s, name), true}; }
+CatalogName Name(const DbSession& s, const QString& name) {
+    return {ToAnsi(s, name), true};
+}
 
 // The part of every catalog enumeration after its first call: fetch one row into `row`,
 // ending the enumeration (flag cleared, cursor dropped) on anything but a row.

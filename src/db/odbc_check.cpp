@@ -27,8 +27,8 @@ std::vector<DiagRecord> ReadDiagnostics(DbSession& s) {
             SQLINTEGER native = 0;
             SQLCHAR message[512] = {};
             SQLSMALLINT length = 0;
-            const SQLRETURN r = SQLError(scope.env, scope.dbc, scope.stmt, state, &native,
-                                         message, sizeof message, &length);
+            const SQLRETURN r = SQLError(scope.env, scope.dbc, scope.stmt, state, &native, message,
+                                         sizeof message, &length);
             if (!Succeeded(r)) break;
             if (length <= 0) continue;
             DiagRecord record;
@@ -49,7 +49,8 @@ DbStatus StatusFromDiagnostics(DbSession& s, int rawCode, const std::vector<Diag
     for (const DiagRecord& record : records) {
         if (!message.isEmpty()) message += QStringLiteral("\r\n");
         message += record.text;
-        if (code == 0) code = static_cast<DbStatus>(std::clamp(-record.native, -2147483647L, 2147483647L));
+        if (code == 0)
+            code = static_cast<DbStatus>(std::clamp(-record.native, -2147483647L, 2147483647L));
     }
     if (code == -1) code = -9;
     if (code == 0) {
@@ -102,9 +103,13 @@ DbStatus CheckReturn(DbSession& s, int rawCode) {
     return s.LastCode;
 }
 
-QString PeekLastMessage(const DbSession& s) { return s.LastMessage; }
+QString PeekLastMessage(const DbSession& s) {
+    return s.LastMessage;
+}
 
-QString TakeLastMessage(DbSession& s) { return std::exchange(s.LastMessage, QString()); }
+QString TakeLastMessage(DbSession& s) {
+    return std::exchange(s.LastMessage, QString());
+}
 
 std::int32_t AnsiByteLength(const DbSession& s, const QString& text) {
     return static_cast<std::int32_t>(s.Ansi.encode(text).size());

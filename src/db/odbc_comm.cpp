@@ -135,7 +135,9 @@ DbStatus MarkKeyColumns(DbSession& s, const QString& owner, const QString& table
     });
 }
 
-bool IsConnected(const DbSession& s) { return s.Connected == 1; }
+bool IsConnected(const DbSession& s) {
+    return s.Connected == 1;
+}
 
 int DbConnect(DbSession& s, std::uintptr_t mainWindow, const QString& dataSource, QString& userId,
               QString& password, const QString& driver, QString& connectString) {
@@ -156,8 +158,9 @@ int DbConnect(DbSession& s, std::uintptr_t mainWindow, const QString& dataSource
     }
     if (status != 0) {
         const QString message = TakeLastMessage(s);
-        Exclaim(QString::number(status) + QStringLiteral(":ＤＢ接続に失敗しました。") + kCrLf + message,
-                title);
+        Exclaim(
+            QString::number(status) + QStringLiteral(":ＤＢ接続に失敗しました。") + kCrLf + message,
+            title);
         return -99;
     }
     s.Connected = 1;
@@ -196,9 +199,13 @@ DbStatus DbFetch(DbSession& s, QStringList& values, int singleRow) {
     return singleRow != 0 ? FetchRow(s, values) : FetchRowBlock(s, values);
 }
 
-void CloseCursor(DbSession& s) { DropCursor(s); }
+void CloseCursor(DbSession& s) {
+    DropCursor(s);
+}
 
-QString LastDbMessage(const DbSession& s) { return PeekLastMessage(s); }
+QString LastDbMessage(const DbSession& s) {
+    return PeekLastMessage(s);
+}
 
 void ShowDbError(DbSession& s, DbStatus status, const QString& title) {
     QString text = QString::number(status);

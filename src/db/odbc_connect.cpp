@@ -59,7 +59,8 @@ DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString&
         const std::vector<DiagRecord> records = ReadDiagnostics(s);
         // No driver can show its dialog here: ask again without one, so that the user reads the
         // real reason (wrong password, unknown user) instead of "Dialog failed".
-        if (r != SQL_ERROR || !HasState(records, "IM008")) return StatusFromDiagnostics(s, r, records);
+        if (r != SQL_ERROR || !HasState(records, "IM008"))
+            return StatusFromDiagnostics(s, r, records);
         std::memset(out, 0, sizeof out);
         r = SQLDriverConnect(s.Dbc.get(), window, Chars(in), static_cast<SQLSMALLINT>(in.size()),
                              reinterpret_cast<SQLCHAR*>(out), 1023, &outLength,

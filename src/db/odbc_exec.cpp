@@ -82,11 +82,17 @@ DbStatus DescribeColumns(DbSession& s, QStringList& names, std::vector<std::int1
         switch (type) {
             case SQL_CHAR:
             case SQL_VARCHAR:
-            case SQL_LONGVARCHAR: kinds[static_cast<size_t>(i - 1)] = 1; break;
+            case SQL_LONGVARCHAR:
+                kinds[static_cast<size_t>(i - 1)] = 1;
+                break;
             case SQL_DATE:
             case SQL_TIME:
-            case SQL_TIMESTAMP: kinds[static_cast<size_t>(i - 1)] = 2; break;
-            default: kinds[static_cast<size_t>(i - 1)] = 0; break;
+            case SQL_TIMESTAMP:
+                kinds[static_cast<size_t>(i - 1)] = 2;
+                break;
+            default:
+                kinds[static_cast<size_t>(i - 1)] = 0;
+                break;
         }
     }
     return 0;

@@ -16,8 +16,8 @@ int GetRowData(DbSession& s, void* statement, int columnCount, QStringList& valu
         char buffer[256];
         buffer[0] = '\0';
         SQLLEN indicator = 0;
-        const SQLRETURN r = SQLGetData(statement, static_cast<SQLUSMALLINT>(i), SQL_C_CHAR,
-                                       buffer, 255, &indicator);
+        const SQLRETURN r = SQLGetData(statement, static_cast<SQLUSMALLINT>(i), SQL_C_CHAR, buffer,
+                                       255, &indicator);
         if (!Succeeded(r)) return r;
         ReadSlot(s, buffer, 255, indicator, values[i - 1]);
     }

@@ -5,9 +5,13 @@
 
 namespace varkel {
 
-int EnvTraits::free(void* handle) noexcept { return SQLFreeEnv(handle); }
+int EnvTraits::free(void* handle) noexcept {
+    return SQLFreeEnv(handle);
+}
 
-int DbcTraits::free(void* handle) noexcept { return SQLFreeConnect(handle); }
+int DbcTraits::free(void* handle) noexcept {
+    return SQLFreeConnect(handle);
+}
 
 void DbcTraits::abandon(void* handle) noexcept {
     // Only reached when a connection is abandoned (a failed connect, or a session destroyed
@@ -19,6 +23,8 @@ void DbcTraits::abandon(void* handle) noexcept {
     SQLFreeConnect(handle);
 }
 
-int StmtTraits::free(void* handle) noexcept { return SQLFreeStmt(handle, SQL_DROP); }
+int StmtTraits::free(void* handle) noexcept {
+    return SQLFreeStmt(handle, SQL_DROP);
+}
 
 }  // namespace varkel

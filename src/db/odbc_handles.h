@@ -10,7 +10,7 @@ namespace varkel {
 // driver manager needs.
 template <typename Traits>
 class OdbcHandle {
-public:
+  public:
     OdbcHandle() = default;
     ~OdbcHandle() {
         if (handle_) Traits::abandon(handle_);
@@ -39,7 +39,7 @@ public:
         return &handle_;
     }
 
-private:
+  private:
     void* handle_ = nullptr;
 };
 

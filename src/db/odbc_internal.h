@@ -25,9 +25,13 @@ std::vector<DiagRecord> ReadDiagnostics(DbSession& s);
 // The CheckReturn rules for SQL_ERROR / SQL_SUCCESS_WITH_INFO over records already read.
 DbStatus StatusFromDiagnostics(DbSession& s, int rawCode, const std::vector<DiagRecord>& records);
 
-inline QByteArray ToAnsi(const DbSession& s, const QString& text) { return s.Ansi.encode(text); }
+inline QByteArray ToAnsi(const DbSession& s, const QString& text) {
+    return s.Ansi.encode(text);
+}
 
-inline SQLCHAR* Chars(QByteArray& bytes) { return reinterpret_cast<SQLCHAR*>(bytes.data()); }
+inline SQLCHAR* Chars(QByteArray& bytes) {
+    return reinterpret_cast<SQLCHAR*>(bytes.data());
+}
 
 // A fixed output buffer read up to its first NUL, never past its size.
 inline QString FromBuffer(const DbSession& s, const char* buffer, size_t size) {
@@ -38,7 +42,9 @@ inline QString FromBuffer(const DbSession& s, const char* buffer, size_t size) {
 // indicator, and at kMaxValueBytes without splitting a character.
 void ReadSlot(const DbSession& s, const char* slot, size_t size, SQLLEN indicator, QString& value);
 
-inline bool Succeeded(SQLRETURN r) { return r == SQL_SUCCESS || r == SQL_SUCCESS_WITH_INFO; }
+inline bool Succeeded(SQLRETURN r) {
+    return r == SQL_SUCCESS || r == SQL_SUCCESS_WITH_INFO;
+}
 
 // A catalog enumeration's first call: drop the old cursor and allocate a new one.
 DbStatus OpenCatalogCursor(DbSession& s);

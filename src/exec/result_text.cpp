@@ -31,17 +31,21 @@ QDate ReadDate(QStringView text) {
 // "HH:mm", "HH:mm:ss" or "HH:mm:ss" with a fraction of any length.
 QTime ReadTime(QStringView text) {
     int h = 0, m = 0, sec = 0, fraction = 0;
-    if (text.size() < 5 || text[2] != u':' || !Digits(text, 0, 2, h) || !Digits(text, 3, 2, m)) return {};
+    if (text.size() < 5 || text[2] != u':' || !Digits(text, 0, 2, h) || !Digits(text, 3, 2, m))
+        return {};
     if (text.size() == 5) return QTime(h, m);
     if (text.size() < 8 || text[5] != u':' || !Digits(text, 6, 2, sec)) return {};
-    if (text.size() > 8 && (text[8] != u'.' || text.size() == 9 || !Digits(text, 9, text.size() - 9, fraction)))
+    if (text.size() > 8 &&
+        (text[8] != u'.' || text.size() == 9 || !Digits(text, 9, text.size() - 9, fraction)))
         return {};
     return QTime(h, m, sec);
 }
 
 }  // namespace
 
-QString RowNumberText(std::int32_t row) { return (QStringLiteral("     ") + QString::number(row)).right(6); }
+QString RowNumberText(std::int32_t row) {
+    return (QStringLiteral("     ") + QString::number(row)).right(6);
+}
 
 QPair<int, int> MeasureNumber(const QString& text) {
     const qsizetype dot = text.indexOf(u'.');
@@ -78,6 +82,8 @@ QString ElapsedTimeText(std::int64_t ms) {
                       .arg(ms % 1000 / 10, 2, 10, QLatin1Char('0'));
 }
 
-QString SecondsText(std::int64_t ms) { return QString::number(static_cast<double>(ms) / 1000.0, 'f', 3); }
+QString SecondsText(std::int64_t ms) {
+    return QString::number(static_cast<double>(ms) / 1000.0, 'f', 3);
+}
 
 }  // namespace varkel

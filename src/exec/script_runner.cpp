@@ -23,8 +23,8 @@ void ScriptRunner::RunScript() {
     if (running_) return;
     if (hooks_.beforeRun) hooks_.beforeRun();
     if (!IsConnected(session_)) {
-        ShowMessageBox(QStringLiteral("ＤＢが接続されていません。"), MsgButtons::Ok, MsgIcon::Exclamation,
-                       baseTitle_ + QStringLiteral(" - ＳＱＬの実行"));
+        ShowMessageBox(QStringLiteral("ＤＢが接続されていません。"), MsgButtons::Ok,
+                       MsgIcon::Exclamation, baseTitle_ + QStringLiteral(" - ＳＱＬの実行"));
         return;
     }
     const QString script = TrimBlanks(WithCrLf(TB_SQL_->toPlainText()));

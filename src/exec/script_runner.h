@@ -16,7 +16,7 @@ class SqlExecutor;
 // every one after the first, with the commands that must not run meanwhile locked.
 class ScriptRunner : public QObject {
     Q_OBJECT
-public:
+  public:
     struct Hooks {
         std::function<void()> beforeRun;            // history position, its label, box colour
         std::function<void(bool running)> setLock;  // lock (true) and unlock (false) commands
@@ -29,10 +29,10 @@ public:
     void PostSQL(const QString& SQLstmt);
     bool running() const { return running_; }
 
-signals:
+  signals:
     void finished();
 
-private:
+  private:
     DbSession& session_;
     SqlExecutor& executor_;
     QPlainTextEdit* TB_SQL_;

@@ -5,8 +5,10 @@ namespace varkel {
 QString TrimBlanks(const QString& text) {
     qsizetype start = 0;
     qsizetype end = text.size();
-    while (start < end && text[start] == u' ') ++start;
-    while (end > start && text[end - 1] == u' ') --end;
+    while (start < end && text[start] == u' ')
+        ++start;
+    while (end > start && text[end - 1] == u' ')
+        --end;
     return text.mid(start, end - start);
 }
 
@@ -20,7 +22,8 @@ QStringList SplitScript(const QString& script) {
         QString statement;
         if (d >= 0) {
             qsizetype length = delimiter.size();
-            while (script.mid(d + length, 2) == crlf) length += 2;
+            while (script.mid(d + length, 2) == crlf)
+                length += 2;
             statement = script.mid(p, d - p);
             p = d + length;
         } else {

@@ -32,7 +32,9 @@ SqlExecutor::SqlExecutor(DbSession& session, const ExecWidgets& widgets, const Q
     repaint_.start();
 }
 
-QString SqlExecutor::connectionLabel() const { return w_.TB_DSN ? w_.TB_DSN->text() : QString(); }
+QString SqlExecutor::connectionLabel() const {
+    return w_.TB_DSN ? w_.TB_DSN->text() : QString();
+}
 
 void SqlExecutor::setPanels(const QString& status, const QString& count, const QString& time,
                             const QString& msg) {
@@ -51,7 +53,8 @@ void SqlExecutor::Abort() {
 DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
     if (aborted_) return 0;
     r_.StopRequested = 0;
-    setPanels(QStringLiteral("SQLCode:"), QStringLiteral("行数:"), QStringLiteral("実行時間："), QString());
+    setPanels(QStringLiteral("SQLCode:"), QStringLiteral("行数:"), QStringLiteral("実行時間："),
+              QString());
     DbStatus s = 0;
     QString message;
     bool failed = false;
@@ -73,7 +76,8 @@ DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
                                MsgIcon::Question, baseTitle_, 1) == MsgResult::Ok &&
                 history_)
                 history_->AddHist(connectionLabel(), sql);
-            if (history_ && w_.L_sql_no) w_.L_sql_no->setText(QString::number(history_->GetHistNum()));
+            if (history_ && w_.L_sql_no)
+                w_.L_sql_no->setText(QString::number(history_->GetHistNum()));
             failed = true;
         } else {
             r_.Columns->Count = LastColumnCount(session_);
@@ -100,8 +104,8 @@ DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
                   QStringLiteral("実行時間："), QStringLiteral("SQL実行エラー：") + message);
         return s;
     }
-    QString report = QStringLiteral("正常に終了しました。") + kCrLf + kCrLf + QStringLiteral("SQLCode:") +
-                     QString::number(s);
+    QString report = QStringLiteral("正常に終了しました。") + kCrLf + kCrLf +
+                     QStringLiteral("SQLCode:") + QString::number(s);
     if (r_.RowCount >= 0) report += kCrLf + QStringLiteral("行数:") + QString::number(r_.RowCount);
     ShowMessageBox(report, MsgButtons::Ok, MsgIcon::Information,
                    baseTitle_ + QStringLiteral(" - ＳＱＬ正常終了"));
@@ -133,7 +137,8 @@ void SqlExecutor::buildColumns() {
     const int n = r_.Columns->Count;
     r_.NumericWidths = QList<std::optional<QPair<int, int>>>(n + 1);
     QStringList headers{QStringLiteral("行No.")};
-    for (int k = 1; k <= n; ++k) headers << r_.Columns->Names[static_cast<size_t>(k - 1)];
+    for (int k = 1; k <= n; ++k)
+        headers << r_.Columns->Names[static_cast<size_t>(k - 1)];
     headers << QStringLiteral("<");
     list->setColumnCount(static_cast<int>(headers.size()));
     list->setHeaderLabels(headers);
@@ -207,8 +212,9 @@ DbStatus SqlExecutor::FetchResult(const QString& sql, bool ReFetch) {
                 ShowMessageBox(LastDbMessage(session_), MsgButtons::Ok, MsgIcon::Exclamation,
                                baseTitle_ + QStringLiteral(" - ＳＱＬ実行エラー"));
                 if (s != -9999 || ++retries > 1) break;
-                if (ShowMessageBox(QStringLiteral("FETCHを先頭行から再試行しますか？"), MsgButtons::YesNo,
-                                   MsgIcon::Question, QStringLiteral("FETCH再試行確認")) != MsgResult::Yes)
+                if (ShowMessageBox(QStringLiteral("FETCHを先頭行から再試行しますか？"),
+                                   MsgButtons::YesNo, MsgIcon::Question,
+                                   QStringLiteral("FETCH再試行確認")) != MsgResult::Yes)
                     break;
                 DbExecute(session_, sql);  // a failure shows at the next fetch
                 retry = true;
@@ -248,7 +254,8 @@ void SqlExecutor::ShowFetchProgress(bool final) {
         r_.ElapsedMs += tick() - r_.StartTick;
         w_.L_sec->setText(SecondsText(r_.ElapsedMs));
         if (r_.RowCount > 0)
-            w_.L_sec->setToolTip(QStringLiteral("1行目:") + SecondsText(r_.FirstRowMs) + QStringLiteral("秒"));
+            w_.L_sec->setToolTip(QStringLiteral("1行目:") + SecondsText(r_.FirstRowMs) +
+                                 QStringLiteral("秒"));
         QString span = r_.StartTime.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("～") +
                        QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss"));
         if (r_.FetchPaused == -1) span += QStringLiteral("（中断されました）");
@@ -279,7 +286,8 @@ void SqlExecutor::Cmd_start_stop_Click() {
 void SqlExecutor::ClearFetchPanel() {
     w_.Cmd_start_stop->setIcon(QIcon());
     w_.Cmd_start_stop->setEnabled(false);
-    for (QLabel* label : {w_.L_cols, w_.L_rows, w_.L_sec, w_.L_msg}) label->clear();
+    for (QLabel* label : {w_.L_cols, w_.L_rows, w_.L_sec, w_.L_msg})
+        label->clear();
     w_.L_sec->setToolTip(QString());
     r_.FetchPaused = 0;
 }
@@ -287,7 +295,8 @@ void SqlExecutor::ClearFetchPanel() {
 void SqlExecutor::transaction(bool commit) {
     const QString name = commit ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK");
     if (!IsConnected(session_)) {
-        ShowMessageBox(QStringLiteral("ＤＢが接続されていません。"), MsgButtons::Ok, MsgIcon::Exclamation,
+        ShowMessageBox(QStringLiteral("ＤＢが接続されていません。"), MsgButtons::Ok,
+                       MsgIcon::Exclamation,
                        baseTitle_ + QStringLiteral(" - ") + name + QStringLiteral("の実行"));
         return;
     }
@@ -304,8 +313,12 @@ void SqlExecutor::transaction(bool commit) {
               QStringLiteral("実行時間："), outcome);
 }
 
-void SqlExecutor::DoCommit() { transaction(true); }
+void SqlExecutor::DoCommit() {
+    transaction(true);
+}
 
-void SqlExecutor::DoRollback() { transaction(false); }
+void SqlExecutor::DoRollback() {
+    transaction(false);
+}
 
 }  // namespace varkel

@@ -54,7 +54,7 @@ struct ResultList {
 // result list row by row while the window stays responsive, and reports the outcome.
 class SqlExecutor : public QObject {
     Q_OBJECT
-public:
+  public:
     static constexpr int kMaxRows = 10000;
 
     SqlExecutor(DbSession& session, const ExecWidgets& widgets, const QString& baseTitle,
@@ -75,14 +75,15 @@ public:
     const ResultList& result() const { return r_; }
     bool filling() const { return filling_; }
 
-private:
+  private:
     DbStatus FetchResult(const QString& sql, bool ReFetch);
     void StartFetchPanel(const QString& sql, int columns);
     void ShowFetchProgress(bool final);
     void buildColumns();
     void addRow(const QStringList& values);
     void finishFill();
-    void setPanels(const QString& status, const QString& count, const QString& time, const QString& msg);
+    void setPanels(const QString& status, const QString& count, const QString& time,
+                   const QString& msg);
     void transaction(bool commit);
     QString connectionLabel() const;
     qint64 tick() const { return clock_.elapsed(); }

@@ -1,9 +1,9 @@
 #include "store/code_page.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <iconv.h>
 #include <langinfo.h>
+#include <cerrno>
+#include <cstdlib>
 #include <utility>
 
 namespace varkel {
@@ -36,7 +36,9 @@ qsizetype incompleteUtf8Tail(const char* data, qsizetype length) {
     return need > continuation + 1 ? continuation + 1 : 0;
 }
 
-void resetState(void* cd) { iconv(static_cast<iconv_t>(cd), nullptr, nullptr, nullptr, nullptr); }
+void resetState(void* cd) {
+    iconv(static_cast<iconv_t>(cd), nullptr, nullptr, nullptr, nullptr);
+}
 
 qsizetype utf8SequenceLength(unsigned char lead) {
     if (lead >= 0xF0) return 4;

@@ -8,7 +8,7 @@ namespace varkel {
 // Converts between the program's text and the 8-bit code page that files and the ODBC driver
 // manager use. It owns two iconv descriptors, so it is moved, never copied or shared.
 class CodePage {
-public:
+  public:
     explicit CodePage(const QByteArray& name);
     ~CodePage();
     CodePage(const CodePage&) = delete;
@@ -27,7 +27,9 @@ public:
     QByteArray encode(const QString& text) const;
     // Invalid bytes become U+FFFD; an incomplete character at the end is dropped.
     QString decode(const char* data, qsizetype length) const;
-    QString decode(const QByteArray& bytes) const { return decode(bytes.constData(), bytes.size()); }
+    QString decode(const QByteArray& bytes) const {
+        return decode(bytes.constData(), bytes.size());
+    }
     // The same into `out`, reusing its buffer where it can: reading a large result converts
     // millions of short values, and most of them are plain ASCII.
     void decodeInto(QString& out, const char* data, qsizetype length) const;
@@ -35,7 +37,7 @@ public:
     // a byte limit never splits a double-byte character.
     qsizetype wholeCharacterPrefix(const char* data, qsizetype length, qsizetype maxBytes) const;
 
-private:
+  private:
     QByteArray name_;
     bool utf8_ = false;
     void* toUnicode_ = nullptr;    // iconv_t: code page -> UTF-8

@@ -94,8 +94,8 @@ int WriteIniString(const QString& file, const QString& section, const QString& k
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly)) return 0;
     out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    out.write(CodePage(CodePage::systemName()).encode(lines.join(QStringLiteral("\r\n")) +
-                                                       QStringLiteral("\r\n")));
+    out.write(CodePage(CodePage::systemName())
+                  .encode(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
     return out.commit() ? 1 : 0;
 }
 

@@ -16,7 +16,9 @@ namespace {
 const QString kTerminator = QStringLiteral("\r\n/\r\n");
 constexpr int kLabelLength = 64;
 
-QString Stamp() { return QDateTime::currentDateTime().toString(QStringLiteral("yy/MM/dd HH:mm:ss")); }
+QString Stamp() {
+    return QDateTime::currentDateTime().toString(QStringLiteral("yy/MM/dd HH:mm:ss"));
+}
 
 bool HasStamp(const QList<ClassSQL>& records, const QString& stamp) {
     for (const ClassSQL& r : records)
@@ -65,7 +67,8 @@ int MaxHistFrom(const QString& value) {
     // The leading numeric characters, rounded to a whole number.
     const QString t = value.trimmed();
     qsizetype n = 0;
-    while (n < t.size() && (t[n].isDigit() || t[n] == u'.' || (n == 0 && (t[n] == u'-' || t[n] == u'+'))))
+    while (n < t.size() &&
+           (t[n].isDigit() || t[n] == u'.' || (n == 0 && (t[n] == u'-' || t[n] == u'+'))))
         ++n;
     const double number = t.left(n).toDouble();
     const long rounded = std::lround(number);
@@ -88,7 +91,8 @@ void SqlHistory::ReadHist() {
     records_.clear();
     for (const QString& record : SplitHistoryRecords(readFile()))
         records_ << ParseHistoryRecord(record);
-    while (records_.size() > maxHist_) records_.removeFirst();
+    while (records_.size() > maxHist_)
+        records_.removeFirst();
     emit reloaded();
     pending_.clear();
     timer_.start();
@@ -97,14 +101,16 @@ void SqlHistory::ReadHist() {
 void SqlHistory::AddHist(const QString& dsn, const QString& sql) {
     if (sql.isEmpty()) return;
     QList<ClassSQL> dropped;
-    while (records_.size() >= maxHist_) dropped << records_.takeFirst();
+    while (records_.size() >= maxHist_)
+        dropped << records_.takeFirst();
     QString stamp = Stamp();
     while (HasStamp(records_, stamp)) {  // one record a second: wait for the next one
         QCoreApplication::processEvents();
         QThread::msleep(10);
         stamp = Stamp();
     }
-    const QString label = dsn.size() > kLabelLength ? dsn.left(kLabelLength) + QStringLiteral("...") : dsn;
+    const QString label =
+        dsn.size() > kLabelLength ? dsn.left(kLabelLength) + QStringLiteral("...") : dsn;
     const ClassSQL record{stamp + u' ' + label, StorableStatement(sql)};
     records_ << record;
     pending_ << record;
@@ -129,12 +135,15 @@ void SqlHistory::appendToFile(const ClassSQL& record) {
 void SqlHistory::SaveHist() {
     // Nothing waits for the user any more: what is queued is appended at once, in order.
     timer_.stop();
-    while (!pending_.isEmpty()) appendToFile(pending_.takeFirst());
+    while (!pending_.isEmpty())
+        appendToFile(pending_.takeFirst());
     QStringList records = SplitHistoryRecords(readFile());
     if (records.isEmpty()) return;
-    while (records.size() > maxHist_) records.removeFirst();
+    while (records.size() > maxHist_)
+        records.removeFirst();
     QString text;
-    for (const QString& record : records) text += record + kTerminator;
+    for (const QString& record : records)
+        text += record + kTerminator;
     // A new file renamed over the old one: a crash while rewriting cannot lose the history.
     QSaveFile out(file_);
     if (!out.open(QIODevice::WriteOnly)) return;

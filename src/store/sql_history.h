@@ -17,8 +17,8 @@ struct ClassSQL {
 
 // The file "SQLHIST.TXT": records of head, TAB, statement, each closed by CR LF "/" CR LF.
 QStringList SplitHistoryRecords(const QString& text);  // up to the first empty record
-ClassSQL ParseHistoryRecord(const QString& record);     // split at the first TAB
-QString HistoryRecordText(const ClassSQL& record);      // with its terminator
+ClassSQL ParseHistoryRecord(const QString& record);    // split at the first TAB
+QString HistoryRecordText(const ClassSQL& record);     // with its terminator
 // The statement as stored: a "/" that would read back as a record terminator (CR LF "/" CR LF
 // inside, or CR LF "/" at the end) gets a blank after it, so every record reads back whole.
 QString StorableStatement(const QString& sql);
@@ -30,7 +30,7 @@ int MaxHistFrom(const QString& value);
 // file is cut to the newest `maxHist` records.
 class SqlHistory : public QObject {
     Q_OBJECT
-public:
+  public:
     SqlHistory(const QString& file, int maxHist, QObject* parent = nullptr);
 
     void ReadHist();
@@ -46,12 +46,12 @@ public:
     int maxHist() const { return maxHist_; }
     int pending() const { return static_cast<int>(pending_.size()); }
 
-signals:
+  signals:
     void reloaded();
     void recordsDropped(const QList<ClassSQL>& records);
     void recordAdded(const ClassSQL& record);
 
-private:
+  private:
     void appendNext();
     void appendToFile(const ClassSQL& record);
     QString readFile() const;

@@ -11,14 +11,16 @@ QList<ClassSQL> ReadTemplateFile(const QString& path) {
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly)) return {};
     QList<ClassSQL> templates;
-    for (const QString& record : SplitHistoryRecords(CodePage(CodePage::systemName()).decode(in.readAll())))
+    for (const QString& record :
+         SplitHistoryRecords(CodePage(CodePage::systemName()).decode(in.readAll())))
         templates << ParseHistoryRecord(record);
     return templates;
 }
 
 bool WriteTemplateFile(const QString& path, const QList<ClassSQL>& templates) {
     QString text;
-    for (const ClassSQL& t : templates) text += HistoryRecordText(t);
+    for (const ClassSQL& t : templates)
+        text += HistoryRecordText(t);
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly)) return false;
     out.write(CodePage(CodePage::systemName()).encode(text));

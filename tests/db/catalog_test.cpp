@@ -5,17 +5,17 @@ namespace varkel::test {
 namespace {
 
 class CatalogTest : public EngineTest {
-protected:
+  protected:
     void SetUp() override {
         EngineTest::SetUp();
         if (IsSkipped() || HasFailure()) return;
-        for (const char* sql : {
-                 "CREATE TABLE a_b (k1 INTEGER NOT NULL, name VARCHAR(20), amount NUMERIC(10,2), "
-                 "born DATE, PRIMARY KEY (k1))",
-                 "CREATE TABLE axb (other INTEGER)",
-                 "CREATE TABLE pk2 (k1 INTEGER NOT NULL, k2 INTEGER NOT NULL, v VARCHAR(10), "
-                 "PRIMARY KEY (k2, k1))",
-                 "CREATE VIEW v1 AS SELECT k1, name FROM a_b"})
+        for (const char* sql :
+             {"CREATE TABLE a_b (k1 INTEGER NOT NULL, name VARCHAR(20), amount NUMERIC(10,2), "
+              "born DATE, PRIMARY KEY (k1))",
+              "CREATE TABLE axb (other INTEGER)",
+              "CREATE TABLE pk2 (k1 INTEGER NOT NULL, k2 INTEGER NOT NULL, v VARCHAR(10), "
+              "PRIMARY KEY (k2, k1))",
+              "CREATE VIEW v1 AS SELECT k1, name FROM a_b"})
             ASSERT_TRUE(db_->admin().exec(QString::fromLatin1(sql)));
         ConnectTo(s_, *db_);
     }
@@ -28,13 +28,15 @@ TEST_P(CatalogTest, ListTablesSortsObjectsByType) {
     int tableCount = -1, viewCount = -1, otherCount = -1;
     QStringList tables, views, others;
     // An empty owner means every owner (MariaDB would list nothing for an empty string).
-    ASSERT_EQ(ListTables(s_, QString(), tableCount, tables, viewCount, views, otherCount, others), 0)
+    ASSERT_EQ(ListTables(s_, QString(), tableCount, tables, viewCount, views, otherCount, others),
+              0)
         << s_.LastMessage.toStdString();
     EXPECT_EQ(tableCount, tables.size());
     EXPECT_EQ(viewCount, views.size());
     EXPECT_EQ(otherCount, others.size());
     for (const char* table : {"a_b", "axb", "pk2"})
-        EXPECT_TRUE(tables.contains(QString::fromLatin1(table))) << table << " in " << tables.join(u',').toStdString();
+        EXPECT_TRUE(tables.contains(QString::fromLatin1(table)))
+            << table << " in " << tables.join(u',').toStdString();
     EXPECT_TRUE(views.contains(QStringLiteral("v1"))) << views.join(u',').toStdString();
     EXPECT_FALSE(tables.contains(QStringLiteral("v1")));
     EXPECT_FALSE(s_.TableScan);
@@ -53,8 +55,9 @@ TEST_P(CatalogTest, ListColumnsGivesOnlyTheNamedTablesColumnsWithTypeTexts) {
     QStringList expected;
     switch (db_->engine()) {
         case Engine::SQLite:  // its TYPE_NAME keeps the declared size, its scale column is odd
-            expected = {QStringLiteral("INTEGER(9,10) NOT NULL"), QStringLiteral("VARCHAR(20)(20,10)"),
-                        QStringLiteral("NUMERIC(10,2)(2,10)"), QStringLiteral("DATE(0,10)")};
+            expected = {QStringLiteral("INTEGER(9,10) NOT NULL"),
+                        QStringLiteral("VARCHAR(20)(20,10)"), QStringLiteral("NUMERIC(10,2)(2,10)"),
+                        QStringLiteral("DATE(0,10)")};
             break;
         case Engine::PostgreSQL:
             expected = {QStringLiteral("int4(10,0) NOT NULL"), QStringLiteral("varchar(20)"),
@@ -89,11 +92,7 @@ INSTANTIATE_TEST_SUITE_P(Engines, CatalogTest,
 TEST(CatalogPostgresTest, AnOwnerWithoutObjectsGivesThreeEmptyLists) {
     OdbcConfig config;
     TestDatabase db(Engine::PostgreSQL, config);
-    if (!db.unavailableReason().isEmpty()) {
-        if (qEnvironmentVariable("VARKEL_REQUIRE_ENGINES") == QStringLiteral("1"))
-            FAIL() << db.unavailableReason().toStdString();
-        GTEST_SKIP() << db.unavailableReason().toStdString();
-    }
+    VARKEL_REQUIRE_DATABASE(db);
     ASSERT_TRUE(db.admin().exec(QStringLiteral("CREATE TABLE t (k INTEGER)")));
     ASSERT_TRUE(db.admin().exec(QStringLiteral("CREATE SCHEMA empty_owner")));
     MessageRecorder boxes;

@@ -17,11 +17,13 @@ TEST_F(CheckReturnTest, EveryReturnCodeBecomesAStatusAndAText) {
     const ReturnCase cases[] = {
         {"UPDATE 3", 0, {}},
         {"ERROR 1 unique constraint violated", -9, QStringLiteral("unique constraint violated")},
-        {"ERROR 942 table or view does not exist", -942, QStringLiteral("table or view does not exist")},
+        {"ERROR 942 table or view does not exist", -942,
+         QStringLiteral("table or view does not exist")},
         {"ERROR 70000 beyond sixteen bits", -70000, QStringLiteral("beyond sixteen bits")},
         {"ERROR -1 a notice", 1, QStringLiteral("a notice")},
         {"ERROR 0 no native code", -9999, QStringLiteral("no native code")},
-        {"ERROR 0", -9999, QStringLiteral("[OdbcLib]NO ERROR CODE FOUND! (TRIGGER OR OTHER ERROR?)")},
+        {"ERROR 0", -9999,
+         QStringLiteral("[OdbcLib]NO ERROR CODE FOUND! (TRIGGER OR OTHER ERROR?)")},
         // executed, but a warning is a failure everywhere except connecting and fetching
         {"WARN value truncated", -9998, QStringLiteral("value truncated")},
         {"ERRORS 0:first 77:second 5:third", -77, QStringLiteral("first\r\nsecond\r\nthird")},

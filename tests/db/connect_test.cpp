@@ -18,8 +18,12 @@ TEST_P(ConnectTest, ConnectsByDataSourceDriverAndConnectionString) {
         QString dsn, user, password, driver, connectString;
     };
     const Way ways[] = {
-        {"data source with user id", db_->dsn(), db_->engine() == Engine::SQLite ? QStringLiteral("me") : db_->user(),
-         db_->password(), {}, {}},
+        {"data source with user id",
+         db_->dsn(),
+         db_->engine() == Engine::SQLite ? QStringLiteral("me") : db_->user(),
+         db_->password(),
+         {},
+         {}},
         {"data source without user id", db_->dsnWithCredentials(), {}, {}, {}, {}},
         {"connection string", {}, {}, {}, {}, db_->driverConnectString()},
     };
@@ -59,7 +63,8 @@ TEST_P(ConnectTest, TakesUserIdAndPasswordFromTheCompletedString) {
             EXPECT_EQ(password, db_->password());
             break;
         case Engine::SQLite:  // ends in ";PWD=" with nothing after it
-            EXPECT_TRUE(connectString.endsWith(QStringLiteral(";PWD="))) << connectString.toStdString();
+            EXPECT_TRUE(connectString.endsWith(QStringLiteral(";PWD=")))
+                << connectString.toStdString();
             EXPECT_EQ(user, QString());
             EXPECT_EQ(password, QString());
             break;
@@ -98,7 +103,8 @@ TEST_P(ConnectTest, FailedConnectShowsTheRealReason) {
     QString user = QStringLiteral("varkel"), password = QStringLiteral("wrong-password");
     QString connectString;
     QString dsn = db_->dsn();
-    if (db_->engine() == Engine::SQLite) dsn = QStringLiteral("NoSuchSource");  // it checks no password
+    if (db_->engine() == Engine::SQLite)
+        dsn = QStringLiteral("NoSuchSource");  // it checks no password
     EXPECT_EQ(DbConnect(s, 0, dsn, user, password, {}, connectString), -99);
     EXPECT_FALSE(IsConnected(s));
     ASSERT_EQ(boxes.boxes().size(), 1);
@@ -107,7 +113,9 @@ TEST_P(ConnectTest, FailedConnectShowsTheRealReason) {
     EXPECT_EQ(box.icon, MsgIcon::Exclamation);
     const QString head = box.text.section(QStringLiteral("\r\n"), 0, 0);
     const QString reason = box.text.section(QStringLiteral("\r\n"), 1);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^-\\d+:ＤＢ接続に失敗しました。$")).match(head).hasMatch())
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^-\\d+:ＤＢ接続に失敗しました。$"))
+                    .match(head)
+                    .hasMatch())
         << head.toStdString();
     const char* expected = db_->engine() == Engine::SQLite       ? "Data source name not found"
                            : db_->engine() == Engine::PostgreSQL ? "password authentication failed"

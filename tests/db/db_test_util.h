@@ -22,7 +22,8 @@ inline void ConnectTo(DbSession& s, TestDatabase& db) {
 
 // n rows (k = 1 … n, v = 'v' || k) in a new table.
 inline void CreateNumbers(TestDatabase& db, const QString& table, int n) {
-    ASSERT_TRUE(db.admin().exec(QStringLiteral("CREATE TABLE %1 (k INTEGER PRIMARY KEY, v VARCHAR(20))").arg(table)));
+    ASSERT_TRUE(db.admin().exec(
+        QStringLiteral("CREATE TABLE %1 (k INTEGER PRIMARY KEY, v VARCHAR(20))").arg(table)));
     QString sql;
     switch (db.engine()) {
         case Engine::PostgreSQL:
@@ -32,8 +33,9 @@ inline void CreateNumbers(TestDatabase& db, const QString& table, int n) {
             sql = QStringLiteral("INSERT INTO %1 SELECT seq, CONCAT('v', seq) FROM seq_1_to_%2");
             break;
         case Engine::SQLite:
-            sql = QStringLiteral("INSERT INTO %1 WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 "
-                                 "FROM c WHERE x < %2) SELECT x, 'v' || x FROM c");
+            sql = QStringLiteral(
+                "INSERT INTO %1 WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 "
+                "FROM c WHERE x < %2) SELECT x, 'v' || x FROM c");
             break;
     }
     ASSERT_TRUE(db.admin().exec(sql.arg(table).arg(n)));

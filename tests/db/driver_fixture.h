@@ -10,7 +10,7 @@ namespace varkel::test {
 
 // A session connected to the project's test driver, which logs what reaches it to log().
 class DriverTest : public ::testing::Test {
-protected:
+  protected:
     void connect(const QString& driver = OdbcConfig::testDriverName(), const QString& keys = {}) {
         DbInit(s_);
         QString user, password;

@@ -8,7 +8,7 @@ namespace varkel::test {
 namespace {
 
 class ExecuteFetchTest : public EngineTest {
-protected:
+  protected:
     void SetUp() override {
         EngineTest::SetUp();
         if (IsSkipped() || HasFailure()) return;
@@ -64,7 +64,8 @@ TEST_P(ExecuteFetchTest, SingleRowFetchReadsTheSameRows) {
 // Both fetch paths read NULL and '' as empty text, and keep at most the first 254 bytes of a
 // value, never splitting a character.
 TEST_P(ExecuteFetchTest, ValuesAreCutAt254BytesOnWholeCharacters) {
-    ASSERT_TRUE(db_->admin().exec(QStringLiteral("CREATE TABLE s (k INTEGER PRIMARY KEY, v VARCHAR(400))")));
+    ASSERT_TRUE(db_->admin().exec(
+        QStringLiteral("CREATE TABLE s (k INTEGER PRIMARY KEY, v VARCHAR(400))")));
     const QString ascii(300, u'x');
     const QString japanese(100, QChar(0x3042));  // あ: 300 bytes in UTF-8
     const QString mixed = QStringLiteral("a") + QString(100, QChar(0x65E5));  // 254 splits 日
@@ -94,8 +95,10 @@ TEST_P(ExecuteFetchTest, DescribeResultGivesTheKindOfEachColumn) {
     record->Count = LastColumnCount(s_);
     ASSERT_EQ(DescribeResult(s_, *record), 0);
     EXPECT_EQ(record->Count, 4);
-    const QStringList names = {record->Names[0], record->Names[1], record->Names[2], record->Names[3]};
-    const QStringList kinds = {record->Kinds[0], record->Kinds[1], record->Kinds[2], record->Kinds[3]};
+    const QStringList names = {record->Names[0], record->Names[1], record->Names[2],
+                               record->Names[3]};
+    const QStringList kinds = {record->Kinds[0], record->Kinds[1], record->Kinds[2],
+                               record->Kinds[3]};
     EXPECT_EQ(names.join(u',').toLower(), QStringLiteral("c,n,t,i"));
     EXPECT_EQ(kinds, (QStringList{QStringLiteral("S"), QStringLiteral("N"), QStringLiteral("T"),
                                   QStringLiteral("N")}));

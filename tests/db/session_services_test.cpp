@@ -46,7 +46,8 @@ TEST_F(SessionServicesTest, CommitFailingWithNativeOneIsReportedAsADuplicate) {
     ASSERT_EQ(DbExecute(s_, QStringLiteral("FAILCOMMIT 1 unique constraint violated")), 0);
     EXPECT_EQ(DbCommit(s_), -9);
     ASSERT_EQ(boxes_.boxes().size(), 1);
-    EXPECT_EQ(boxes_.boxes()[0].text, QStringLiteral("-9:データが重複しています。コードを変更して下さい。"));
+    EXPECT_EQ(boxes_.boxes()[0].text,
+              QStringLiteral("-9:データが重複しています。コードを変更して下さい。"));
     EXPECT_EQ(boxes_.boxes()[0].title, QStringLiteral("COMMIT エラー"));
     EXPECT_EQ(LastDbMessage(s_), QStringLiteral("unique constraint violated"));
 }
@@ -93,8 +94,9 @@ TEST_F(SessionServicesTest, ConnectRetriesWithoutADialogWhenTheDriverHasNone) {
     QString connectString = QStringLiteral("DRIVER=VarkelTest;DIALOG=1;DENY=1;");
     EXPECT_EQ(DbConnect(s_, 0, {}, user, password, {}, connectString), -99);
     ASSERT_EQ(boxes_.boxes().size(), 1);
-    EXPECT_EQ(boxes_.boxes()[0].text,
-              QStringLiteral("-1045:ＤＢ接続に失敗しました。\r\n[VarkelTest]Access denied for user"));
+    EXPECT_EQ(
+        boxes_.boxes()[0].text,
+        QStringLiteral("-1045:ＤＢ接続に失敗しました。\r\n[VarkelTest]Access denied for user"));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
@@ -104,7 +106,8 @@ TEST_F(SessionServicesTest, CompletedStringKeysAreTakenOnlyInTheirExactSpelling)
         QString user, password;
     };
     const KeyCase cases[] = {
-        {QStringLiteral(";UID=scott;PWD=tiger;X=1"), QStringLiteral("scott"), QStringLiteral("tiger")},
+        {QStringLiteral(";UID=scott;PWD=tiger;X=1"), QStringLiteral("scott"),
+         QStringLiteral("tiger")},
         {QStringLiteral(";uid=scott;pwd=tiger;"), QStringLiteral("mine"), QStringLiteral("secret")},
         {QStringLiteral(";UID=scott;PWD=tiger"), QStringLiteral("scott"), QStringLiteral("tiger")},
         {QStringLiteral(";PWD=;UID=;"), QString(), QString()},
@@ -143,7 +146,8 @@ TEST_F(SessionServicesTest, AFetchFailingInTheMiddleReportsTheDriversError) {
     EXPECT_TRUE(s_.BlockFetch);
     ASSERT_EQ(DbExecute(s_, QStringLiteral("ROWS 600 FAILAT 300")), 0);
     QStringList values;
-    for (int row = 1; row <= 256; ++row) ASSERT_EQ(DbFetch(s_, values, 0), 0) << row;
+    for (int row = 1; row <= 256; ++row)
+        ASSERT_EQ(DbFetch(s_, values, 0), 0) << row;
     EXPECT_EQ(DbFetch(s_, values, 0), -9999);
     EXPECT_EQ(LastDbMessage(s_), QStringLiteral("[VarkelTest]fetch failed at row 300"));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);

@@ -16,28 +16,39 @@ struct ScriptCase {
 TEST(ScriptTextTest, ScriptsAreCutAtSlashLines) {
     const ScriptCase cases[] = {
         {"no delimiter", QStringLiteral("SELECT 1"), {QStringLiteral("SELECT 1")}},
-        {"empty lines belong to the delimiter", QStringLiteral("A\r\n/\r\n\r\n\r\nBB"),
+        {"empty lines belong to the delimiter",
+         QStringLiteral("A\r\n/\r\n\r\n\r\nBB"),
          {QStringLiteral("A\r\n"), QStringLiteral("BB")}},
         {"a closing delimiter", QStringLiteral("A\r\n/\r\n"), {QStringLiteral("A\r\n")}},
-        {"a final slash without line end is sent", QStringLiteral("A\r\n/"), {QStringLiteral("A\r\n/")}},
+        {"a final slash without line end is sent",
+         QStringLiteral("A\r\n/"),
+         {QStringLiteral("A\r\n/")}},
         {"semicolons do not separate", QStringLiteral("A; B"), {QStringLiteral("A; B")}},
-        {"empty and blank statements are skipped", QStringLiteral("A\r\n/\r\n/\r\n   /\r\nBB"),
+        {"empty and blank statements are skipped",
+         QStringLiteral("A\r\n/\r\n/\r\n   /\r\nBB"),
          {QStringLiteral("A\r\n"), QStringLiteral("BB")}},
-        {"anywhere, not only at a line start", QStringLiteral("A/\r\nBB"), {QStringLiteral("A"), QStringLiteral("BB")}},
+        {"anywhere, not only at a line start",
+         QStringLiteral("A/\r\nBB"),
+         {QStringLiteral("A"), QStringLiteral("BB")}},
         // The loop runs while the position is before the last character.
-        {"a last statement of one character is not run", QStringLiteral("AA/\r\nB"), {QStringLiteral("AA")}},
+        {"a last statement of one character is not run",
+         QStringLiteral("AA/\r\nB"),
+         {QStringLiteral("AA")}},
         {"blanks trimmed, tabs kept", QStringLiteral("  \tA  "), {QStringLiteral("\tA")}},
         {"one character is not run", QStringLiteral("X"), {}},
-        {"a delimiter inside a string still splits", QStringLiteral("SELECT 'a/\r\nb'"),
+        {"a delimiter inside a string still splits",
+         QStringLiteral("SELECT 'a/\r\nb'"),
          {QStringLiteral("SELECT 'a"), QStringLiteral("b'")}},
     };
-    for (const ScriptCase& c : cases) EXPECT_EQ(SplitScript(c.script), c.statements) << c.name;
+    for (const ScriptCase& c : cases)
+        EXPECT_EQ(SplitScript(c.script), c.statements) << c.name;
 }
 
 TEST(ScriptTextTest, TheQuestionPreviewsFortyCharacters) {
     const QString head = QStringLiteral("次のＳＱＬを続けて実行してよろしいですか？\r\n(");
     EXPECT_EQ(ContinueQuestion(QString(40, u'x')), head + QString(40, u'x') + u')');
-    EXPECT_EQ(ContinueQuestion(QString(41, u'x')), head + QString(40, u'x') + QStringLiteral("...)"));
+    EXPECT_EQ(ContinueQuestion(QString(41, u'x')),
+              head + QString(40, u'x') + QStringLiteral("...)"));
 }
 
 TEST(ScriptTextTest, LineBreaksBecomeCrLfAndOnlyBlanksAreTrimmed) {
@@ -54,10 +65,12 @@ TEST(ResultTextTest, RowNumbersAreSixCharactersWide) {
 
 TEST(ResultTextTest, NumbersAreMeasuredAroundTheirPoint) {
     const std::pair<QString, QPair<int, int>> cases[] = {
-        {QStringLiteral("12.5"), {2, 1}}, {QStringLiteral("-3"), {2, 0}}, {QStringLiteral("1000"), {4, 0}},
-        {QString(), {0, 0}},              {QStringLiteral(".25"), {0, 2}}, {QStringLiteral("-0.125"), {2, 3}},
+        {QStringLiteral("12.5"), {2, 1}}, {QStringLiteral("-3"), {2, 0}},
+        {QStringLiteral("1000"), {4, 0}}, {QString(), {0, 0}},
+        {QStringLiteral(".25"), {0, 2}},  {QStringLiteral("-0.125"), {2, 3}},
     };
-    for (const auto& [text, pair] : cases) EXPECT_EQ(MeasureNumber(text), pair) << text.toStdString();
+    for (const auto& [text, pair] : cases)
+        EXPECT_EQ(MeasureNumber(text), pair) << text.toStdString();
 }
 
 TEST(ResultTextTest, DateTimesShowWhatMatters) {
@@ -71,7 +84,8 @@ TEST(ResultTextTest, DateTimesShowWhatMatters) {
         {QStringLiteral("not a date"), QStringLiteral("not a date")},
         {QStringLiteral("2024-13-45 00:00:00"), QStringLiteral("2024-13-45 00:00:00")},
     };
-    for (const auto& [text, shown] : cases) EXPECT_EQ(DateTimeText(text), shown) << text.toStdString();
+    for (const auto& [text, shown] : cases)
+        EXPECT_EQ(DateTimeText(text), shown) << text.toStdString();
 }
 
 TEST(ResultTextTest, ElapsedTimesRoundToHundredths) {

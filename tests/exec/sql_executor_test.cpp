@@ -26,7 +26,7 @@ namespace {
 
 // The main window connected to the test's database, running SQL as a user would.
 class SqlExecutorTest : public EngineTest {
-protected:
+  protected:
     void SetUp() override {
         EngineTest::SetUp();
         if (IsSkipped() || HasFailure()) return;
@@ -62,16 +62,26 @@ protected:
         });
         timer->start();
     }
-    QAction* action(const char* name) const { return window_->findChild<QAction*>(QString::fromLatin1(name)); }
-    QPlainTextEdit* sql() const { return window_->findChild<QPlainTextEdit*>(QStringLiteral("TB_SQL")); }
-    QTreeWidget* list() const { return window_->findChild<QTreeWidget*>(QStringLiteral("ListView1")); }
-    QToolButton* startStop() const { return window_->findChild<QToolButton*>(QStringLiteral("Cmd_start_stop")); }
+    QAction* action(const char* name) const {
+        return window_->findChild<QAction*>(QString::fromLatin1(name));
+    }
+    QPlainTextEdit* sql() const {
+        return window_->findChild<QPlainTextEdit*>(QStringLiteral("TB_SQL"));
+    }
+    QTreeWidget* list() const {
+        return window_->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+    }
+    QToolButton* startStop() const {
+        return window_->findChild<QToolButton*>(QStringLiteral("Cmd_start_stop"));
+    }
     QString panel(const char* key) const {
-        return window_->findChild<KeyedStatusBar*>(QStringLiteral("StatusBar1"))->panelText(QString::fromLatin1(key));
+        return window_->findChild<KeyedStatusBar*>(QStringLiteral("StatusBar1"))
+            ->panelText(QString::fromLatin1(key));
     }
     QStringList headers() const {
         QStringList h;
-        for (int i = 0; i < list()->columnCount(); ++i) h << list()->headerItem()->text(i);
+        for (int i = 0; i < list()->columnCount(); ++i)
+            h << list()->headerItem()->text(i);
         return h;
     }
     const ResultList& result() const { return window_->executor()->result(); }
@@ -121,7 +131,8 @@ TEST_P(SqlExecutorTest, AnInterruptedFillResumesWithTheNextRow) {
     EXPECT_EQ(shown[0].text, QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:0\r\n行数:300"));
     EXPECT_TRUE(startStop()->isEnabled());
     const QLabel* msg = window_->findChild<QLabel*>(QStringLiteral("L_msg"));
-    EXPECT_TRUE(msg->text().endsWith(QStringLiteral("（中断されました）"))) << msg->text().toStdString();
+    EXPECT_TRUE(msg->text().endsWith(QStringLiteral("（中断されました）")))
+        << msg->text().toStdString();
     const QDateTime started = result().StartTime;
     const QString startText = msg->text().left(8);
 
@@ -129,7 +140,8 @@ TEST_P(SqlExecutorTest, AnInterruptedFillResumesWithTheNextRow) {
     startStop()->click();  // resume
     shown = boxes_.boxes().mid(before);
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].text, QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:100\r\n行数:1000"));
+    EXPECT_EQ(shown[0].text,
+              QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:100\r\n行数:1000"));
     ASSERT_EQ(list()->topLevelItemCount(), 1000);
     EXPECT_EQ(list()->topLevelItem(300)->text(0), QStringLiteral("   301"));
     EXPECT_EQ(list()->topLevelItem(300)->text(1), QStringLiteral("301"));
@@ -167,19 +179,24 @@ TEST_P(SqlExecutorTest, AFailingStatementKeepsThePreviousListAndAsksAboutTheHist
 }
 
 TEST_P(SqlExecutorTest, ValuesAreShownByTheirKind) {
-    ASSERT_TRUE(db_->admin().exec(QStringLiteral("CREATE TABLE m (k INTEGER, amount NUMERIC(10,2), at TIMESTAMP)")));
-    for (const char* row : {"(1, 12.5, '2024-01-05 00:00:00')", "(2, -3, '2024-01-05 09:30:00')", "(3, 1000, NULL)"})
-        ASSERT_TRUE(db_->admin().exec(QStringLiteral("INSERT INTO m VALUES ") + QString::fromLatin1(row)));
+    ASSERT_TRUE(db_->admin().exec(
+        QStringLiteral("CREATE TABLE m (k INTEGER, amount NUMERIC(10,2), at TIMESTAMP)")));
+    for (const char* row :
+         {"(1, 12.5, '2024-01-05 00:00:00')", "(2, -3, '2024-01-05 09:30:00')", "(3, 1000, NULL)"})
+        ASSERT_TRUE(
+            db_->admin().exec(QStringLiteral("INSERT INTO m VALUES ") + QString::fromLatin1(row)));
     run(QStringLiteral("SELECT k, amount, at FROM m ORDER BY k"));
     ASSERT_EQ(list()->topLevelItemCount(), 3);
-    EXPECT_EQ(list()->topLevelItem(0)->text(3), QStringLiteral("2024-01-05"));  // midnight: date only
+    EXPECT_EQ(list()->topLevelItem(0)->text(3),
+              QStringLiteral("2024-01-05"));  // midnight: date only
     EXPECT_EQ(list()->topLevelItem(1)->text(3), QStringLiteral("2024-01-05 09:30:00"));
     EXPECT_EQ(list()->topLevelItem(2)->text(3), QString());
     EXPECT_EQ(list()->headerItem()->textAlignment(2) & Qt::AlignHorizontal_Mask, Qt::AlignRight);
     const auto& widths = result().NumericWidths;
     ASSERT_TRUE(widths.value(2).has_value());
     // PostgreSQL reads 12.50, -3.00, 1000.00; SQLite keeps 12.5, -3, 1000.
-    EXPECT_EQ(*widths.value(2), db_->engine() == Engine::PostgreSQL ? qMakePair(4, 2) : qMakePair(4, 1));
+    EXPECT_EQ(*widths.value(2),
+              db_->engine() == Engine::PostgreSQL ? qMakePair(4, 2) : qMakePair(4, 1));
 }
 
 TEST_P(SqlExecutorTest, StoppingTheFirstStatementStillOffersTheOthers) {
@@ -189,12 +206,16 @@ TEST_P(SqlExecutorTest, StoppingTheFirstStatementStillOffersTheOthers) {
         action("mn_sql_stop")->trigger();
         return true;
     });
-    const auto shown = run(QStringLiteral("SELECT k FROM n\r\n/\r\nSELECT 2 FROM n\r\n/\r\nSELECT 3 FROM n"));
+    const auto shown =
+        run(QStringLiteral("SELECT k FROM n\r\n/\r\nSELECT 2 FROM n\r\n/\r\nSELECT 3 FROM n"));
     QStringList texts;
-    for (const auto& box : shown) texts << box.title;
-    EXPECT_EQ(texts, (QStringList{QStringLiteral("Varkel Light - ＳＱＬ正常終了"), QStringLiteral("SQL連続実行"),
-                                  QStringLiteral("Varkel Light - ＳＱＬ正常終了"), QStringLiteral("SQL連続実行"),
-                                  QStringLiteral("Varkel Light - ＳＱＬ正常終了")}));
+    for (const auto& box : shown)
+        texts << box.title;
+    EXPECT_EQ(
+        texts,
+        (QStringList{QStringLiteral("Varkel Light - ＳＱＬ正常終了"), QStringLiteral("SQL連続実行"),
+                     QStringLiteral("Varkel Light - ＳＱＬ正常終了"), QStringLiteral("SQL連続実行"),
+                     QStringLiteral("Varkel Light - ＳＱＬ正常終了")}));
     EXPECT_EQ(shown[0].text, QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:0\r\n行数:100"));
     EXPECT_EQ(list()->topLevelItemCount(), 3000);  // the last statement ran to its end
     EXPECT_TRUE(action("mn_sql_go")->isEnabled());
@@ -219,7 +240,8 @@ TEST_P(SqlExecutorTest, TransactionCommandsReportAndTypedOnesAreRecorded) {
     run(QStringLiteral("INSERT INTO t VALUES (2)"));
     const auto shown = run(QStringLiteral("commit"));
     EXPECT_EQ(shown.last().text, QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:0\r\n行数:0"));
-    EXPECT_EQ(window_->historyWindow()->store().GetHistCurr(window_->historyWindow()->store().GetHistNum()),
+    EXPECT_EQ(window_->historyWindow()->store().GetHistCurr(
+                  window_->historyWindow()->store().GetHistNum()),
               QStringLiteral("commit"));
     EXPECT_EQ(db_->admin().scalar(QStringLiteral("SELECT COUNT(*) FROM t")), QStringLiteral("1"));
 
@@ -231,13 +253,16 @@ TEST_P(SqlExecutorTest, TransactionCommandsReportAndTypedOnesAreRecorded) {
     SqlHistory file(config_.path(QStringLiteral("SQLHIST.TXT")), 20);
     file.ReadHist();
     QStringList statements;
-    for (const ClassSQL& r : file.records()) statements << r.SQLstmt;
-    EXPECT_EQ(statements, (QStringList{QStringLiteral("INSERT INTO t VALUES (1)"), QStringLiteral("INSERT INTO t VALUES (2)"),
-                                       QStringLiteral("commit"), QStringLiteral("UPDATE t SET k = 3")}));
+    for (const ClassSQL& r : file.records())
+        statements << r.SQLstmt;
+    EXPECT_EQ(statements,
+              (QStringList{QStringLiteral("INSERT INTO t VALUES (1)"),
+                           QStringLiteral("INSERT INTO t VALUES (2)"), QStringLiteral("commit"),
+                           QStringLiteral("UPDATE t SET k = 3")}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, SqlExecutorTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
-                         EngineParamName());
+INSTANTIATE_TEST_SUITE_P(Engines, SqlExecutorTest,
+                         ::testing::Values(Engine::SQLite, Engine::PostgreSQL), EngineParamName());
 
 }  // namespace
 }  // namespace varkel::test
@@ -296,16 +321,21 @@ TEST_P(HistoryAndTemplatesTest, HistoryAndTemplatesLastFromOneRunToTheNext) {
     QTimer::singleShot(20, &again, [&again] { again.connectDialog()->Cmd_cancel->click(); });
     again.Load();
     QStringList titles;
-    for (const ClassSQL& t : again.templateWindow()->templates()) titles << t.SQLhead + u'=' + t.SQLstmt;
-    EXPECT_EQ(titles, (QStringList{QStringLiteral("daily=SELECT 'every day'"), QStringLiteral("monthly=SELECT 'monthly'")}));
+    for (const ClassSQL& t : again.templateWindow()->templates())
+        titles << t.SQLhead + u'=' + t.SQLstmt;
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("daily=SELECT 'every day'"),
+                                   QStringLiteral("monthly=SELECT 'monthly'")}));
     QStringList statements;
-    for (const ClassSQL& r : again.historyWindow()->store().records()) statements << r.SQLstmt;
-    EXPECT_EQ(statements, (QStringList{QStringLiteral("SELECT 1 AS one"), QStringLiteral("SELECT 2 AS two"),
-                                       QStringLiteral("SELECT 1 AS one")}));
+    for (const ClassSQL& r : again.historyWindow()->store().records())
+        statements << r.SQLstmt;
+    EXPECT_EQ(statements,
+              (QStringList{QStringLiteral("SELECT 1 AS one"), QStringLiteral("SELECT 2 AS two"),
+                           QStringLiteral("SELECT 1 AS one")}));
     again.close();
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, HistoryAndTemplatesTest, ::testing::Values(Engine::SQLite), EngineParamName());
+INSTANTIATE_TEST_SUITE_P(Engines, HistoryAndTemplatesTest, ::testing::Values(Engine::SQLite),
+                         EngineParamName());
 
 }  // namespace
 }  // namespace varkel::test

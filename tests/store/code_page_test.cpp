@@ -42,7 +42,9 @@ TEST(CodePageTest, DecodingMarksInvalidBytesAndDropsAnIncompleteEnd) {
     EXPECT_EQ(utf8.decode(QByteArray("a\xE3\x81")), QStringLiteral("a"));
     CodePage cp932("CP932");
     EXPECT_EQ(cp932.decode(QByteArray("a\x82")), QStringLiteral("a"));
-    EXPECT_EQ(cp932.decode(QByteArray("a\xA0" "b")), QStringLiteral("a\uFFFDb"));
+    EXPECT_EQ(cp932.decode(QByteArray("a\xA0"
+                                      "b")),
+              QStringLiteral("a\uFFFDb"));
 }
 
 struct PrefixCase {
@@ -55,16 +57,16 @@ struct PrefixCase {
 TEST(CodePageTest, CutAtAByteLimitNeverSplitsACharacter) {
     const PrefixCase cases[] = {
         {"UTF-8", "ab", 5, 2},
-        {"UTF-8", "a\xE3\x81\x82", 4, 4},      // a + あ fits exactly
-        {"UTF-8", "a\xE3\x81\x82", 3, 1},      // あ would be split
+        {"UTF-8", "a\xE3\x81\x82", 4, 4},  // a + あ fits exactly
+        {"UTF-8", "a\xE3\x81\x82", 3, 1},  // あ would be split
         {"UTF-8", "a\xE3\x81\x82", 2, 1},
         {"UTF-8", "a\xE3\x81", 3, 1},          // already cut short by the driver
         {"UTF-8", "\xF0\x9F\x98\x80z", 4, 4},  // a four-byte character
         {"CP932", "a\x82\xA0", 3, 3},
         {"CP932", "a\x82\xA0", 2, 1},
         {"CP932", "\x82\xA0\x82\xA0", 3, 2},
-        {"CP932", "\xB1\xB2\xB3", 2, 2},       // single-byte katakana
-        {"CP932", "a\x82", 2, 1},              // cut short by the driver
+        {"CP932", "\xB1\xB2\xB3", 2, 2},  // single-byte katakana
+        {"CP932", "a\x82", 2, 1},         // cut short by the driver
     };
     for (const PrefixCase& c : cases) {
         CodePage page(c.codePage);

@@ -12,7 +12,7 @@ namespace varkel {
 namespace {
 
 class IniFileTest : public ::testing::Test {
-protected:
+  protected:
     QString path() const { return dir_.filePath(QStringLiteral("VARKEL.INI")); }
     void write(const QByteArray& bytes) {
         QFile f(path());
@@ -84,7 +84,8 @@ TEST_F(IniFileTest, WritesInPlaceIntoItsSectionOrANewOne) {
         {"", "WINDOW", "ToolBar", "OFF", "[WINDOW]\r\nToolBar=OFF\r\n"},
         {"[WINDOW]\r\nmain=1\r\nToolBar=ON\r\n", "window", "MAIN", "2",
          "[WINDOW]\r\nMAIN=2\r\nToolBar=ON\r\n"},
-        {"[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n", "A", "z", "3", "[A]\r\nx=1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n"},
+        {"[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n", "A", "z", "3",
+         "[A]\r\nx=1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n"},
         {"[A]\r\nx=1\r\n", "B", "y", "2", "[A]\r\nx=1\r\n[B]\r\ny=2\r\n"},
         {"[A]\r\nx=1\r\n", "A", "x", "", "[A]\r\nx=\r\n"},  // empty is written, not deleted
         {"; comment\r\n[A]\r\nx=1\n", "A", "x", "new", "; comment\r\n[A]\r\nx=new\r\n"},
@@ -112,12 +113,17 @@ TEST_F(IniFileTest, TheFileIsReadableByItsOwnerOnly) {
 
 TEST(SwitchTest, OnlyExactlyOnIsOnAndWritesAreOnOrOff) {
     const std::pair<QString, bool> cases[] = {
-        {QStringLiteral("ON"), true},   {QStringLiteral("on"), false}, {QStringLiteral("ONE"), false},
-        {QStringLiteral(" ON"), false}, {QString(), false},            {QStringLiteral("OFF"), false},
+        {QStringLiteral("ON"), true},
+        {QStringLiteral("on"), false},
+        {QStringLiteral("ONE"), false},
+        {QStringLiteral(" ON"), false},
+        {QString(), false},
+        {QStringLiteral("OFF"), false},
     };
     for (const auto& [value, on] : cases) {
         EXPECT_EQ(settings::SwitchOn(value), on) << value.toStdString();
-        EXPECT_EQ(settings::SwitchText(settings::SwitchOn(value)), on ? QStringLiteral("ON") : QStringLiteral("OFF"));
+        EXPECT_EQ(settings::SwitchText(settings::SwitchOn(value)),
+                  on ? QStringLiteral("ON") : QStringLiteral("OFF"));
     }
 }
 
@@ -126,7 +132,8 @@ TEST(KeywordFileTest, EveryLineIsAnEntryAsItStands) {
     const QString path = dir.filePath(QStringLiteral("SQLKYWD.TXT"));
     const std::pair<QByteArray, QStringList> cases[] = {
         {"SELECT\r\nFROM\r\n", {QStringLiteral("SELECT"), QStringLiteral("FROM")}},
-        {"SELECT\r\n FROM \r\nWHERE", {QStringLiteral("SELECT"), QStringLiteral(" FROM "), QStringLiteral("WHERE")}},
+        {"SELECT\r\n FROM \r\nWHERE",
+         {QStringLiteral("SELECT"), QStringLiteral(" FROM "), QStringLiteral("WHERE")}},
         {"A\r\n\r\nB\r\n", {QStringLiteral("A"), QString(), QStringLiteral("B")}},
         {"", {}},
     };

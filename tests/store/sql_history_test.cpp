@@ -13,7 +13,7 @@ namespace varkel {
 namespace {
 
 class SqlHistoryTest : public ::testing::Test {
-protected:
+  protected:
     QString file() const { return dir_.filePath(QStringLiteral("SQLHIST.TXT")); }
     QByteArray contents() const {
         QFile f(file());
@@ -30,7 +30,8 @@ protected:
     }
     // Waits until the append timer has written everything queued.
     void drain(SqlHistory& h) {
-        for (int i = 0; i < 100 && h.pending() > 0; ++i) QTest::qWait(100);
+        for (int i = 0; i < 100 && h.pending() > 0; ++i)
+            QTest::qWait(100);
         ASSERT_EQ(h.pending(), 0);
     }
     QTemporaryDir dir_;
@@ -38,11 +39,18 @@ protected:
 
 TEST(MaxHistTest, OutOfRangeValuesFallBackTo20) {
     const std::pair<QString, int> cases[] = {
-        {QString(), 20},          {QStringLiteral("5"), 20},   {QStringLiteral("1000"), 20},
-        {QStringLiteral("999"), 999}, {QStringLiteral("50"), 50}, {QStringLiteral("20"), 20},
-        {QStringLiteral("49.6"), 50}, {QStringLiteral("30abc"), 30}, {QStringLiteral("abc"), 20},
+        {QString(), 20},
+        {QStringLiteral("5"), 20},
+        {QStringLiteral("1000"), 20},
+        {QStringLiteral("999"), 999},
+        {QStringLiteral("50"), 50},
+        {QStringLiteral("20"), 20},
+        {QStringLiteral("49.6"), 50},
+        {QStringLiteral("30abc"), 30},
+        {QStringLiteral("abc"), 20},
     };
-    for (const auto& [value, max] : cases) EXPECT_EQ(MaxHistFrom(value), max) << value.toStdString();
+    for (const auto& [value, max] : cases)
+        EXPECT_EQ(MaxHistFrom(value), max) << value.toStdString();
 }
 
 TEST_F(SqlHistoryTest, NoFileMeansAnEmptyHistory) {
@@ -64,7 +72,8 @@ TEST_F(SqlHistoryTest, RecordsRoundTripThroughTheFile) {
     const QString head = h.records().first().SQLhead;
     EXPECT_EQ(head.size(), 17 + 1 + 64 + 3);  // stamp, blank, label cut to 64 and "..."
     EXPECT_TRUE(head.endsWith(QString(64, u'L') + QStringLiteral("...")));
-    EXPECT_EQ(QDateTime::fromString(head.left(17), QStringLiteral("yy/MM/dd HH:mm:ss")).isValid(), true);
+    EXPECT_EQ(QDateTime::fromString(head.left(17), QStringLiteral("yy/MM/dd HH:mm:ss")).isValid(),
+              true);
 
     SqlHistory again(file(), 20);
     again.ReadHist();
@@ -79,7 +88,8 @@ TEST_F(SqlHistoryTest, TwoStatementsInOneSecondGetStampsOneSecondApart) {
     h.AddHist(QStringLiteral("DSN=x;"), QStringLiteral("SELECT 2"));
     ASSERT_EQ(h.GetHistNum(), 2);
     const auto stamp = [&](int i) {
-        return QDateTime::fromString(h.records()[i].SQLhead.left(17), QStringLiteral("yy/MM/dd HH:mm:ss"));
+        return QDateTime::fromString(h.records()[i].SQLhead.left(17),
+                                     QStringLiteral("yy/MM/dd HH:mm:ss"));
     };
     EXPECT_EQ(stamp(0).secsTo(stamp(1)), 1);
     drain(h);
@@ -152,8 +162,10 @@ TEST(HistoryFormatTest, AnEmptyRecordEndsTheReading) {
     const QStringList records =
         SplitHistoryRecords(QStringLiteral("h1\ts1\r\n/\r\n\r\n/\r\nh3\ts3\r\n/\r\n"));
     EXPECT_EQ(records, QStringList{QStringLiteral("h1\ts1")});
-    EXPECT_EQ(ParseHistoryRecord(QStringLiteral("no tab")), (ClassSQL{QString(), QStringLiteral("no tab")}));
-    EXPECT_EQ(ParseHistoryRecord(QStringLiteral("h\ta\tb")), (ClassSQL{QStringLiteral("h"), QStringLiteral("a\tb")}));
+    EXPECT_EQ(ParseHistoryRecord(QStringLiteral("no tab")),
+              (ClassSQL{QString(), QStringLiteral("no tab")}));
+    EXPECT_EQ(ParseHistoryRecord(QStringLiteral("h\ta\tb")),
+              (ClassSQL{QStringLiteral("h"), QStringLiteral("a\tb")}));
 }
 
 }  // namespace

@@ -59,8 +59,8 @@ bool AdminConnection::exec(const QString& sql) {
     SQLHSTMT stmt = nullptr;
     SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &stmt);
     QByteArray text = sql.toUtf8();
-    const SQLRETURN r =
-        SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size()));
+    const SQLRETURN r = SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(text.data()),
+                                      static_cast<SQLINTEGER>(text.size()));
     const bool ok = SQL_SUCCEEDED(r) || r == SQL_NO_DATA;
     if (!ok) ADD_FAILURE() << sql.toStdString() << ": " << diagnostics(stmt).toStdString();
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);

@@ -8,7 +8,7 @@ namespace varkel::test {
 // A plain autocommit connection with which a fixture creates, fills and checks its database
 // behind the back of the program under test.
 class AdminConnection {
-public:
+  public:
     explicit AdminConnection(const QString& connectString);
     ~AdminConnection();
     AdminConnection(const AdminConnection&) = delete;
@@ -22,7 +22,7 @@ public:
     QStringList rows(const QString& sql);
     QString scalar(const QString& sql) { return rows(sql).value(0); }
 
-private:
+  private:
     QString diagnostics(void* stmt);
     void* env_ = nullptr;
     void* dbc_ = nullptr;

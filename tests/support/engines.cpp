@@ -1,15 +1,17 @@
 #include "support/engines.h"
 
+#include <unistd.h>
 #include <QAtomicInt>
 #include <QCoreApplication>
 #include <QDir>
-#include <unistd.h>
 
 namespace varkel::test {
 
 namespace {
 
-QString Env(const char* name) { return qEnvironmentVariable(name); }
+QString Env(const char* name) {
+    return qEnvironmentVariable(name);
+}
 
 QString UniqueDatabaseName() {
     static int counter = 0;
@@ -20,18 +22,24 @@ QString UniqueDatabaseName() {
 
 std::string EngineName(Engine engine) {
     switch (engine) {
-        case Engine::SQLite: return "SQLite";
-        case Engine::PostgreSQL: return "PostgreSQL";
-        case Engine::MariaDB: return "MariaDB";
+        case Engine::SQLite:
+            return "SQLite";
+        case Engine::PostgreSQL:
+            return "PostgreSQL";
+        case Engine::MariaDB:
+            return "MariaDB";
     }
     return "Unknown";
 }
 
 QString TestDatabase::driverName() const {
     switch (engine_) {
-        case Engine::SQLite: return QStringLiteral("SQLite3");
-        case Engine::PostgreSQL: return QStringLiteral("PostgreSQL Unicode");
-        case Engine::MariaDB: return QStringLiteral("MariaDB Unicode");
+        case Engine::SQLite:
+            return QStringLiteral("SQLite3");
+        case Engine::PostgreSQL:
+            return QStringLiteral("PostgreSQL Unicode");
+        case Engine::MariaDB:
+            return QStringLiteral("MariaDB Unicode");
     }
     return {};
 }
@@ -41,12 +49,14 @@ QString TestDatabase::driverConnectString() const {
         case Engine::SQLite:
             return QStringLiteral("DRIVER={SQLite3};Database=%1;").arg(sqliteFile_);
         case Engine::PostgreSQL:
-            return QStringLiteral("DRIVER={PostgreSQL Unicode};Servername=%1;Port=%2;Database=%3;"
-                                  "UID=%4;PWD=%5;")
+            return QStringLiteral(
+                       "DRIVER={PostgreSQL Unicode};Servername=%1;Port=%2;Database=%3;"
+                       "UID=%4;PWD=%5;")
                 .arg(host_, port_, database_, user_, password_);
         case Engine::MariaDB:
-            return QStringLiteral("DRIVER={MariaDB Unicode};Server=%1;Port=%2;Database=%3;UID=%4;"
-                                  "PWD=%5;")
+            return QStringLiteral(
+                       "DRIVER={MariaDB Unicode};Server=%1;Port=%2;Database=%3;UID=%4;"
+                       "PWD=%5;")
                 .arg(host_, port_, database_, user_, password_);
     }
     return {};
@@ -79,18 +89,20 @@ TestDatabase::TestDatabase(Engine engine, OdbcConfig& config) : engine_(engine) 
     }
     database_ = UniqueDatabaseName();
     const QString maintenance = engine == Engine::PostgreSQL
-                                    ? QStringLiteral("DRIVER={PostgreSQL Unicode};Servername=%1;"
-                                                     "Port=%2;Database=postgres;UID=%3;PWD=%4;")
-                                    : QStringLiteral("DRIVER={MariaDB Unicode};Server=%1;Port=%2;"
-                                                     "UID=%3;PWD=%4;");
+                                    ? QStringLiteral(
+                                          "DRIVER={PostgreSQL Unicode};Servername=%1;"
+                                          "Port=%2;Database=postgres;UID=%3;PWD=%4;")
+                                    : QStringLiteral(
+                                          "DRIVER={MariaDB Unicode};Server=%1;Port=%2;"
+                                          "UID=%3;PWD=%4;");
     server_ = std::make_unique<AdminConnection>(maintenance.arg(host_, port_, user_, password_));
     if (!server_->ok()) {
         unavailable_ = server_->error();
         return;
     }
-    const QString create = QStringLiteral("CREATE DATABASE ") + database_ +
-                           (engine == Engine::MariaDB ? QStringLiteral(" CHARACTER SET utf8mb4")
-                                                      : QString());
+    const QString create =
+        QStringLiteral("CREATE DATABASE ") + database_ +
+        (engine == Engine::MariaDB ? QStringLiteral(" CHARACTER SET utf8mb4") : QString());
     if (!server_->exec(create)) {
         unavailable_ = QStringLiteral("cannot create the test database");
         return;
@@ -129,14 +141,13 @@ TestDatabase::~TestDatabase() {
     }
 }
 
+bool EnginesRequired() {
+    return qEnvironmentVariable("VARKEL_REQUIRE_ENGINES") == QStringLiteral("1");
+}
+
 void EngineTest::SetUp() {
     db_ = std::make_unique<TestDatabase>(GetParam(), config_);
-    if (db_->unavailableReason().isEmpty()) return;
-    if (qEnvironmentVariable("VARKEL_REQUIRE_ENGINES") == QStringLiteral("1"))
-        FAIL() << EngineName(GetParam()) << " is required but unavailable: "
-               << db_->unavailableReason().toStdString();
-    GTEST_SKIP() << EngineName(GetParam())
-                 << " unavailable: " << db_->unavailableReason().toStdString();
+    VARKEL_REQUIRE_DATABASE(*db_);
 }
 
 }  // namespace varkel::test

@@ -7,21 +7,23 @@
 #include <string>
 
 #include "support/admin_connection.h"
-#include "support/qt_printers.h"
 #include "support/odbc_config.h"
+#include "support/qt_printers.h"
 
 namespace varkel::test {
 
 enum class Engine { SQLite, PostgreSQL, MariaDB };
 
 std::string EngineName(Engine engine);
-inline void PrintTo(Engine engine, std::ostream* os) { *os << EngineName(engine); }
+inline void PrintTo(Engine engine, std::ostream* os) {
+    *os << EngineName(engine);
+}
 
 // A database of its own for one test, on one engine, registered in the test's ODBC
 // configuration as the data source "VarkelTestDb" (no stored credentials) and
 // "VarkelTestDbAuth" (credentials stored, so that "DSN=...;" alone connects).
 class TestDatabase {
-public:
+  public:
     TestDatabase(Engine engine, OdbcConfig& config);
     ~TestDatabase();
     TestDatabase(const TestDatabase&) = delete;
@@ -41,7 +43,7 @@ public:
     QString owner() const;
     AdminConnection& admin() { return *admin_; }
 
-private:
+  private:
     Engine engine_;
     QString unavailable_;
     QString host_, port_, user_, password_, database_;
@@ -50,11 +52,28 @@ private:
     QString sqliteFile_;
 };
 
+// True when the test command asks for every engine (VARKEL_REQUIRE_ENGINES=1): an engine that
+// is not set up then fails its tests instead of skipping them.
+bool EnginesRequired();
+
+// Ends the test when `db` is not ready: a failure where engines are required, else a skip.
+#define VARKEL_REQUIRE_DATABASE(db)                                                     \
+    do {                                                                                \
+        if (!(db).unavailableReason().isEmpty()) {                                      \
+            if (::varkel::test::EnginesRequired())                                      \
+                FAIL() << ::varkel::test::EngineName((db).engine())                     \
+                       << " is required but unavailable: "                              \
+                       << (db).unavailableReason().toStdString();                       \
+            GTEST_SKIP() << ::varkel::test::EngineName((db).engine())                   \
+                         << " unavailable: " << (db).unavailableReason().toStdString(); \
+        }                                                                               \
+    } while (0)
+
 // Base fixture for cases that run on every engine of the parameter: each test has its own ODBC
 // configuration and its own database. An engine that is not set up skips the test, unless
 // VARKEL_REQUIRE_ENGINES=1 (the test command sets it), where it fails.
 class EngineTest : public ::testing::TestWithParam<Engine> {
-protected:
+  protected:
     void SetUp() override;
     OdbcConfig config_;
     std::unique_ptr<TestDatabase> db_;

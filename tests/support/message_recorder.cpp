@@ -29,7 +29,8 @@ MessageRecorder::MessageRecorder()
 
 QStringList MessageRecorder::texts() const {
     QStringList all;
-    for (const MessageBoxRequest& box : boxes_) all << box.text;
+    for (const MessageBoxRequest& box : boxes_)
+        all << box.text;
     return all;
 }
 

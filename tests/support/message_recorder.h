@@ -10,13 +10,13 @@ namespace varkel::test {
 // Records every message box instead of showing it, and answers with the queued answers in turn
 // (the box's default button once the queue is empty).
 class MessageRecorder {
-public:
+  public:
     MessageRecorder();
     void answer(MsgResult result) { answers_.push_back(result); }
     const QList<MessageBoxRequest>& boxes() const { return boxes_; }
     QStringList texts() const;
 
-private:
+  private:
     QList<MessageBoxRequest> boxes_;
     std::deque<MsgResult> answers_;
     ScopedMessageResponder responder_;

@@ -23,7 +23,6 @@ QString OdbcConfig::iniPath(const QString& name) {
     return processDir.filePath(name);
 }
 
-
 OdbcConfig::OdbcConfig() {
     EXPECT_TRUE(dir_.isValid());
     // The driver manager caches its ini files for the life of the process, so a second
@@ -36,9 +35,12 @@ OdbcConfig::OdbcConfig() {
     QByteArray drivers = system.open(QIODevice::ReadOnly) ? system.readAll() : QByteArray();
     // Drivers stay loaded to the end, so that what they keep is reported against their name.
     drivers.replace("]\n", "]\nDontDLClose=1\n");
-    drivers += "\n[VarkelTest]\nDontDLClose=1\nDescription=Varkel test driver\nDriver=" VARKEL_TEST_DRIVER_PATH
-               "\n\n[VarkelTestNoBlock]\nDontDLClose=1\nDescription=Varkel test driver without block fetch\n"
-               "Driver=" VARKEL_TEST_DRIVER_NOBLOCK_PATH "\n";
+    drivers +=
+        "\n[VarkelTest]\nDontDLClose=1\nDescription=Varkel test "
+        "driver\nDriver=" VARKEL_TEST_DRIVER_PATH
+        "\n\n[VarkelTestNoBlock]\nDontDLClose=1\nDescription=Varkel test driver without block "
+        "fetch\n"
+        "Driver=" VARKEL_TEST_DRIVER_NOBLOCK_PATH "\n";
     const auto truncate = QIODevice::WriteOnly | QIODevice::Truncate;
     Write(iniPath(QStringLiteral("odbcinst.ini")), drivers, truncate);
     Write(iniPath(QStringLiteral("odbc.ini")), QByteArray(), truncate);

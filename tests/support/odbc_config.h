@@ -12,7 +12,7 @@ namespace varkel::test {
 // reads those variables and files once per process, so there is one configuration per process
 // (ctest runs each test in a process of its own); the test's other files go to path().
 class OdbcConfig {
-public:
+  public:
     OdbcConfig();
     OdbcConfig(const OdbcConfig&) = delete;
     OdbcConfig& operator=(const OdbcConfig&) = delete;
@@ -33,7 +33,7 @@ public:
     static QString testDriverName() { return QStringLiteral("VarkelTest"); }
     static QString noBlockDriverName() { return QStringLiteral("VarkelTestNoBlock"); }
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 

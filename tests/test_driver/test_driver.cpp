@@ -1,12 +1,10 @@
 // A minimal ODBC 2 driver for the tests. It understands a few commands as SQL text:
-//   ROWS n [FAILAT k]     a result of n rows (columns ID INTEGER, NAME VARCHAR); fetching row k fails
-//   COLS n                one row of n VARCHAR columns
-//   WARN text             executed with SQL_SUCCESS_WITH_INFO and one warning record
-//   ERROR native [text]   fails with one record ("ERROR 0" fails without any record)
-//   ERRORS n:t|n:t ...    fails with several records
-//   RETURN code           returns that raw code and posts nothing
-//   UPDATE n              a statement that affected n rows
-//   FAILCOMMIT native [text]  the next commit fails with that record
+//   ROWS n [FAILAT k]     a result of n rows (columns ID INTEGER, NAME VARCHAR); fetching row k
+//   fails COLS n                one row of n VARCHAR columns WARN text             executed with
+//   SQL_SUCCESS_WITH_INFO and one warning record ERROR native [text]   fails with one record
+//   ("ERROR 0" fails without any record) ERRORS n:t|n:t ...    fails with several records RETURN
+//   code           returns that raw code and posts nothing UPDATE n              a statement that
+//   affected n rows FAILCOMMIT native [text]  the next commit fails with that record
 // Anything else succeeds without a result. Connection string keys: LOG=path (every statement,
 // commit and rollback is appended to it), DIALOG=1 (SQL_DRIVER_COMPLETE fails with IM008),
 // DENY=1 (the connect itself fails with 28000, native 1045). The completed string is the input.
@@ -83,7 +81,8 @@ std::map<std::string, std::string> ParseKeys(const std::string& in) {
         const auto eq = part.find('=');
         if (eq == std::string::npos) continue;
         std::string key = part.substr(0, eq);
-        for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (char& c : key)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         keys[key] = part.substr(eq + 1);
     }
     return keys;
@@ -105,7 +104,8 @@ SQLRETURN CopyOut(const std::string& value, char* target, SQLLEN length, SQLLEN*
 }
 
 SQLRETURN FailFetch(Stmt* s) {
-    s->diags.push_back({"S1000", 0, "[VarkelTest]fetch failed at row " + std::to_string(s->failAt)});
+    s->diags.push_back(
+        {"S1000", 0, "[VarkelTest]fetch failed at row " + std::to_string(s->failAt)});
     return SQL_ERROR;
 }
 
@@ -190,16 +190,22 @@ SQLRETURN SQL_API SQLGetInfo(SQLHDBC, SQLUSMALLINT type, SQLPOINTER value, SQLSM
         return SQL_SUCCESS;
     };
     switch (type) {
-        case SQL_DRIVER_ODBC_VER: return text("02.50");
-        case SQL_DRIVER_NAME: return text("libvarkel_test_driver.so");
-        case SQL_DRIVER_VER: return text("01.00.0000");
+        case SQL_DRIVER_ODBC_VER:
+            return text("02.50");
+        case SQL_DRIVER_NAME:
+            return text("libvarkel_test_driver.so");
+        case SQL_DRIVER_VER:
+            return text("01.00.0000");
         case SQL_CURSOR_COMMIT_BEHAVIOR:
-        case SQL_CURSOR_ROLLBACK_BEHAVIOR: return number(SQL_CB_PRESERVE);
-        case SQL_TXN_CAPABLE: return number(SQL_TC_ALL);
+        case SQL_CURSOR_ROLLBACK_BEHAVIOR:
+            return number(SQL_CB_PRESERVE);
+        case SQL_TXN_CAPABLE:
+            return number(SQL_TC_ALL);
         case SQL_GETDATA_EXTENSIONS:
             if (value) *static_cast<SQLUINTEGER*>(value) = SQL_GD_ANY_COLUMN | SQL_GD_BLOCK;
             return SQL_SUCCESS;
-        default: return text("");
+        default:
+            return text("");
     }
 }
 
@@ -275,8 +281,8 @@ SQLRETURN SQL_API SQLExecDirect(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length)
         std::string item;
         while (words >> item) {
             const auto colon = item.find(':');
-            s->diags.push_back({"S1000", std::atoi(item.substr(0, colon).c_str()),
-                                item.substr(colon + 1)});
+            s->diags.push_back(
+                {"S1000", std::atoi(item.substr(0, colon).c_str()), item.substr(colon + 1)});
         }
         return SQL_ERROR;
     } else if (command == "RETURN") {
@@ -306,9 +312,9 @@ SQLRETURN SQL_API SQLRowCount(SQLHSTMT stmt, SQLLEN* count) {
     return SQL_SUCCESS;
 }
 
-SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT stmt, SQLUSMALLINT column, SQLCHAR* name,
-                                 SQLSMALLINT max, SQLSMALLINT* nameLength, SQLSMALLINT* type,
-                                 SQLULEN* size, SQLSMALLINT* digits, SQLSMALLINT* nullable) {
+SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT stmt, SQLUSMALLINT column, SQLCHAR* name, SQLSMALLINT max,
+                                 SQLSMALLINT* nameLength, SQLSMALLINT* type, SQLULEN* size,
+                                 SQLSMALLINT* digits, SQLSMALLINT* nullable) {
     auto* s = static_cast<Stmt*>(stmt);
     const std::string n =
         column == 1 ? "ID" : (s->columns == 2 ? "NAME" : "C" + std::to_string(column));

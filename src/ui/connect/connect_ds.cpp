@@ -31,13 +31,17 @@ namespace varkel {
 namespace {
 
 constexpr int kMaxListed = 99;
-constexpr int kDesignWidth = 6600;   // twips, without the detail list
+constexpr int kDesignWidth = 6600;  // twips, without the detail list
 constexpr int kDesignHeight = 5040;
-constexpr int kDetailWidth = 5400;   // ListView1
+constexpr int kDetailWidth = 5400;  // ListView1
 
-QString SettingsFile() { return ProgramFolder() + settings::FileName(); }
+QString SettingsFile() {
+    return ProgramFolder() + settings::FileName();
+}
 
-QRect Px(int left, int top, int width, int height) { return TwipsToPixels(left, top, width, height); }
+QRect Px(int left, int top, int width, int height) {
+    return TwipsToPixels(left, top, width, height);
+}
 
 }  // namespace
 
@@ -101,9 +105,8 @@ void ConnectDS::build() {
     Chk_add_hist = new QCheckBox(QStringLiteral("接続履歴に追加"), this);
     Chk_add_hist->setObjectName(QStringLiteral("Chk_add_hist"));
     Chk_add_hist->setGeometry(Px(120, 4020, 2400, 330));
-    connect(Chk_add_hist, &QCheckBox::clicked, this, [this](bool on) {
-        connHistSave_ = settings::SwitchText(on);
-    });
+    connect(Chk_add_hist, &QCheckBox::clicked, this,
+            [this](bool on) { connHistSave_ = settings::SwitchText(on); });
 
     Cmd_ok = new QPushButton(QStringLiteral("OK"), this);
     Cmd_ok->setObjectName(QStringLiteral("Cmd_ok"));
@@ -154,7 +157,8 @@ void ConnectDS::load() {
                        MsgIcon::Exclamation, windowTitle());
         return;
     }
-    for (int i = 0; i < count; ++i) AddSortedItem(Combo1, names[i] + u'(' + descriptions[i] + u')');
+    for (int i = 0; i < count; ++i)
+        AddSortedItem(Combo1, names[i] + u'(' + descriptions[i] + u')');
     Combo1->setCurrentIndex(-1);
 
     if (ListDrivers(session_, kMaxListed, count, descriptions) != 0) {
@@ -162,7 +166,8 @@ void ConnectDS::load() {
                        MsgIcon::Exclamation, windowTitle());
         return;
     }
-    for (int i = 0; i < count; ++i) AddSortedItem(Combo2, descriptions[i]);
+    for (int i = 0; i < count; ++i)
+        AddSortedItem(Combo2, descriptions[i]);
     Combo2->setCurrentIndex(-1);
 
     connHistSave_ = history_.read(SettingsFile());
@@ -271,9 +276,12 @@ void ConnectDS::SaveHist() {
 void ConnectDS::fillHistoryList() {
     const int selected = Lst_conn_hist->currentRow();
     Lst_conn_hist->clear();
-    for (const QString& entry : history_.entries()) Lst_conn_hist->addItem(MaskHistoryEntry(entry));
-    if (selected >= 0 && selected < Lst_conn_hist->count()) Lst_conn_hist->setCurrentRow(selected);
-    else Lst_conn_hist->setCurrentRow(-1);
+    for (const QString& entry : history_.entries())
+        Lst_conn_hist->addItem(MaskHistoryEntry(entry));
+    if (selected >= 0 && selected < Lst_conn_hist->count())
+        Lst_conn_hist->setCurrentRow(selected);
+    else
+        Lst_conn_hist->setCurrentRow(-1);
 }
 
 void ConnectDS::showDetails() {

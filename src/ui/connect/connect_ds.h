@@ -25,7 +25,7 @@ struct DbSession;
 // lists, mode and choices last for the run; closing it by its frame unloads it.
 class ConnectDS : public QDialog {
     Q_OBJECT
-public:
+  public:
     ConnectDS(DbSession& session, QWidget* owner);
 
     // Shows the dialog modally; the chosen data source name, and through the arguments the user
@@ -57,12 +57,12 @@ public:
     QPushButton* Cmd_cancel = nullptr;
     QMenu* mn_hist = nullptr;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void build();
     void load();
     void switchMode();

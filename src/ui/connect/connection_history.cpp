@@ -19,7 +19,8 @@ QList<QPair<QString, QString>> HistoryDetails(const QString& masked) {
     QList<QPair<QString, QString>> rows;
     for (const QString& part : masked.split(u';', Qt::SkipEmptyParts)) {
         const qsizetype eq = part.indexOf(u'=');
-        rows.append(eq < 0 ? qMakePair(part, QString()) : qMakePair(part.left(eq), part.mid(eq + 1)));
+        rows.append(eq < 0 ? qMakePair(part, QString())
+                           : qMakePair(part.left(eq), part.mid(eq + 1)));
     }
     return rows;
 }
@@ -27,8 +28,7 @@ QList<QPair<QString, QString>> HistoryDetails(const QString& masked) {
 QString ConnectionHistory::read(const QString& settingsFile) {
     entries_.clear();
     for (int i = 1; i <= settings::kConnHistSlots; ++i) {
-        const QString value =
-            ReadIniString(settingsFile, settings::ConnHist(), QString::number(i));
+        const QString value = ReadIniString(settingsFile, settings::ConnHist(), QString::number(i));
         if (!value.trimmed().isEmpty()) entries_.append(value);
     }
     return ReadIniString(settingsFile, settings::ConnHist(), settings::Save());
@@ -36,7 +36,8 @@ QString ConnectionHistory::read(const QString& settingsFile) {
 
 void ConnectionHistory::add(const QString& connectString) {
     QString entry = connectString;
-    while (!entry.isEmpty() && entry.back().isSpace()) entry.chop(1);
+    while (!entry.isEmpty() && entry.back().isSpace())
+        entry.chop(1);
     entries_.removeAll(entry);
     entries_.prepend(entry);
 }

@@ -18,7 +18,7 @@ QString MaskHistoryEntry(const QString& entry);
 QList<QPair<QString, QString>> HistoryDetails(const QString& masked);
 
 class ConnectionHistory {
-public:
+  public:
     static constexpr int kSavedEntries = 20;
 
     const QStringList& entries() const { return entries_; }
@@ -30,7 +30,7 @@ public:
     // SAVE, then keys "1" … "20": the newest twenty entries, empty values after the last.
     void save(const QString& settingsFile, const QString& saveSwitch) const;
 
-private:
+  private:
     QStringList entries_;
 };
 

@@ -26,11 +26,14 @@ namespace {
 constexpr int kSplitHeight = 100;  // twips
 constexpr int kPictureHeight = 600;
 
-int InnerWidth(const QWidget* w) { return PixelsToTwipsX(w->width()); }
+int InnerWidth(const QWidget* w) {
+    return PixelsToTwipsX(w->width());
+}
 
 }  // namespace
 
-ShowHist::ShowHist(const QString& historyFile, const QString& windowPos, Calls calls, QWidget* owner)
+ShowHist::ShowHist(const QString& historyFile, const QString& windowPos, Calls calls,
+                   QWidget* owner)
     : QWidget(owner, Qt::Window),
       store_(historyFile,
              MaxHistFrom(ReadIniString(ProgramFolder() + settings::FileName(), settings::Set(),
@@ -44,7 +47,8 @@ ShowHist::ShowHist(const QString& historyFile, const QString& windowPos, Calls c
     RestoreWindowPos(this, windowPos);
     connect(&store_, &SqlHistory::reloaded, this, &ShowHist::fillList);
     connect(&store_, &SqlHistory::recordsDropped, this, &ShowHist::removeRows);
-    connect(&store_, &SqlHistory::recordAdded, this, [this](const ClassSQL& r) { addRow(r, true); });
+    connect(&store_, &SqlHistory::recordAdded, this,
+            [this](const ClassSQL& r) { addRow(r, true); });
 }
 
 void ShowHist::build() {
@@ -64,7 +68,8 @@ void ShowHist::build() {
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setAccessibleName(QStringLiteral("SQL入力履歴"));
     ListView1->setRootIsDecorated(false);
-    ListView1->setHeaderLabels({QStringLiteral("日時"), QStringLiteral("DB"), QStringLiteral("SQL")});
+    ListView1->setHeaderLabels(
+        {QStringLiteral("日時"), QStringLiteral("DB"), QStringLiteral("SQL")});
     ListView1->header()->setSectionsClickable(true);
     ListView1->header()->setSortIndicatorShown(false);
     ListView1->setColumnWidth(0, TwipsToPixelsX(1800));
@@ -72,7 +77,8 @@ void ShowHist::build() {
     SetColumnTag(ListView1, 0, kFixedColumnTag);
     SetColumnTag(ListView1, 1, kFixedColumnTag);
     connect(ListView1->header(), &QHeaderView::sectionClicked, this, &ShowHist::sortByHeader);
-    connect(ListView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { chooseRow(item); });
+    connect(ListView1, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* item) { chooseRow(item); });
 
     L_split = new QFrame(this);
     L_split->setObjectName(QStringLiteral("L_split"));
@@ -92,7 +98,8 @@ void ShowHist::build() {
     Command2->setObjectName(QStringLiteral("Command2"));
     Command3 = new QPushButton(QStringLiteral("閉じる(&X)"), Picture1);
     Command3->setObjectName(QStringLiteral("Command3"));
-    for (QPushButton* b : {Command1, Command2, Command3}) b->resize(TwipsToPixelsX(2600), TwipsToPixelsY(420));
+    for (QPushButton* b : {Command1, Command2, Command3})
+        b->resize(TwipsToPixelsX(2600), TwipsToPixelsY(420));
 
     connect(Command1, &QPushButton::clicked, this, &ShowHist::putBack);
     connect(input, &QAction::triggered, this, &ShowHist::putBack);
@@ -112,7 +119,8 @@ void ShowHist::build() {
 
 void ShowHist::fillList() {
     ListView1->clear();
-    for (const ClassSQL& record : store_.records()) addRow(record, true);
+    for (const ClassSQL& record : store_.records())
+        addRow(record, true);
     if (ListView1->topLevelItemCount() > 0) {
         ListView1->setCurrentItem(ListView1->topLevelItem(0));
         Text1->setPlainText(ForTextBox(store_.records().last().SQLstmt));
@@ -120,8 +128,8 @@ void ShowHist::fillList() {
 }
 
 void ShowHist::addRow(const ClassSQL& record, bool atTop) {
-    auto* item = new QTreeWidgetItem({record.SQLhead.left(17), record.SQLhead.mid(18),
-                                      OneLineStatement(record.SQLstmt)});
+    auto* item = new QTreeWidgetItem(
+        {record.SQLhead.left(17), record.SQLhead.mid(18), OneLineStatement(record.SQLstmt)});
     if (atTop)
         ListView1->insertTopLevelItem(0, item);
     else
@@ -172,13 +180,16 @@ void ShowHist::sortByHeader(int column) {
 void ShowHist::updateMarkers() {
     QTreeWidgetItem* header = ListView1->headerItem();
     for (int c = 0; c < ListView1->columnCount() - 1; ++c) {
-        const bool marked = sorted_ && c == sortColumn_ && !(c == 0 && sortOrder_ == Qt::DescendingOrder);
-        header->setIcon(c, !marked ? QIcon()
-                                   : ToolIcon(sortOrder_ == Qt::AscendingOrder ? QStringLiteral("SortASC")
-                                                                               : QStringLiteral("SortDESC")));
+        const bool marked =
+            sorted_ && c == sortColumn_ && !(c == 0 && sortOrder_ == Qt::DescendingOrder);
+        header->setIcon(
+            c, !marked ? QIcon()
+                       : ToolIcon(sortOrder_ == Qt::AscendingOrder ? QStringLiteral("SortASC")
+                                                                   : QStringLiteral("SortDESC")));
         header->setData(c, Qt::UserRole + 8,
-                        !marked ? QString()
-                                : sortOrder_ == Qt::AscendingOrder ? QStringLiteral("SortASC") : QStringLiteral("SortDESC"));
+                        !marked                            ? QString()
+                        : sortOrder_ == Qt::AscendingOrder ? QStringLiteral("SortASC")
+                                                           : QStringLiteral("SortDESC"));
     }
 }
 
@@ -188,15 +199,16 @@ bool ShowHist::dragSplitter(int top) {
     if (top < listTop + 500 || top > inner - 1000) return false;
     ListView1->resize(ListView1->width(), TwipsToPixelsY(top - listTop));
     const int textTop = top + 50;
-    Text1->setGeometry(0, TwipsToPixelsY(textTop), width(), TwipsToPixelsY(inner - kPictureHeight - textTop));
+    Text1->setGeometry(0, TwipsToPixelsY(textTop), width(),
+                       TwipsToPixelsY(inner - kPictureHeight - textTop));
     L_split->move(0, TwipsToPixelsY(top));
     return true;
 }
 
 bool ShowHist::eventFilter(QObject* watched, QEvent* event) {
     const auto type = event->type();
-    if (watched != L_split || (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
-                               type != QEvent::MouseMove))
+    if (watched != L_split || (type != QEvent::MouseButtonPress &&
+                               type != QEvent::MouseButtonRelease && type != QEvent::MouseMove))
         return QWidget::eventFilter(watched, event);
     const auto* mouse = static_cast<QMouseEvent*>(event);
     const int y = mouse->position().toPoint().y();
@@ -219,7 +231,8 @@ void ShowHist::resizeEvent(QResizeEvent* event) {
     ListView1->resize(this->width(), ListView1->height());
     L_split->resize(this->width(), L_split->height());
     const int textTop = PixelsToTwipsY(Text1->y());
-    Text1->setGeometry(0, Text1->y(), this->width(), TwipsToPixelsY(std::max(500, inner - kPictureHeight - textTop)));
+    Text1->setGeometry(0, Text1->y(), this->width(),
+                       TwipsToPixelsY(std::max(500, inner - kPictureHeight - textTop)));
     Picture1->setGeometry(TwipsToPixels(0, inner - kPictureHeight, width, kPictureHeight));
     const int w1 = PixelsToTwipsX(Command1->width()), w2 = PixelsToTwipsX(Command2->width()),
               w3 = PixelsToTwipsX(Command3->width());

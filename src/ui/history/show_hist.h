@@ -20,7 +20,7 @@ class StatementBox;
 // the history store, so it is loaded (hidden) at start-up and only hidden until the end.
 class ShowHist : public QWidget {
     Q_OBJECT
-public:
+  public:
     struct Calls {
         std::function<void(const QString&)> InputHist;  // into the SQL input box
         std::function<void(const QString&)> PostSQL;    // into the box and run
@@ -44,12 +44,12 @@ public:
     // Moves the splitter to `top` (twips); false when the move is refused.
     bool dragSplitter(int top);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void build();
     void fillList();
     void addRow(const ClassSQL& record, bool atTop);

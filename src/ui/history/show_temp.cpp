@@ -24,7 +24,9 @@ namespace {
 constexpr int kPictureHeight = 720;  // twips
 constexpr int kHeaderHeight = 360;
 
-QRect Px(int l, int t, int w, int h) { return TwipsToPixels(l, t, w, h); }
+QRect Px(int l, int t, int w, int h) {
+    return TwipsToPixels(l, t, w, h);
+}
 
 }  // namespace
 
@@ -59,7 +61,8 @@ void ShowTemp::build() {
     Frm_tmpl->setObjectName(QStringLiteral("Frm_tmpl"));
     Frm_ok_cancel = new QGroupBox(Picture1);
     Frm_ok_cancel->setObjectName(QStringLiteral("Frm_ok_cancel"));
-    for (QGroupBox* frame : {Frm_tmpl, Frm_ok_cancel}) frame->setGeometry(Px(120, 60, 3360, 600));
+    for (QGroupBox* frame : {Frm_tmpl, Frm_ok_cancel})
+        frame->setGeometry(Px(120, 60, 3360, 600));
     const auto button = [](QWidget* parent, const char* name, const QString& caption, int left) {
         auto* b = new QPushButton(caption, parent);
         b->setObjectName(QString::fromLatin1(name));
@@ -101,7 +104,8 @@ void ShowTemp::ReadTmpl() {
     CB_hdr->clear();
     TmplList.clear();
     CurrentTmplIndex = -1;
-    for (const ClassSQL& t : ReadTemplateFile(file_)) insertTemplate(t);
+    for (const ClassSQL& t : ReadTemplateFile(file_))
+        insertTemplate(t);
     if (CB_hdr->count() > 0) choose(0);
 }
 
@@ -156,8 +160,9 @@ void ShowTemp::modify() {
 
 void ShowTemp::remove() {
     if (CB_hdr->currentIndex() < 0 || CurrentTmplIndex < 0) return;
-    if (ShowMessageBox(QStringLiteral("表示のテンプレートを削除してよろしいですか？"), MsgButtons::YesNo,
-                       MsgIcon::Question, QStringLiteral("テンプレートの削除")) != MsgResult::Yes)
+    if (ShowMessageBox(QStringLiteral("表示のテンプレートを削除してよろしいですか？"),
+                       MsgButtons::YesNo, MsgIcon::Question,
+                       QStringLiteral("テンプレートの削除")) != MsgResult::Yes)
         return;
     removeCurrent();
     changed_ = true;
@@ -211,7 +216,9 @@ void ShowTemp::closeEvent(QCloseEvent* event) {
     closeWindow();
 }
 
-void ShowTemp::SaveTmpl() { WriteTemplateFile(file_, TmplList); }
+void ShowTemp::SaveTmpl() {
+    WriteTemplateFile(file_, TmplList);
+}
 
 void ShowTemp::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
@@ -219,7 +226,8 @@ void ShowTemp::resizeEvent(QResizeEvent* event) {
     const int width = PixelsToTwipsX(this->width());
     const int inner = PixelsToTwipsY(height());
     CB_hdr->setGeometry(Px(0, 0, width, kHeaderHeight));
-    Text1->setGeometry(Px(0, kHeaderHeight, width, std::max(500, inner - kPictureHeight - kHeaderHeight)));
+    Text1->setGeometry(
+        Px(0, kHeaderHeight, width, std::max(500, inner - kPictureHeight - kHeaderHeight)));
     Picture1->setGeometry(Px(0, inner - kPictureHeight, width, kPictureHeight));
     const int wt = PixelsToTwipsX(Frm_tmpl->width()), w1 = PixelsToTwipsX(Command1->width()),
               w2 = PixelsToTwipsX(Command2->width());

@@ -20,7 +20,7 @@ class StatementBox;
 // hidden until the end; the templates reach the file at the end, when they changed.
 class ShowTemp : public QWidget {
     Q_OBJECT
-public:
+  public:
     ShowTemp(const QString& templateFile, const QString& windowPos,
              std::function<void(const QString&)> CopyTmpl, QWidget* owner);
 
@@ -40,11 +40,11 @@ public:
     QPushButton *Command1 = nullptr, *Command2 = nullptr;
     QTimer Timer1;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void build();
     void choose(int index);
     int insertTemplate(const ClassSQL& t);

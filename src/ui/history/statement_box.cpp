@@ -54,7 +54,8 @@ void StatementBox::mouseDoubleClickEvent(QMouseEvent* event) {
     const int start = cursor.selectionStart();
     int end = cursor.selectionEnd();
     const QString text = toPlainText();
-    while (end > start && text[end - 1] == u' ') --end;
+    while (end > start && text[end - 1] == u' ')
+        --end;
     cursor.setPosition(start);
     cursor.setPosition(end, QTextCursor::KeepAnchor);
     setTextCursor(cursor);

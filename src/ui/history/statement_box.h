@@ -9,7 +9,7 @@ namespace varkel {
 // came from this box. Drops change the shown text even while the box is read-only.
 class StatementBox : public QPlainTextEdit {
     Q_OBJECT
-public:
+  public:
     explicit StatementBox(QWidget* parent = nullptr);
     void setReadOnly(bool readOnly);
 
@@ -20,7 +20,7 @@ public:
     void beginSelfDrag(int start, int length);
     bool draggingFromSelf() const { return dragFromSelf_; }
 
-protected:
+  protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -28,7 +28,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
 
-private:
+  private:
     bool dragFromSelf_ = false;
     int dragStart_ = 0;
     int dragLength_ = 0;

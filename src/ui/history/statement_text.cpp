@@ -8,20 +8,24 @@ QString OneLineStatement(const QString& statement) {
     s.replace(u'\t', u' ');
     const auto trimBlanks = [](QString& t) {
         qsizetype start = 0, end = t.size();
-        while (start < end && t[start] == u' ') ++start;
-        while (end > start && t[end - 1] == u' ') --end;
+        while (start < end && t[start] == u' ')
+            ++start;
+        while (end > start && t[end - 1] == u' ')
+            --end;
         t = t.mid(start, end - start);
     };
     trimBlanks(s);
     while (s.startsWith(crlf)) {
         s.remove(0, 2);
         qsizetype blanks = 0;
-        while (blanks < s.size() && s[blanks] == u' ') ++blanks;
+        while (blanks < s.size() && s[blanks] == u' ')
+            ++blanks;
         s.remove(0, blanks);
     }
     while (s.endsWith(crlf)) {
         s.chop(2);
-        while (s.endsWith(u' ')) s.chop(1);
+        while (s.endsWith(u' '))
+            s.chop(1);
     }
     return s.replace(crlf, QStringLiteral("↓"));
 }

@@ -31,7 +31,8 @@ void SizeColumn(QTreeWidget* list, bool withHeader, int index) {
     const int last = list->columnCount() - 1;
     if (withHeader && index == last) {
         int others = 0;
-        for (int i = 0; i < last; ++i) others += list->columnWidth(i);
+        for (int i = 0; i < last; ++i)
+            others += list->columnWidth(i);
         width = std::max(width, list->viewport()->width() - others);
     }
     list->setColumnWidth(index, std::max(width, 1));

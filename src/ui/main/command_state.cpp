@@ -19,9 +19,9 @@ void CommandState::setToolbar(bool connected) {
 
 void CommandState::created() {
     menus_.mn_connect->setEnabled(true);
-    for (QAction* a : {menus_.mn_disconnect, menus_.mn_reconnect, menus_.mn_sql_go,
-                       menus_.mn_sql_stop, menus_.mn_sql_commit, menus_.mn_sql_rollback,
-                       menus_.mn_out_select, menus_.mn_inp_csv})
+    for (QAction* a :
+         {menus_.mn_disconnect, menus_.mn_reconnect, menus_.mn_sql_go, menus_.mn_sql_stop,
+          menus_.mn_sql_commit, menus_.mn_sql_rollback, menus_.mn_out_select, menus_.mn_inp_csv})
         a->setEnabled(false);
     setToolbar(false);
     toolbar_.setButtonEnabled(QStringLiteral("stop"), false);
@@ -39,7 +39,9 @@ void CommandState::connected() {
     tree_.setEnabled(true);
 }
 
-void CommandState::connectCancelled() { menus_.mn_reconnect->setEnabled(false); }
+void CommandState::connectCancelled() {
+    menus_.mn_reconnect->setEnabled(false);
+}
 
 void CommandState::disconnected() {
     menus_.mn_connect->setEnabled(true);

@@ -9,7 +9,7 @@ struct MainMenus;
 
 // Which commands are available: one call per state of the connection and of a running script.
 class CommandState {
-public:
+  public:
     CommandState(MainMenus& menus, KeyedToolBar& toolbar, QTreeWidget& tree)
         : menus_(menus), toolbar_(toolbar), tree_(tree) {}
 
@@ -20,7 +20,7 @@ public:
     void running();
     void runFinished();
 
-private:
+  private:
     void setToolbar(bool connected);
     MainMenus& menus_;
     KeyedToolBar& toolbar_;

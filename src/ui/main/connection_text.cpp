@@ -21,12 +21,13 @@ QString ConnInfoTitle(const QString& text) {
     for (const QString& piece : pieces) {
         if (piece.startsWith(QStringLiteral("DSN=")))
             dsn = piece;
-        else if (server.isEmpty() &&
-                 (piece.startsWith(QStringLiteral("DBQ=")) || piece.startsWith(QStringLiteral("SERVER="))))
+        else if (server.isEmpty() && (piece.startsWith(QStringLiteral("DBQ=")) ||
+                                      piece.startsWith(QStringLiteral("SERVER="))))
             server = piece;
         else if (piece.startsWith(QStringLiteral("DATABASE=")))
             database = piece;
-        else if (piece.startsWith(QStringLiteral("Driver=")) || piece.startsWith(QStringLiteral("DRIVER=")))
+        else if (piece.startsWith(QStringLiteral("Driver=")) ||
+                 piece.startsWith(QStringLiteral("DRIVER=")))
             driver = piece;
         else if (piece.startsWith(QStringLiteral("UID=")))
             user = piece;

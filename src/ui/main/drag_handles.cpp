@@ -26,8 +26,8 @@ bool DragHandles::eventFilter(QObject* watched, QEvent* event) {
         return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
     // Where the pointer is on the handle itself, also when it is over a label lying on it.
-    const QPoint pos = static_cast<QWidget*>(watched)->mapTo(
-        entry.handle->window(), mouse->position().toPoint());
+    const QPoint pos =
+        static_cast<QWidget*>(watched)->mapTo(entry.handle->window(), mouse->position().toPoint());
     const QPoint onHandle = entry.handle->mapFrom(entry.handle->window(), pos);
     if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
         dragging_ = true;

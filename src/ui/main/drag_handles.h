@@ -13,7 +13,7 @@ namespace varkel {
 // serves all handles. Moves are reported in twips relative to where the button went down.
 class DragHandles : public QObject {
     Q_OBJECT
-public:
+  public:
     enum Handle { Splitter, SqlBoundary, FoundBoundary, ConnectionBar };
     using QObject::QObject;
 
@@ -21,13 +21,13 @@ public:
     void add(QWidget* handle, Handle id, const QList<QWidget*>& passThrough = {});
     bool dragging() const { return dragging_; }
 
-signals:
+  signals:
     void dragged(varkel::DragHandles::Handle handle, int dxTwips, int dyTwips);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     struct Entry {
         QWidget* handle;
         Handle id;

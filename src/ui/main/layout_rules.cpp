@@ -25,7 +25,9 @@ void PlaceRightPane(MainGeometry& g, const WindowMetrics& m, int left, int width
 
 }  // namespace
 
-int TopOffset(const WindowMetrics& m) { return m.toolbarShown ? m.toolbarHeight : 0; }
+int TopOffset(const WindowMetrics& m) {
+    return m.toolbarShown ? m.toolbarHeight : 0;
+}
 
 int WorkHeight(const WindowMetrics& m) {
     return m.innerHeight - TopOffset(m) - (m.statusBarShown ? m.statusBarHeight : 0);
@@ -142,7 +144,9 @@ std::optional<MainGeometry> DragSqlBoundary(MainGeometry g, const WindowMetrics&
     return g;
 }
 
-ConnectionBarGeometry InitialConnectionBar() { return *DragConnectionBar(4000 - 280); }
+ConnectionBarGeometry InitialConnectionBar() {
+    return *DragConnectionBar(4000 - 280);
+}
 
 std::optional<ConnectionBarGeometry> DragConnectionBar(int x) {
     if (x < 2000) return std::nullopt;

@@ -15,7 +15,9 @@ namespace varkel {
 
 namespace {
 
-QRect Px(const Rect& r) { return TwipsToPixels(r.left, r.top, r.width, r.height); }
+QRect Px(const Rect& r) {
+    return TwipsToPixels(r.left, r.top, r.width, r.height);
+}
 
 }  // namespace
 

@@ -37,8 +37,7 @@ struct MainMenus {
     QMenu* mn_mouse = nullptr;  // table, view and synonym nodes of the tree
     QAction *mn_copy_sql = nullptr, *mn_copy_clip = nullptr, *mn_copy_sp4 = nullptr;
     QMenu* mn_copy_allcols = nullptr;
-    QAction *mn_copy_allcols_sql = nullptr, *mn_copy_allcols_clip = nullptr,
-            *mn_copy_sp1 = nullptr;
+    QAction *mn_copy_allcols_sql = nullptr, *mn_copy_allcols_clip = nullptr, *mn_copy_sp1 = nullptr;
     QMenu* mn_disp_cols = nullptr;
     QAction *mn_disp_cols_all = nullptr, *mn_disp_cols_name = nullptr, *mn_copy_sp2 = nullptr;
     QMenu* mn_quick_sql = nullptr;

@@ -15,12 +15,12 @@
 #include <QTreeWidget>
 
 #include "db/odbc_comm.h"
+#include "exec/script_runner.h"
+#include "exec/sql_executor.h"
 #include "store/ini_file.h"
 #include "store/keyword_file.h"
 #include "store/program_folder.h"
 #include "store/settings_keys.h"
-#include "exec/script_runner.h"
-#include "exec/sql_executor.h"
 #include "ui/connect/connect_ds.h"
 #include "ui/history/show_hist.h"
 #include "ui/history/show_temp.h"
@@ -34,7 +34,9 @@ namespace varkel {
 
 namespace {
 
-QString SettingsFile() { return ProgramFolder() + settings::FileName(); }
+QString SettingsFile() {
+    return ProgramFolder() + settings::FileName();
+}
 
 QString ReadSetting(const QString& section, const QString& key) {
     return ReadIniString(SettingsFile(), section, key);
@@ -127,10 +129,14 @@ void Varkel::Load() {
     mainWindowPos_ = ReadSetting(settings::Window(), settings::Main());
     histWindowPos_ = ReadSetting(settings::Window(), settings::Hist());
     tempWindowPos_ = ReadSetting(settings::Window(), settings::Temp());
-    menus_.mn_disp_toolbar->setChecked(settings::SwitchOn(ReadSetting(settings::Window(), settings::ToolBar())));
-    menus_.mn_disp_statusbar->setChecked(settings::SwitchOn(ReadSetting(settings::Window(), settings::StatusBar())));
-    menus_.mn_disp_kwdlist->setChecked(settings::SwitchOn(ReadSetting(settings::Window(), settings::KwdList())));
-    menus_.mn_disp_con2title->setChecked(settings::SwitchOn(ReadSetting(settings::Window(), settings::Con2Title())));
+    menus_.mn_disp_toolbar->setChecked(
+        settings::SwitchOn(ReadSetting(settings::Window(), settings::ToolBar())));
+    menus_.mn_disp_statusbar->setChecked(
+        settings::SwitchOn(ReadSetting(settings::Window(), settings::StatusBar())));
+    menus_.mn_disp_kwdlist->setChecked(
+        settings::SwitchOn(ReadSetting(settings::Window(), settings::KwdList())));
+    menus_.mn_disp_con2title->setChecked(
+        settings::SwitchOn(ReadSetting(settings::Window(), settings::Con2Title())));
     toolbar_.Toolbar1->setVisible(menus_.mn_disp_toolbar->isChecked());
     StatusBar1->setVisible(menus_.mn_disp_statusbar->isChecked());
 
@@ -157,13 +163,15 @@ void Varkel::Load() {
     left_.CB_srch_obj->addItem(QString());
 
     DbInit(session_);
-    showTemp_ = new ShowTemp(ProgramFolder() + QStringLiteral("SQLTMPL.TXT"), tempWindowPos_,
-                             [this](const QString& sql) { CopyTmpl(sql); }, this);
+    showTemp_ = new ShowTemp(
+        ProgramFolder() + QStringLiteral("SQLTMPL.TXT"), tempWindowPos_,
+        [this](const QString& sql) { CopyTmpl(sql); }, this);
     showTemp_->ReadTmpl();
     ShowHist::Calls calls;
     calls.InputHist = [this](const QString& sql) { InputHist(sql); };
     calls.PostSQL = [this](const QString& sql) { PostSQL(sql); };
-    showHist_ = new ShowHist(ProgramFolder() + QStringLiteral("SQLHIST.TXT"), histWindowPos_, calls, this);
+    showHist_ =
+        new ShowHist(ProgramFolder() + QStringLiteral("SQLHIST.TXT"), histWindowPos_, calls, this);
     executor_->setHistory(&showHist_->store());
     showHist_->store().ReadHist();
     HistPos = 0;
@@ -221,9 +229,14 @@ void Varkel::onDrag(DragHandles::Handle handle, int dx, int dy) {
     const WindowMetrics m = metrics();
     std::optional<MainGeometry> moved;
     switch (handle) {
-        case DragHandles::Splitter: moved = DragSplitter(geometry_, m, geometry_.split.left + dx); break;
-        case DragHandles::SqlBoundary: moved = DragSqlBoundary(geometry_, m, geometry_.info.top + dy); break;
-        case DragHandles::FoundBoundary: break;  // the search results come with the search issue
+        case DragHandles::Splitter:
+            moved = DragSplitter(geometry_, m, geometry_.split.left + dx);
+            break;
+        case DragHandles::SqlBoundary:
+            moved = DragSqlBoundary(geometry_, m, geometry_.info.top + dy);
+            break;
+        case DragHandles::FoundBoundary:
+            break;  // the search results come with the search issue
         case DragHandles::ConnectionBar:
             if (auto bar = DragConnectionBar(bar_.handleLeft + dx)) {
                 bar_ = *bar;
@@ -270,10 +283,14 @@ void Varkel::unload() {
     unloaded_ = true;
     SaveWindowPos(this, settings::Main());
     const QString file = SettingsFile();
-    WriteIniString(file, settings::Window(), settings::ToolBar(), settings::SwitchText(menus_.mn_disp_toolbar->isChecked()));
-    WriteIniString(file, settings::Window(), settings::StatusBar(), settings::SwitchText(menus_.mn_disp_statusbar->isChecked()));
-    WriteIniString(file, settings::Window(), settings::KwdList(), settings::SwitchText(menus_.mn_disp_kwdlist->isChecked()));
-    WriteIniString(file, settings::Window(), settings::Con2Title(), settings::SwitchText(menus_.mn_disp_con2title->isChecked()));
+    WriteIniString(file, settings::Window(), settings::ToolBar(),
+                   settings::SwitchText(menus_.mn_disp_toolbar->isChecked()));
+    WriteIniString(file, settings::Window(), settings::StatusBar(),
+                   settings::SwitchText(menus_.mn_disp_statusbar->isChecked()));
+    WriteIniString(file, settings::Window(), settings::KwdList(),
+                   settings::SwitchText(menus_.mn_disp_kwdlist->isChecked()));
+    WriteIniString(file, settings::Window(), settings::Con2Title(),
+                   settings::SwitchText(menus_.mn_disp_con2title->isChecked()));
     hide();
     DoEvents();
     DbDisconnect(session_);

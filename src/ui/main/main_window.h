@@ -26,7 +26,7 @@ class KeyedStatusBar;
 // start-up and shutdown steps, the layout and the connection commands.
 class Varkel : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit Varkel(DbSession& session);
     ~Varkel() override;
 
@@ -53,11 +53,11 @@ public:
     ShowHist* historyWindow() const { return showHist_; }
     ShowTemp* templateWindow() const { return showTemp_; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void buildStatusBar();
     void wireCommands();
     void applyGeometry();

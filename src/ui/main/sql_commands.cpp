@@ -47,14 +47,17 @@ void Varkel::buildExecution() {
     connect(menus_.mn_sql_stop, &QAction::triggered, this, [this] { executor_->RequestStop(); });
     connect(menus_.mn_sql_commit, &QAction::triggered, this, [this] { executor_->DoCommit(); });
     connect(menus_.mn_sql_rollback, &QAction::triggered, this, [this] { executor_->DoRollback(); });
-    connect(sql_.Cmd_start_stop, &QToolButton::clicked, this, [this] { executor_->Cmd_start_stop_Click(); });
+    connect(sql_.Cmd_start_stop, &QToolButton::clicked, this,
+            [this] { executor_->Cmd_start_stop_Click(); });
     const auto showModeless = [](QWidget* window) {
         window->show();
         window->raise();
         window->activateWindow();
     };
-    connect(menus_.mn_sql_temp, &QAction::triggered, this, [this, showModeless] { showModeless(showTemp_); });
-    connect(menus_.mn_sql_history, &QAction::triggered, this, [this, showModeless] { showModeless(showHist_); });
+    connect(menus_.mn_sql_temp, &QAction::triggered, this,
+            [this, showModeless] { showModeless(showTemp_); });
+    connect(menus_.mn_sql_history, &QAction::triggered, this,
+            [this, showModeless] { showModeless(showHist_); });
 }
 
 void Varkel::CopyTmpl(const QString& TmplSql) {
@@ -68,7 +71,9 @@ void Varkel::CopyTmpl(const QString& TmplSql) {
     sql_.TB_SQL->setFocus();
 }
 
-void Varkel::InputHist(const QString& HistSql) { CopyTmpl(HistSql); }
+void Varkel::InputHist(const QString& HistSql) {
+    CopyTmpl(HistSql);
+}
 
 void Varkel::beforeRun() {
     HistPos = 0;
@@ -80,8 +85,12 @@ void Varkel::beforeRun() {
     sql_.TB_SQL->setPalette(palette);
 }
 
-void Varkel::RunScript() { runner_->RunScript(); }
+void Varkel::RunScript() {
+    runner_->RunScript();
+}
 
-void Varkel::PostSQL(const QString& SQLstmt) { runner_->PostSQL(SQLstmt); }
+void Varkel::PostSQL(const QString& SQLstmt) {
+    runner_->PostSQL(SQLstmt);
+}
 
 }  // namespace varkel

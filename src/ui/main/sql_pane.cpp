@@ -17,7 +17,9 @@ namespace varkel {
 
 namespace {
 
-QRect Px(const Rect& r) { return TwipsToPixels(r.left, r.top, r.width, r.height); }
+QRect Px(const Rect& r) {
+    return TwipsToPixels(r.left, r.top, r.width, r.height);
+}
 
 template <typename T>
 T* Named(T* widget, const char* name) {
@@ -79,9 +81,10 @@ void SqlPane::build(QWidget* parent) {
     const auto place = [](QWidget* w, int left, int width) {
         w->setGeometry(TwipsToPixels(left, 30, width, 285));
     };
-    L_fetch = {Caption(Fra_SqlInfo, QStringLiteral("FETCH")), Caption(Fra_SqlInfo, QStringLiteral("列")),
-               Caption(Fra_SqlInfo, QStringLiteral("行")), Caption(Fra_SqlInfo, QStringLiteral("時間:")),
-               Caption(Fra_SqlInfo, QStringLiteral("秒"))};
+    L_fetch = {
+        Caption(Fra_SqlInfo, QStringLiteral("FETCH")), Caption(Fra_SqlInfo, QStringLiteral("列")),
+        Caption(Fra_SqlInfo, QStringLiteral("行")), Caption(Fra_SqlInfo, QStringLiteral("時間:")),
+        Caption(Fra_SqlInfo, QStringLiteral("秒"))};
     Cmd_start_stop = Named(new QToolButton(Fra_SqlInfo), "Cmd_start_stop");
     Cmd_start_stop->setEnabled(false);
     Cmd_start_stop->setAccessibleName(QStringLiteral("FETCHの中断と再開"));
@@ -89,7 +92,8 @@ void SqlPane::build(QWidget* parent) {
     L_rows = Named(new QLabel(Fra_SqlInfo), "L_rows");
     L_sec = Named(new QLabel(Fra_SqlInfo), "L_sec");
     L_msg = Named(new QLabel(Fra_SqlInfo), "L_msg");
-    for (QLabel* l : {L_cols, L_rows, L_sec}) l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    for (QLabel* l : {L_cols, L_rows, L_sec})
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     place(L_fetch[0], 60, 660);
     Cmd_start_stop->setGeometry(TwipsToPixels(690, 15, 270, 315));
     place(L_cols, 960, 480);

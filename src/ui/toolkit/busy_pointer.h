@@ -5,13 +5,13 @@ namespace varkel {
 // Shows the busy (hourglass) pointer application-wide while it lives, on success and failure
 // alike. Does nothing when no GUI application exists (benchmarks, command-line tools).
 class BusyPointer {
-public:
+  public:
     BusyPointer();
     ~BusyPointer();
     BusyPointer(const BusyPointer&) = delete;
     BusyPointer& operator=(const BusyPointer&) = delete;
 
-private:
+  private:
     bool active_ = false;
 };
 

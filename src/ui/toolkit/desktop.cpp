@@ -9,21 +9,33 @@
 
 namespace varkel {
 
-void ClearClipboard() { QGuiApplication::clipboard()->clear(); }
+void ClearClipboard() {
+    QGuiApplication::clipboard()->clear();
+}
 
-void SetClipboardText(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+void SetClipboardText(const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+}
 
-QString ClipboardText() { return QGuiApplication::clipboard()->text(); }
+QString ClipboardText() {
+    return QGuiApplication::clipboard()->text();
+}
 
-void Beep() { QApplication::beep(); }
+void Beep() {
+    QApplication::beep();
+}
 
 QColor SystemColorOf(SystemColor which) {
     const QPalette palette = QApplication::palette();
     switch (which) {
-        case SystemColor::WindowBackground: return palette.color(QPalette::Base);
-        case SystemColor::WindowText: return palette.color(QPalette::Text);
-        case SystemColor::ButtonFace: return palette.color(QPalette::Button);
-        case SystemColor::TooltipBackground: return palette.color(QPalette::ToolTipBase);
+        case SystemColor::WindowBackground:
+            return palette.color(QPalette::Base);
+        case SystemColor::WindowText:
+            return palette.color(QPalette::Text);
+        case SystemColor::ButtonFace:
+            return palette.color(QPalette::Button);
+        case SystemColor::TooltipBackground:
+            return palette.color(QPalette::ToolTipBase);
     }
     return palette.color(QPalette::Window);
 }

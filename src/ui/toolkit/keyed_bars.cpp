@@ -7,8 +7,8 @@ namespace varkel {
 
 KeyedToolBar::KeyedToolBar(QWidget* parent) : QToolBar(parent) {}
 
-QAction* KeyedToolBar::addKeyedButton(const QString& key, const QIcon& icon,
-                                      const QString& tooltip, bool checkable) {
+QAction* KeyedToolBar::addKeyedButton(const QString& key, const QIcon& icon, const QString& tooltip,
+                                      bool checkable) {
     QAction* action = addAction(icon, tooltip);
     action->setObjectName(key);
     action->setToolTip(tooltip);

@@ -23,25 +23,34 @@ std::vector<ButtonSpec> buttonsOf(MsgButtons buttons) {
                             QMessageBox::RejectRole};
     const ButtonSpec yes{MsgResult::Yes, QStringLiteral("はい(&Y)"), QMessageBox::YesRole};
     const ButtonSpec no{MsgResult::No, QStringLiteral("いいえ(&N)"), QMessageBox::NoRole};
-    const ButtonSpec retry{MsgResult::Retry, QStringLiteral("再試行(&R)"),
-                           QMessageBox::AcceptRole};
+    const ButtonSpec retry{MsgResult::Retry, QStringLiteral("再試行(&R)"), QMessageBox::AcceptRole};
     switch (buttons) {
-        case MsgButtons::Ok: return {ok};
-        case MsgButtons::OkCancel: return {ok, cancel};
-        case MsgButtons::YesNo: return {yes, no};
-        case MsgButtons::YesNoCancel: return {yes, no, cancel};
-        case MsgButtons::RetryCancel: return {retry, cancel};
+        case MsgButtons::Ok:
+            return {ok};
+        case MsgButtons::OkCancel:
+            return {ok, cancel};
+        case MsgButtons::YesNo:
+            return {yes, no};
+        case MsgButtons::YesNoCancel:
+            return {yes, no, cancel};
+        case MsgButtons::RetryCancel:
+            return {retry, cancel};
     }
     return {ok};
 }
 
 QMessageBox::Icon iconOf(MsgIcon icon) {
     switch (icon) {
-        case MsgIcon::None: return QMessageBox::NoIcon;
-        case MsgIcon::Critical: return QMessageBox::Critical;
-        case MsgIcon::Question: return QMessageBox::Question;
-        case MsgIcon::Exclamation: return QMessageBox::Warning;
-        case MsgIcon::Information: return QMessageBox::Information;
+        case MsgIcon::None:
+            return QMessageBox::NoIcon;
+        case MsgIcon::Critical:
+            return QMessageBox::Critical;
+        case MsgIcon::Question:
+            return QMessageBox::Question;
+        case MsgIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MsgIcon::Information:
+            return QMessageBox::Information;
     }
     return QMessageBox::NoIcon;
 }
@@ -53,7 +62,9 @@ ScopedMessageResponder::ScopedMessageResponder(Responder responder)
     g_responder = this;
 }
 
-ScopedMessageResponder::~ScopedMessageResponder() { g_responder = outer_; }
+ScopedMessageResponder::~ScopedMessageResponder() {
+    g_responder = outer_;
+}
 
 MsgResult ShowMessageBox(const QString& text, MsgButtons buttons, MsgIcon icon,
                          const QString& title, int defaultButton) {
@@ -63,7 +74,8 @@ MsgResult ShowMessageBox(const QString& text, MsgButtons buttons, MsgIcon icon,
 
     QMessageBox box(iconOf(icon), title, text, QMessageBox::NoButton, QApplication::activeWindow());
     std::vector<QPushButton*> pushButtons;
-    for (const ButtonSpec& spec : specs) pushButtons.push_back(box.addButton(spec.caption, spec.role));
+    for (const ButtonSpec& spec : specs)
+        pushButtons.push_back(box.addButton(spec.caption, spec.role));
     box.setDefaultButton(pushButtons[static_cast<size_t>(defaultButton)]);
     // The frame's close button answers Cancel when there is one, else the default button.
     QPushButton* escape = pushButtons[static_cast<size_t>(defaultButton)];

@@ -26,14 +26,14 @@ MsgResult ShowMessageBox(const QString& text, MsgButtons buttons, MsgIcon icon,
 // While one of these lives, boxes are not shown: each is handed to the responder, which answers
 // it. Tests use it to record every box. Responders nest; the innermost answers.
 class ScopedMessageResponder {
-public:
+  public:
     using Responder = std::function<MsgResult(const MessageBoxRequest&)>;
     explicit ScopedMessageResponder(Responder responder);
     ~ScopedMessageResponder();
     ScopedMessageResponder(const ScopedMessageResponder&) = delete;
     ScopedMessageResponder& operator=(const ScopedMessageResponder&) = delete;
 
-private:
+  private:
     Responder responder_;
     ScopedMessageResponder* outer_;
     friend MsgResult ShowMessageBox(const QString&, MsgButtons, MsgIcon, const QString&, int);

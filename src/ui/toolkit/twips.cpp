@@ -11,22 +11,36 @@ namespace {
 
 double Dpi(bool horizontal) {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    const double dpi = !screen ? 96.0
+    const double dpi = !screen      ? 96.0
                        : horizontal ? screen->logicalDotsPerInchX()
                                     : screen->logicalDotsPerInchY();
     return dpi > 0 ? dpi : 96.0;
 }
 
-int Round(double value) { return static_cast<int>(std::lround(value)); }
+int Round(double value) {
+    return static_cast<int>(std::lround(value));
+}
 
 }  // namespace
 
-double TwipsPerPixelX() { return 1440.0 / Dpi(true); }
-double TwipsPerPixelY() { return 1440.0 / Dpi(false); }
-int TwipsToPixelsX(int twips) { return Round(twips / TwipsPerPixelX()); }
-int TwipsToPixelsY(int twips) { return Round(twips / TwipsPerPixelY()); }
-int PixelsToTwipsX(int pixels) { return Round(pixels * TwipsPerPixelX()); }
-int PixelsToTwipsY(int pixels) { return Round(pixels * TwipsPerPixelY()); }
+double TwipsPerPixelX() {
+    return 1440.0 / Dpi(true);
+}
+double TwipsPerPixelY() {
+    return 1440.0 / Dpi(false);
+}
+int TwipsToPixelsX(int twips) {
+    return Round(twips / TwipsPerPixelX());
+}
+int TwipsToPixelsY(int twips) {
+    return Round(twips / TwipsPerPixelY());
+}
+int PixelsToTwipsX(int pixels) {
+    return Round(pixels * TwipsPerPixelX());
+}
+int PixelsToTwipsY(int pixels) {
+    return Round(pixels * TwipsPerPixelY());
+}
 
 QRect TwipsToPixels(int left, int top, int width, int height) {
     return {TwipsToPixelsX(left), TwipsToPixelsY(top), std::max(0, TwipsToPixelsX(width)),

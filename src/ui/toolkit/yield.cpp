@@ -4,6 +4,8 @@
 
 namespace varkel {
 
-void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void DoEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 }  // namespace varkel

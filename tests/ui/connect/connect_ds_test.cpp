@@ -29,7 +29,7 @@ struct Choice {
 };
 
 class ConnectDialogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { DbInit(s_); }
     // Opens the dialog and, once it is up, lets `act` work it.
     Choice open(ConnectDS& dialog, const std::function<void(ConnectDS&)>& act) {
@@ -58,7 +58,8 @@ TEST_F(ConnectDialogTest, DataSourcesAreListedWithTheirDriverAndReturnedByName) 
     ConnectDS dialog(s_, nullptr);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("データベース接続"));
     QStringList items;
-    for (int i = 0; i < dialog.Combo1->count(); ++i) items << dialog.Combo1->itemText(i);
+    for (int i = 0; i < dialog.Combo1->count(); ++i)
+        items << dialog.Combo1->itemText(i);
     EXPECT_EQ(items, (QStringList{QStringLiteral("A(1)(D)"), QStringLiteral("MyDB(SQL Server)")}));
     EXPECT_EQ(dialog.Combo1->currentIndex(), -1);
     EXPECT_EQ(dialog.TB_psw->echoMode(), QLineEdit::Password);
@@ -106,13 +107,15 @@ TEST_F(ConnectDialogTest, ASecondOpeningKeepsTheChoicesAndCancelReturnsNothing) 
 
     bool keptMode = false, keptDriver = false;
     c = open(dialog, [&](ConnectDS& d) {
-        keptMode = d.Option1[1]->isChecked() && d.Frame1[1]->isVisible() && !d.Frame1[0]->isVisible();
+        keptMode =
+            d.Option1[1]->isChecked() && d.Frame1[1]->isVisible() && !d.Frame1[0]->isVisible();
         keptDriver = d.Combo2->currentText() == QStringLiteral("SQLite3");
         d.Cmd_cancel->click();
     });
     EXPECT_TRUE(keptMode);
     EXPECT_TRUE(keptDriver);
-    EXPECT_TRUE(c.dsn.isEmpty() && c.uid.isEmpty() && c.pwd.isEmpty() && c.drv.isEmpty() && c.tag.isEmpty());
+    EXPECT_TRUE(c.dsn.isEmpty() && c.uid.isEmpty() && c.pwd.isEmpty() && c.drv.isEmpty() &&
+                c.tag.isEmpty());
 }
 
 TEST_F(ConnectDialogTest, OkWithoutASelectionKeepsTheDialogOpen) {
@@ -150,7 +153,8 @@ TEST_F(ConnectDialogTest, TheHistoryShowsMaskedEntriesAndConnectsUnmasked) {
     f.close();
     ConnectDS dialog(s_, nullptr);
     ASSERT_EQ(dialog.Lst_conn_hist->count(), 2);
-    EXPECT_EQ(dialog.Lst_conn_hist->item(0)->text(), QStringLiteral("DSN=a;UID=u;PWD=********;Port=1"));
+    EXPECT_EQ(dialog.Lst_conn_hist->item(0)->text(),
+              QStringLiteral("DSN=a;UID=u;PWD=********;Port=1"));
     EXPECT_EQ(dialog.Lst_conn_hist->item(1)->text(), QStringLiteral("DRIVER=x;PWD=********"));
     EXPECT_TRUE(dialog.Chk_add_hist->isChecked());
     int details = 0;
@@ -176,7 +180,8 @@ TEST_F(ConnectDialogTest, AddingAndDeletingFollowTheCheckBox) {
     dialog.SetDataSrcTag(QStringLiteral("DSN=one;  "));
     ASSERT_EQ(dialog.Lst_conn_hist->count(), 2);
     EXPECT_EQ(dialog.Lst_conn_hist->item(0)->text(), QStringLiteral("DSN=one;"));
-    EXPECT_EQ(ReadIniString(settingsFile(), QStringLiteral("CONNHIST"), QStringLiteral("1")), QString());
+    EXPECT_EQ(ReadIniString(settingsFile(), QStringLiteral("CONNHIST"), QStringLiteral("1")),
+              QString());
 
     dialog.Lst_conn_hist->setCurrentRow(0);
     dialog.findChild<QAction*>(QStringLiteral("mn_delete"))->trigger();  // saved at once

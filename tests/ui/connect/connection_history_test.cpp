@@ -12,13 +12,15 @@ namespace {
 
 TEST(ConnectionHistoryTest, MasksThePasswordPart) {
     const std::pair<QString, QString> cases[] = {
-        {QStringLiteral("DSN=a;UID=u;PWD=pw;Port=5"), QStringLiteral("DSN=a;UID=u;PWD=********;Port=5")},
+        {QStringLiteral("DSN=a;UID=u;PWD=pw;Port=5"),
+         QStringLiteral("DSN=a;UID=u;PWD=********;Port=5")},
         {QStringLiteral("DSN=a;UID=u;PWD=pw"), QStringLiteral("DSN=a;UID=u;PWD=********")},
         {QStringLiteral("DSN=a;PWD=;X=PWD="), QStringLiteral("DSN=a;PWD=********;X=PWD=********")},
         {QStringLiteral("PWD=pw;DSN=a"), QStringLiteral("PWD=pw;DSN=a")},  // no ";" before it
         {QStringLiteral("DSN=a;pwd=pw"), QStringLiteral("DSN=a;pwd=pw")},
     };
-    for (const auto& [entry, masked] : cases) EXPECT_EQ(MaskHistoryEntry(entry), masked);
+    for (const auto& [entry, masked] : cases)
+        EXPECT_EQ(MaskHistoryEntry(entry), masked);
 }
 
 TEST(ConnectionHistoryTest, DetailsAreThePartsSplitAtTheirFirstEquals) {
@@ -31,7 +33,7 @@ TEST(ConnectionHistoryTest, DetailsAreThePartsSplitAtTheirFirstEquals) {
 }
 
 class ConnectionHistoryFileTest : public ::testing::Test {
-protected:
+  protected:
     QString file() const { return dir_.filePath(QStringLiteral("VARKEL.INI")); }
     QString key(const char* name) const {
         return ReadIniString(file(), QStringLiteral("CONNHIST"), QString::fromLatin1(name));
@@ -46,16 +48,19 @@ TEST_F(ConnectionHistoryFileTest, ReadingClosesUpEmptyKeysAndSavingRenumbers) {
     f.close();
     ConnectionHistory history;
     EXPECT_EQ(history.read(file()), QStringLiteral("ON"));
-    EXPECT_EQ(history.entries(), (QStringList{QStringLiteral("DSN=one;"), QStringLiteral("DSN=two;"),
-                                              QStringLiteral("DSN=five;")}));
+    EXPECT_EQ(history.entries(),
+              (QStringList{QStringLiteral("DSN=one;"), QStringLiteral("DSN=two;"),
+                           QStringLiteral("DSN=five;")}));
     history.save(file(), QStringLiteral("ON"));
     EXPECT_EQ(key("3"), QStringLiteral("DSN=five;"));
-    for (const char* empty : {"4", "5", "20"}) EXPECT_EQ(key(empty), QString()) << empty;
+    for (const char* empty : {"4", "5", "20"})
+        EXPECT_EQ(key(empty), QString()) << empty;
 }
 
 TEST_F(ConnectionHistoryFileTest, AnEqualEntryMovesToTheTopAndTheFileKeepsTwenty) {
     ConnectionHistory history;
-    for (int i = 1; i <= 22; ++i) history.add(QStringLiteral("DSN=s%1;PWD=p  ").arg(i));
+    for (int i = 1; i <= 22; ++i)
+        history.add(QStringLiteral("DSN=s%1;PWD=p  ").arg(i));
     history.add(QStringLiteral("DSN=s5;PWD=p"));
     EXPECT_EQ(history.entries().size(), 22);
     EXPECT_EQ(history.entries().first(), QStringLiteral("DSN=s5;PWD=p"));

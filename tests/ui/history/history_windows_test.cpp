@@ -25,7 +25,8 @@ namespace {
 TEST(StatementTextTest, TheOneLineFormOfAStatement) {
     EXPECT_EQ(OneLineStatement(QStringLiteral("  \r\n\r\n SELECT *\tFROM T\r\n WHERE A = 1 \r\n")),
               QStringLiteral("SELECT * FROM T↓ WHERE A = 1"));
-    EXPECT_EQ(TemplateItemText({QStringLiteral("Monthly"), QStringLiteral("SELECT * FROM T\r\nWHERE X = 1")}),
+    EXPECT_EQ(TemplateItemText(
+                  {QStringLiteral("Monthly"), QStringLiteral("SELECT * FROM T\r\nWHERE X = 1")}),
               QStringLiteral("【Monthly】SELECT * FROM T↓WHERE X = 1"));
 }
 
@@ -43,7 +44,8 @@ TEST(StatementTextTest, DraggedTextMovesInsideTheBox) {
         {"inside itself", 7, 3, 8, text},
         {"onto its own end", 7, 3, 10, text},
     };
-    for (const MoveCase& c : cases) EXPECT_EQ(MoveText(text, c.start, c.length, c.drop).text, c.text) << c.name;
+    for (const MoveCase& c : cases)
+        EXPECT_EQ(MoveText(text, c.start, c.length, c.drop).text, c.text) << c.name;
 }
 
 TEST(StatementBoxTest, DropsInsertOutsideTextAndMoveItsOwn) {
@@ -61,22 +63,25 @@ TEST(StatementBoxTest, DropsInsertOutsideTextAndMoveItsOwn) {
 }
 
 class HistoryWindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         qputenv("VARKEL_HOME", QFile::encodeName(dir_.path()));
         QFile f(dir_.filePath(QStringLiteral("SQLHIST.TXT")));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("24/01/01 10:00:00 DSN=b;\tSELECT 1\r\n/\r\n24/01/01 11:00:00 DSN=a;\tSELECT 2\r\n/\r\n"
-                "24/01/01 12:00:00 DSN=c;\tSELECT 3\r\n/\r\n");
+        f.write(
+            "24/01/01 10:00:00 DSN=b;\tSELECT 1\r\n/\r\n24/01/01 11:00:00 DSN=a;\tSELECT 2\r\n/\r\n"
+            "24/01/01 12:00:00 DSN=c;\tSELECT 3\r\n/\r\n");
     }
     QStringList column(const ShowHist& w, int c) const {
         QStringList texts;
-        for (int i = 0; i < w.ListView1->topLevelItemCount(); ++i) texts << w.ListView1->topLevelItem(i)->text(c);
+        for (int i = 0; i < w.ListView1->topLevelItemCount(); ++i)
+            texts << w.ListView1->topLevelItem(i)->text(c);
         return texts;
     }
     QStringList markers(const ShowHist& w) const {
         QStringList m;
-        for (int c = 0; c < 2; ++c) m << w.ListView1->headerItem()->data(c, Qt::UserRole + 8).toString();
+        for (int c = 0; c < 2; ++c)
+            m << w.ListView1->headerItem()->data(c, Qt::UserRole + 8).toString();
         return m;
     }
     QTemporaryDir dir_;
@@ -85,17 +90,21 @@ protected:
 TEST_F(HistoryWindowTest, ListsNewestFirstAndCyclesTheSortOrder) {
     ShowHist w(dir_.filePath(QStringLiteral("SQLHIST.TXT")), QString(), {}, nullptr);
     w.store().ReadHist();
-    EXPECT_EQ(column(w, 1), (QStringList{QStringLiteral("DSN=c;"), QStringLiteral("DSN=a;"), QStringLiteral("DSN=b;")}));
+    EXPECT_EQ(column(w, 1), (QStringList{QStringLiteral("DSN=c;"), QStringLiteral("DSN=a;"),
+                                         QStringLiteral("DSN=b;")}));
     EXPECT_EQ(w.Text1->toPlainText(), QStringLiteral("SELECT 3"));
 
     w.sortByHeader(1);  // DB: descending
-    EXPECT_EQ(column(w, 1), (QStringList{QStringLiteral("DSN=c;"), QStringLiteral("DSN=b;"), QStringLiteral("DSN=a;")}));
+    EXPECT_EQ(column(w, 1), (QStringList{QStringLiteral("DSN=c;"), QStringLiteral("DSN=b;"),
+                                         QStringLiteral("DSN=a;")}));
     EXPECT_EQ(markers(w), (QStringList{QString(), QStringLiteral("SortDESC")}));
     w.sortByHeader(1);  // ascending
-    EXPECT_EQ(column(w, 1), (QStringList{QStringLiteral("DSN=a;"), QStringLiteral("DSN=b;"), QStringLiteral("DSN=c;")}));
+    EXPECT_EQ(column(w, 1), (QStringList{QStringLiteral("DSN=a;"), QStringLiteral("DSN=b;"),
+                                         QStringLiteral("DSN=c;")}));
     EXPECT_EQ(markers(w), (QStringList{QString(), QStringLiteral("SortASC")}));
     w.sortByHeader(1);  // the default order, no marker
-    EXPECT_EQ(column(w, 1), (QStringList{QStringLiteral("DSN=c;"), QStringLiteral("DSN=a;"), QStringLiteral("DSN=b;")}));
+    EXPECT_EQ(column(w, 1), (QStringList{QStringLiteral("DSN=c;"), QStringLiteral("DSN=a;"),
+                                         QStringLiteral("DSN=b;")}));
     EXPECT_EQ(markers(w), (QStringList{QString(), QString()}));
     w.sortByHeader(2);  // the statements are not sorted
     EXPECT_EQ(w.sortColumn(), 0);
@@ -142,18 +151,20 @@ TEST_F(HistoryWindowTest, ButtonsHandTheStatementOnAndTheFrameOnlyHides) {
     w.show();
     w.close();  // refused: hidden, and the place saved
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(ReadIniString(dir_.filePath(QStringLiteral("VARKEL.INI")), QStringLiteral("WINDOW"), QStringLiteral("HIST"))
+    EXPECT_EQ(ReadIniString(dir_.filePath(QStringLiteral("VARKEL.INI")), QStringLiteral("WINDOW"),
+                            QStringLiteral("HIST"))
                   .split(u',')
                   .size(),
               4);
 }
 
 class TemplateWindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { qputenv("VARKEL_HOME", QFile::encodeName(dir_.path())); }
     QString file() const { return dir_.filePath(QStringLiteral("SQLTMPL.TXT")); }
     std::unique_ptr<ShowTemp> window() {
-        auto w = std::make_unique<ShowTemp>(file(), QString(), [this](const QString& s) { copied_ = s; }, nullptr);
+        auto w = std::make_unique<ShowTemp>(
+            file(), QString(), [this](const QString& s) { copied_ = s; }, nullptr);
         w->ReadTmpl();
         return w;
     }
@@ -165,7 +176,8 @@ protected:
     }
     static QStringList titles(const ShowTemp& w) {
         QStringList t;
-        for (const ClassSQL& c : w.templates()) t << c.SQLhead;
+        for (const ClassSQL& c : w.templates())
+            t << c.SQLhead;
         return t;
     }
     QByteArray contents() const {
@@ -182,12 +194,14 @@ TEST_F(TemplateWindowTest, TemplatesAreKeptInTitleOrderInTheListAndTheFile) {
     addTemplate(*w, QStringLiteral("b"), QStringLiteral("SELECT 'b'"));
     addTemplate(*w, QStringLiteral("A"), QStringLiteral("SELECT 'A'"));
     addTemplate(*w, QStringLiteral("c"), QStringLiteral("SELECT 'c'"));
-    EXPECT_EQ(titles(*w), (QStringList{QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("c")}));
+    EXPECT_EQ(titles(*w),
+              (QStringList{QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("c")}));
     EXPECT_EQ(w->CB_hdr->itemText(0), QStringLiteral("【A】SELECT 'A'"));
     EXPECT_EQ(w->CB_hdr->currentIndex(), 2);  // the one just accepted is the chosen one
     EXPECT_TRUE(w->Changed());
     w->SaveTmpl();
-    EXPECT_EQ(contents(), QByteArray("A\tSELECT 'A'\r\n/\r\nb\tSELECT 'b'\r\n/\r\nc\tSELECT 'c'\r\n/\r\n"));
+    EXPECT_EQ(contents(),
+              QByteArray("A\tSELECT 'A'\r\n/\r\nb\tSELECT 'b'\r\n/\r\nc\tSELECT 'c'\r\n/\r\n"));
 }
 
 TEST_F(TemplateWindowTest, TheMonthlyExampleAndAnUnchangedAdd) {
@@ -199,9 +213,10 @@ TEST_F(TemplateWindowTest, TheMonthlyExampleAndAnUnchangedAdd) {
     w->Cmd_OK->click();  // the prompts themselves are accepted
     EXPECT_FALSE(w->editing());
     w->SaveTmpl();
-    EXPECT_EQ(contents(), QStringLiteral("Monthly\tSELECT * FROM T\r\nWHERE X = 1\r\n/\r\n"
-                                         "タイトルを入力してください\tＳＱＬを入力してください\r\n\r\n/\r\n")
-                              .toUtf8());
+    EXPECT_EQ(contents(),
+              QStringLiteral("Monthly\tSELECT * FROM T\r\nWHERE X = 1\r\n/\r\n"
+                             "タイトルを入力してください\tＳＱＬを入力してください\r\n\r\n/\r\n")
+                  .toUtf8());
 }
 
 TEST_F(TemplateWindowTest, ModifyMovesTheTemplateAndDeletingTheLastEmptiesTheFile) {
@@ -232,7 +247,8 @@ TEST_F(TemplateWindowTest, ModifyMovesTheTemplateAndDeletingTheLastEmptiesTheFil
         boxes_.answer(MsgResult::Yes);
         w->Cmd_del->click();
     }
-    EXPECT_EQ(boxes_.boxes().last().text, QStringLiteral("表示のテンプレートを削除してよろしいですか？"));
+    EXPECT_EQ(boxes_.boxes().last().text,
+              QStringLiteral("表示のテンプレートを削除してよろしいですか？"));
     EXPECT_EQ(boxes_.boxes().last().title, QStringLiteral("テンプレートの削除"));
     EXPECT_TRUE(w->templates().isEmpty());
     w->SaveTmpl();

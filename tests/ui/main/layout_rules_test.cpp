@@ -24,7 +24,8 @@ TEST(LayoutRulesTest, PlacesEveryControlFromTheSizes) {
     EXPECT_EQ(g.kwd, (Rect{r, top + d.headHeight, d.kwdWidth, 2200}));
     EXPECT_EQ(g.sql, (Rect{r + d.kwdWidth, top + d.headHeight, w - d.kwdWidth, 2200}));
     EXPECT_EQ(g.info, (Rect{r, top + d.headHeight + 2200, w, 345}));
-    EXPECT_EQ(g.result, (Rect{r, top + d.headHeight + 2200 + 345, w, work - (d.headHeight + 2200 + 345)}));
+    EXPECT_EQ(g.result,
+              (Rect{r, top + d.headHeight + 2200 + 345, w, work - (d.headHeight + 2200 + 345)}));
     EXPECT_EQ(g.msg.width, w - d.msgLeft);
     EXPECT_EQ(g.foundFrame, (Rect{tw, g.tree.bottom(), 3000, d.foundFrameHeight}));
     EXPECT_EQ(g.foundList, (Rect{tw, g.tree.bottom() + d.foundFrameHeight, 3000, 0}));

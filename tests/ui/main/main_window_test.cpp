@@ -3,8 +3,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QListWidget>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -23,7 +23,7 @@ namespace {
 
 // The main window on a real SQLite data source, driven through its connection dialog.
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         config_.addDataSource(QStringLiteral("Broken"), QStringLiteral("NoSuchDriver"), {});
         db_ = std::make_unique<TestDatabase>(Engine::SQLite, config_);
@@ -47,14 +47,19 @@ protected:
     QAction* action(const char* name) const {
         return window_->findChild<QAction*>(QString::fromLatin1(name));
     }
-    KeyedToolBar* toolbar() const { return window_->findChild<KeyedToolBar*>(QStringLiteral("Toolbar1")); }
-    QLineEdit* connectionBar() const { return window_->findChild<QLineEdit*>(QStringLiteral("TB_DSN")); }
+    KeyedToolBar* toolbar() const {
+        return window_->findChild<KeyedToolBar*>(QStringLiteral("Toolbar1"));
+    }
+    QLineEdit* connectionBar() const {
+        return window_->findChild<QLineEdit*>(QStringLiteral("TB_DSN"));
+    }
 
     // The availability of the connection commands and buttons, as one readable line.
     std::string state() const {
         std::string s;
-        for (const char* name : {"mn_connect", "mn_disconnect", "mn_reconnect", "mn_sql_go", "mn_sql_stop",
-                                 "mn_sql_commit", "mn_sql_rollback", "mn_out_select", "mn_inp_csv"})
+        for (const char* name :
+             {"mn_connect", "mn_disconnect", "mn_reconnect", "mn_sql_go", "mn_sql_stop",
+              "mn_sql_commit", "mn_sql_rollback", "mn_out_select", "mn_inp_csv"})
             s += action(name)->isEnabled() ? '1' : '0';
         s += ' ';
         for (const char* key : {"connect", "discon", "go", "ok", "ng", "inst"})
@@ -90,7 +95,8 @@ TEST_F(MainWindowTest, CommandsFollowTheConnectionState) {
     EXPECT_TRUE(IsConnected(session_));
     const QString barText = connectionBar()->text();
     EXPECT_TRUE(barText.startsWith(QStringLiteral("DSN=VarkelTestDb;"))) << barText.toStdString();
-    EXPECT_EQ(connectionBar()->toolTip(), barText.left(128) + (barText.size() > 128 ? QStringLiteral("...") : QString()));
+    EXPECT_EQ(connectionBar()->toolTip(),
+              barText.left(128) + (barText.size() > 128 ? QStringLiteral("...") : QString()));
     EXPECT_EQ(connectionBar()->palette().color(QPalette::Base), QColor(255, 255, 128));
 
     toolbar()->button(QStringLiteral("discon"))->trigger();  // dispatched by key
@@ -101,8 +107,9 @@ TEST_F(MainWindowTest, CommandsFollowTheConnectionState) {
 
     action("mn_reconnect")->trigger();
     EXPECT_EQ(state(), connected) << "reconnected";
-    EXPECT_EQ(connectionBar()->toolTip(), connectionBar()->text().left(128) +
-                                              (barText.size() > 128 ? QStringLiteral("...") : QString()));
+    EXPECT_EQ(connectionBar()->toolTip(),
+              connectionBar()->text().left(128) +
+                  (barText.size() > 128 ? QStringLiteral("...") : QString()));
     action("mn_disconnect")->trigger();
 
     chooseSource(QStringLiteral("Broken(NoSuchDriver)"));
@@ -133,7 +140,8 @@ TEST_F(MainWindowTest, TheTitleShowsTheConnectionWhenSwitchedOn) {
 TEST_F(MainWindowTest, EndingWritesTheSettings) {
     const QString file = config_.path(QStringLiteral("VARKEL.INI"));
     WriteIniString(file, QStringLiteral("WINDOW"), QStringLiteral("ToolBar"), QStringLiteral("on"));
-    WriteIniString(file, QStringLiteral("WINDOW"), QStringLiteral("StatusBar"), QStringLiteral("ON"));
+    WriteIniString(file, QStringLiteral("WINDOW"), QStringLiteral("StatusBar"),
+                   QStringLiteral("ON"));
     WriteIniString(file, QStringLiteral("CONNHIST"), QStringLiteral("SAVE"), QStringLiteral("ON"));
     whenDialogOpens([](ConnectDS& d) {
         d.Combo1->setCurrentIndex(d.Combo1->findText(QStringLiteral("VarkelTestDb(SQLite3)")));
@@ -146,10 +154,15 @@ TEST_F(MainWindowTest, EndingWritesTheSettings) {
     const QString completed = connectionBar()->text();
     window_->close();
     window_.reset();
-    EXPECT_EQ(ReadIniString(file, QStringLiteral("WINDOW"), QStringLiteral("ToolBar")), QStringLiteral("OFF"));
-    EXPECT_EQ(ReadIniString(file, QStringLiteral("WINDOW"), QStringLiteral("StatusBar")), QStringLiteral("ON"));
-    EXPECT_EQ(ReadIniString(file, QStringLiteral("WINDOW"), QStringLiteral("KwdList")), QStringLiteral("OFF"));
-    EXPECT_EQ(ReadIniString(file, QStringLiteral("WINDOW"), QStringLiteral("MAIN")).split(u',').size(), 4);
+    EXPECT_EQ(ReadIniString(file, QStringLiteral("WINDOW"), QStringLiteral("ToolBar")),
+              QStringLiteral("OFF"));
+    EXPECT_EQ(ReadIniString(file, QStringLiteral("WINDOW"), QStringLiteral("StatusBar")),
+              QStringLiteral("ON"));
+    EXPECT_EQ(ReadIniString(file, QStringLiteral("WINDOW"), QStringLiteral("KwdList")),
+              QStringLiteral("OFF"));
+    EXPECT_EQ(
+        ReadIniString(file, QStringLiteral("WINDOW"), QStringLiteral("MAIN")).split(u',').size(),
+        4);
     EXPECT_EQ(ReadIniString(file, QStringLiteral("CONNHIST"), QStringLiteral("1")), completed);
     EXPECT_FALSE(IsConnected(session_));
 }
@@ -200,13 +213,15 @@ TEST(AutoSizeColumnsTest, FitsEveryColumnButTheFixedOnesAndStretchesTheLast) {
     list.setHeaderLabels({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
     new QTreeWidgetItem(&list, {QString(60, u'x'), QString(60, u'y'), QStringLiteral("z")});
     list.show();
-    for (int i = 0; i < 3; ++i) list.setColumnWidth(i, 17);
+    for (int i = 0; i < 3; ++i)
+        list.setColumnWidth(i, 17);
     SetColumnTag(&list, 1, kFixedColumnTag);
     const int fixed = list.columnWidth(1);  // the header's minimum may have raised it
     AutoSizeColumns(&list, true, -1);
     EXPECT_GT(list.columnWidth(0), 100);
     EXPECT_EQ(list.columnWidth(1), fixed);
-    EXPECT_GE(list.columnWidth(0) + list.columnWidth(1) + list.columnWidth(2), list.viewport()->width());
+    EXPECT_GE(list.columnWidth(0) + list.columnWidth(1) + list.columnWidth(2),
+              list.viewport()->width());
 
     list.setColumnWidth(1, 17);
     AutoSizeColumns(&list, false, 2);  // one column by number, contents only

@@ -28,9 +28,12 @@ TEST(WindowPositionTest, RestoredPlaceFollowsTheStoredValue) {
         {QStringLiteral("1440.4,960,12000,9000"), QRect(1440, 960, 12000, 9000)},
     };
     for (const PositionCase& c : cases)
-        EXPECT_EQ(RestoredWindowRect(c.value, current, screen), c.expected) << c.value.toStdString();
-    EXPECT_EQ(RestoredWindowRect(QString(), QSize(12001, 9001), screen), QRect(3599, 2699, 12001, 9001));
-    EXPECT_EQ(FormatWindowPos(QRect(1440, 960, 12000, 9000)), QStringLiteral("1440,960,12000,9000"));
+        EXPECT_EQ(RestoredWindowRect(c.value, current, screen), c.expected)
+            << c.value.toStdString();
+    EXPECT_EQ(RestoredWindowRect(QString(), QSize(12001, 9001), screen),
+              QRect(3599, 2699, 12001, 9001));
+    EXPECT_EQ(FormatWindowPos(QRect(1440, 960, 12000, 9000)),
+              QStringLiteral("1440,960,12000,9000"));
 }
 
 TEST(ConnectionTextTest, TheTitleShowsTheConnectionsParts) {
@@ -42,7 +45,8 @@ TEST(ConnectionTextTest, TheTitleShowsTheConnectionsParts) {
          QStringLiteral("DSN=y;SERVER=a;Driver=d;UID=u;")},
         {QStringLiteral("dsn=x;Database=y;uid=z;"), QString()},  // the keys are case-sensitive
     };
-    for (const auto& [text, title] : cases) EXPECT_EQ(ConnInfoTitle(text), title) << text.toStdString();
+    for (const auto& [text, title] : cases)
+        EXPECT_EQ(ConnInfoTitle(text), title) << text.toStdString();
 }
 
 TEST(ConnectionTextTest, TheConnectionBarMasksTheTypedPassword) {
@@ -50,9 +54,12 @@ TEST(ConnectionTextTest, TheConnectionBarMasksTheTypedPassword) {
         QString text, password, shown;
     };
     const MaskCase cases[] = {
-        {QStringLiteral("DSN=a;UID=u;PWD=secret;X=1"), QStringLiteral("secret"), QStringLiteral("DSN=a;UID=u;PWD=****;X=1")},
-        {QStringLiteral("DSN=a;UID=u;PWD=secret"), QStringLiteral("secret"), QStringLiteral("DSN=a;UID=u;PWD=****")},
-        {QStringLiteral("DSN=a;uid=u;pwd=secret;"), QStringLiteral("secret"), QStringLiteral("DSN=a;uid=u;pwd=secret;")},
+        {QStringLiteral("DSN=a;UID=u;PWD=secret;X=1"), QStringLiteral("secret"),
+         QStringLiteral("DSN=a;UID=u;PWD=****;X=1")},
+        {QStringLiteral("DSN=a;UID=u;PWD=secret"), QStringLiteral("secret"),
+         QStringLiteral("DSN=a;UID=u;PWD=****")},
+        {QStringLiteral("DSN=a;uid=u;pwd=secret;"), QStringLiteral("secret"),
+         QStringLiteral("DSN=a;uid=u;pwd=secret;")},
         {QStringLiteral("DSN=a;PWD=secret;"), QString(), QStringLiteral("DSN=a;PWD=secret;")},
     };
     for (const MaskCase& c : cases)
