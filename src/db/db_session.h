@@ -27,6 +27,9 @@ struct DbSession {
     OdbcStmt ExecStmt;
     OdbcStmt CursorStmt;
     std::int16_t CursorOpen = 0;
+    // Whether the open cursor is a query result (not a catalog enumeration): only a result is
+    // read by FetchRow and FetchRowBlock, so a catalog call can never be read as its rows.
+    bool CursorIsResult = false;
     std::int16_t CursorColumns = 0;
     std::int32_t RowsFetched = 0;
     std::int32_t RowsDelivered = 0;

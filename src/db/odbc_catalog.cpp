@@ -46,6 +46,7 @@ DbStatus FetchCatalogRow(DbSession& s, bool& flag, QStringList& row) {
 template <typename Call>
 DbStatus StartCatalog(DbSession& s, bool& flag, int columnsRead, Call call) {
     DropCursor(s);
+    s.CursorIsResult = false;
     SQLRETURN r = SQLAllocStmt(s.Dbc.get(), s.CursorStmt.receive());
     if (r != SQL_SUCCESS) return CheckReturn(s, r);
     s.CursorOpen = 1;

@@ -93,6 +93,7 @@ int CloseConnection(DbSession& s) {
     if (s.CursorOpen == 1) {
         result |= s.CursorStmt.reset();
         s.CursorOpen = 0;
+        s.CursorIsResult = false;
     }
     result |= SQLDisconnect(s.Dbc.get());
     result |= s.Dbc.reset();

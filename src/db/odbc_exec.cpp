@@ -10,6 +10,7 @@ void DropCursor(DbSession& s) {
     SQLFreeStmt(s.CursorStmt.get(), SQL_CLOSE);
     s.CursorStmt.reset();
     s.CursorOpen = 0;
+    s.CursorIsResult = false;
 }
 
 DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
@@ -57,6 +58,7 @@ DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
     DropCursor(s);
     s.CursorStmt = std::move(s.ExecStmt);
     s.CursorOpen = 1;
+    s.CursorIsResult = true;
     s.CursorColumns = columns;
     columnCount = columns;
     rowCount = 0;

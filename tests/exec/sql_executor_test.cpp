@@ -339,3 +339,92 @@ INSTANTIATE_TEST_SUITE_P(Engines, HistoryAndTemplatesTest, ::testing::Values(Eng
 
 }  // namespace
 }  // namespace varkel::test
+
+namespace varkel::test {
+namespace {
+
+// The main window connected to the project's test driver, for fetch failures on demand.
+class FetchFailureTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        window_ = std::make_unique<Varkel>(session_);
+        QTimer::singleShot(20, window_.get(), [this] {
+            ConnectDS& d = *window_->connectDialog();
+            d.Option1[1]->click();
+            d.Combo2->setCurrentIndex(d.Combo2->findText(OdbcConfig::testDriverName()));
+            d.Cmd_ok->click();
+        });
+        window_->Load();
+        ASSERT_TRUE(IsConnected(session_));
+    }
+    void TearDown() override { window_->close(); }
+    QList<MessageBoxRequest> run(const QString& sql) {
+        const qsizetype before = boxes_.boxes().size();
+        window_->PostSQL(sql);
+        return boxes_.boxes().mid(before);
+    }
+    QTreeWidget* list() const {
+        return window_->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+    }
+
+    OdbcConfig config_;
+    MessageRecorder boxes_;
+    DbSession session_;
+    std::unique_ptr<Varkel> window_;
+};
+
+TEST_F(FetchFailureTest, AFailedBlockFetchIsRetriedRowByRowFromTheStart) {
+    boxes_.answer(MsgResult::Ok);   // the driver's message
+    boxes_.answer(MsgResult::Yes);  // retry from the first row
+    const auto shown = run(QStringLiteral("ROWS 600 FAILAT 300 BLOCKONLY"));
+    ASSERT_EQ(shown.size(), 3);
+    EXPECT_EQ(shown[0].text, QStringLiteral("[VarkelTest]fetch failed at row 300"));
+    EXPECT_EQ(shown[0].title, QStringLiteral("Varkel Light - ＳＱＬ実行エラー"));
+    EXPECT_EQ(shown[1].text, QStringLiteral("FETCHを先頭行から再試行しますか？"));
+    EXPECT_EQ(shown[1].title, QStringLiteral("FETCH再試行確認"));
+    EXPECT_EQ(shown[1].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(shown[2].text, QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:100\r\n行数:600"));
+    ASSERT_EQ(list()->topLevelItemCount(), 600);
+    EXPECT_EQ(list()->topLevelItem(599)->text(2), QStringLiteral("row 600"));
+}
+
+TEST_F(FetchFailureTest, NoRetryEndsTheFillAsFailedAndKeepsTheRows) {
+    boxes_.answer(MsgResult::Ok);
+    boxes_.answer(MsgResult::No);
+    const auto shown = run(QStringLiteral("ROWS 600 FAILAT 300"));
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(list()->topLevelItemCount(), 256);  // the first rowset
+    EXPECT_TRUE(list()->isVisible());
+    const auto* status = window_->findChild<KeyedStatusBar*>(QStringLiteral("StatusBar1"));
+    EXPECT_EQ(status->panelText(QStringLiteral("status")), QStringLiteral("SQLCode:-9999"));
+    EXPECT_EQ(status->panelText(QStringLiteral("msg")), QStringLiteral("SQL実行エラー："));
+    EXPECT_EQ(session_.CursorOpen, 0);
+}
+
+// The session has one cursor: a catalog query while a fill is interrupted takes it, and the
+// resume then ends as a failed fetch instead of reading what is no longer there.
+TEST_F(FetchFailureTest, ResumingAfterACatalogQueryEndsAsAFailedFetch) {
+    auto* timer = new QTimer(window_.get());
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [this, timer] {
+        if (window_->executor()->result().RowCount < 10) return;
+        window_->findChild<QToolButton*>(QStringLiteral("Cmd_start_stop"))->click();
+        timer->deleteLater();
+    });
+    timer->start();
+    run(QStringLiteral("ROWS 600"));
+    ASSERT_EQ(list()->topLevelItemCount(), 10);
+    int t = 0, v = 0, o = 0;
+    QStringList tables, views, others;
+    ListTables(session_, QString(), t, tables, v, views, o, others);  // what the tree does
+    const qsizetype before = boxes_.boxes().size();
+    window_->findChild<QToolButton*>(QStringLiteral("Cmd_start_stop"))->click();  // resume
+    const auto shown = boxes_.boxes().mid(before);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].title, QStringLiteral("Varkel Light - ＳＱＬ実行エラー"));
+    EXPECT_EQ(list()->topLevelItemCount(), 10);
+    EXPECT_FALSE(window_->findChild<QToolButton*>(QStringLiteral("Cmd_start_stop"))->isEnabled());
+}
+
+}  // namespace
+}  // namespace varkel::test

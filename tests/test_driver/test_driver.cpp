@@ -54,6 +54,7 @@ struct Stmt {
     long rows = 0;
     long next = 0;  // rows handed out so far
     long failAt = -1;
+    bool failBlockOnly = false;
     long rowCount = 0;
     SQLULEN rowset = 1;
     std::map<int, Binding> bindings;
@@ -258,8 +259,11 @@ SQLRETURN SQL_API SQLExecDirect(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length)
         s->columns = 2;
         words >> s->rows;
         std::string option;
-        while (words >> option)
+        s->failBlockOnly = false;
+        while (words >> option) {
             if (option == "FAILAT") words >> s->failAt;
+            if (option == "BLOCKONLY") s->failBlockOnly = true;
+        }
         s->next = 0;
     } else if (command == "COLS") {
         words >> s->columns;
@@ -337,7 +341,7 @@ SQLRETURN SQL_API SQLBindCol(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT, SQ
 SQLRETURN SQL_API SQLFetch(SQLHSTMT stmt) {
     auto* s = static_cast<Stmt*>(stmt);
     if (s->next >= s->rows) return SQL_NO_DATA_FOUND;
-    if (s->next + 1 == s->failAt) return FailFetch(s);
+    if (s->next + 1 == s->failAt && !s->failBlockOnly) return FailFetch(s);
     s->next += 1;
     return SQL_SUCCESS;
 }
@@ -355,7 +359,9 @@ SQLRETURN SQL_API SQLExtendedFetch(SQLHSTMT stmt, SQLUSMALLINT, SQLLEN, SQLULEN*
     if (fetched) *fetched = 0;
     if (s->next >= s->rows) return SQL_NO_DATA_FOUND;
     const long count = std::min<long>(static_cast<long>(s->rowset), s->rows - s->next);
-    if (s->failAt > s->next && s->failAt <= s->next + count) return FailFetch(s);
+    // The driver manager serves a single-row SQLFetch through this too, with a rowset of one.
+    const bool failing = !s->failBlockOnly || s->rowset > 1;
+    if (failing && s->failAt > s->next && s->failAt <= s->next + count) return FailFetch(s);
     for (long r = 0; r < count; ++r) {
         for (auto& [column, b] : s->bindings) {
             if (column > s->columns) continue;

@@ -194,3 +194,30 @@ TEST_F(ConnectDialogTest, AddingAndDeletingFollowTheCheckBox) {
 
 }  // namespace
 }  // namespace varkel::test
+
+namespace varkel::test {
+namespace {
+
+// Without a usable environment the data sources cannot be listed: the dialog says so, and the
+// history it never read is not written over at the end.
+TEST(ConnectDialogFailureTest, AFailedListingStopsTheLoadAndKeepsTheStoredHistory) {
+    OdbcConfig config;
+    MessageRecorder boxes;
+    const QString file = config.path(QStringLiteral("VARKEL.INI"));
+    WriteIniString(file, QStringLiteral("CONNHIST"), QStringLiteral("1"),
+                   QStringLiteral("DSN=kept;"));
+    DbSession noEnvironment;  // DbInit never ran
+    ConnectDS dialog(noEnvironment, nullptr);
+    ASSERT_EQ(boxes.boxes().size(), 1);
+    EXPECT_EQ(boxes.boxes()[0].text, QStringLiteral("データソースの取得に失敗しました。"));
+    EXPECT_EQ(boxes.boxes()[0].title, QStringLiteral("データベース接続"));
+    EXPECT_EQ(dialog.Combo1->count(), 0);
+    EXPECT_EQ(dialog.Lst_conn_hist->count(), 0);
+    dialog.SetDataSrcTag(QStringLiteral("DSN=new;"));
+    dialog.SaveHist();
+    EXPECT_EQ(ReadIniString(file, QStringLiteral("CONNHIST"), QStringLiteral("1")),
+              QStringLiteral("DSN=kept;"));
+}
+
+}  // namespace
+}  // namespace varkel::test
