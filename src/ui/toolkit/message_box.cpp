@@ -74,8 +74,8 @@ MsgResult ShowMessageBox(const QString& text, MsgButtons buttons, MsgIcon icon,
 
     QMessageBox box(iconOf(icon), title, text, QMessageBox::NoButton, QApplication::activeWindow());
     std::vector<QPushButton*> pushButtons;
-    for (const ButtonSpec& spec : specs)
-        pushButtons.push_back(box.addButton(spec.caption, spec.role));
+    for (const ButtonSpec& button : specs)
+        pushButtons.push_back(box.addButton(button.caption, button.role));
     box.setDefaultButton(pushButtons[static_cast<size_t>(defaultButton)]);
     // The frame's close button answers Cancel when there is one, else the default button.
     QPushButton* escape = pushButtons[static_cast<size_t>(defaultButton)];
