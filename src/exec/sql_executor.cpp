@@ -59,6 +59,8 @@ DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
     QString message;
     bool failed = false;
     if (ReFetch) {
+        // The rows go on from the list, whatever statement without rows ran meanwhile.
+        r_.RowCount = static_cast<std::int32_t>(w_.ListView1->topLevelItemCount());
         r_.StartTick = tick();
         s = FetchResult(sql, true);
         failed = s != 0 && s != 100;
@@ -80,12 +82,15 @@ DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
                 w_.L_sql_no->setText(QString::number(history_->GetHistNum()));
             failed = true;
         } else {
-            r_.Columns->Count = LastColumnCount(session_);
+            // A statement without rows keeps the columns of the list, which an interrupted fill
+            // still needs to resume.
+            const std::int16_t columns = LastColumnCount(session_);
             if (history_) {
                 history_->AddHist(connectionLabel(), sql);
                 if (w_.L_sql_no) w_.L_sql_no->setText(QString::number(history_->GetHistNum()));
             }
-            if (r_.Columns->Count != 0) {
+            if (columns != 0) {
+                r_.Columns->Count = columns;
                 s = FetchResult(sql, false);
                 failed = s != 0 && s != 100;
             } else {

@@ -17,6 +17,7 @@
 #include "exec/sql_executor.h"
 #include "store/sql_history.h"
 #include "support/message_recorder.h"
+#include "support/when_shown.h"
 #include "ui/history/show_hist.h"
 #include "ui/main/main_window.h"
 #include "ui/toolkit/keyed_bars.h"
@@ -33,13 +34,15 @@ class SqlExecutorTest : public EngineTest {
         window_ = std::make_unique<Varkel>(session_);
         const QString item = db_->dsn() + u'(' + db_->driverName() + u')';
         const QString user = db_->user(), password = db_->password();
-        QTimer::singleShot(20, window_.get(), [=, this] {
-            ConnectDS& d = *window_->connectDialog();
-            d.Combo1->setCurrentIndex(d.Combo1->findText(item));
-            d.TB_uid->setText(user);
-            d.TB_psw->setText(password);
-            d.Cmd_ok->click();
-        });
+        Varkel* window = window_.get();
+        WhenShown<ConnectDS>(
+            window, [window] { return window->connectDialog(); },
+            [=](ConnectDS& d) {
+                d.Combo1->setCurrentIndex(d.Combo1->findText(item));
+                d.TB_uid->setText(user);
+                d.TB_psw->setText(password);
+                d.Cmd_ok->click();
+            });
         window_->Load();
         ASSERT_TRUE(IsConnected(session_)) << boxes_.texts().join(u'\n').toStdString();
     }
@@ -318,7 +321,9 @@ TEST_P(HistoryAndTemplatesTest, HistoryAndTemplatesLastFromOneRunToTheNext) {
     window_.reset();
     DbSession next;
     Varkel again(next);
-    QTimer::singleShot(20, &again, [&again] { again.connectDialog()->Cmd_cancel->click(); });
+    WhenShown<ConnectDS>(
+        &again, [&again] { return again.connectDialog(); },
+        [](ConnectDS& d) { d.Cmd_cancel->click(); });
     again.Load();
     QStringList titles;
     for (const ClassSQL& t : again.templateWindow()->templates())
@@ -348,12 +353,14 @@ class FetchFailureTest : public ::testing::Test {
   protected:
     void SetUp() override {
         window_ = std::make_unique<Varkel>(session_);
-        QTimer::singleShot(20, window_.get(), [this] {
-            ConnectDS& d = *window_->connectDialog();
-            d.Option1[1]->click();
-            d.Combo2->setCurrentIndex(d.Combo2->findText(OdbcConfig::testDriverName()));
-            d.Cmd_ok->click();
-        });
+        Varkel* window = window_.get();
+        WhenShown<ConnectDS>(
+            window, [window] { return window->connectDialog(); },
+            [](ConnectDS& d) {
+                d.Option1[1]->click();
+                d.Combo2->setCurrentIndex(d.Combo2->findText(OdbcConfig::testDriverName()));
+                d.Cmd_ok->click();
+            });
         window_->Load();
         ASSERT_TRUE(IsConnected(session_));
     }
@@ -399,6 +406,30 @@ TEST_F(FetchFailureTest, NoRetryEndsTheFillAsFailedAndKeepsTheRows) {
     EXPECT_EQ(status->panelText(QStringLiteral("status")), QStringLiteral("SQLCode:-9999"));
     EXPECT_EQ(status->panelText(QStringLiteral("msg")), QStringLiteral("SQL実行エラー："));
     EXPECT_EQ(session_.CursorOpen, 0);
+}
+
+// A statement without rows may run while a fill is interrupted; the fill then resumes with the
+// row numbers of the list, not with the count of that statement.
+TEST_F(FetchFailureTest, AStatementWithoutRowsLeavesTheInterruptedFillResumable) {
+    auto* timer = new QTimer(window_.get());
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [this, timer] {
+        if (window_->executor()->result().RowCount < 10) return;
+        window_->findChild<QToolButton*>(QStringLiteral("Cmd_start_stop"))->click();
+        timer->deleteLater();
+    });
+    timer->start();
+    run(QStringLiteral("ROWS 600"));
+    ASSERT_EQ(list()->topLevelItemCount(), 10);
+    const auto updated = run(QStringLiteral("UPDATE 5"));
+    EXPECT_EQ(updated.last().text,
+              QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:0\r\n行数:5"));
+    window_->findChild<QToolButton*>(QStringLiteral("Cmd_start_stop"))->click();  // resume
+    ASSERT_EQ(list()->topLevelItemCount(), 600);
+    EXPECT_EQ(list()->topLevelItem(10)->text(0), QStringLiteral("    11"));
+    EXPECT_EQ(list()->topLevelItem(10)->text(1), QStringLiteral("11"));
+    EXPECT_EQ(boxes_.boxes().last().text,
+              QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:100\r\n行数:600"));
 }
 
 // The session has one cursor: a catalog query while a fill is interrupted takes it, and the

@@ -18,6 +18,7 @@
 #include "support/message_recorder.h"
 #include "support/odbc_config.h"
 #include "support/qt_printers.h"
+#include "support/when_shown.h"
 #include "ui/connect/connect_ds.h"
 #include "ui/toolkit/twips.h"
 
@@ -33,7 +34,8 @@ class ConnectDialogTest : public ::testing::Test {
     void SetUp() override { DbInit(s_); }
     // Opens the dialog and, once it is up, lets `act` work it.
     Choice open(ConnectDS& dialog, const std::function<void(ConnectDS&)>& act) {
-        QTimer::singleShot(20, &dialog, [&] { act(dialog); });
+        WhenShown<ConnectDS>(
+            &dialog, [&dialog] { return &dialog; }, act);
         Choice c;
         c.dsn = dialog.GetDSN(c.uid, c.pwd, c.drv, c.tag);
         return c;

@@ -15,6 +15,7 @@
 #include "store/ini_file.h"
 #include "support/engines.h"
 #include "support/message_recorder.h"
+#include "support/when_shown.h"
 #include "ui/main/main_window.h"
 #include "ui/toolkit/keyed_bars.h"
 
@@ -35,7 +36,9 @@ class MainWindowTest : public ::testing::Test {
     }
     // The next opening of the connection dialog does `act`.
     void whenDialogOpens(const std::function<void(ConnectDS&)>& act) {
-        QTimer::singleShot(20, window_.get(), [this, act] { act(*window_->connectDialog()); });
+        Varkel* window = window_.get();
+        WhenShown<ConnectDS>(
+            window, [window] { return window->connectDialog(); }, act);
     }
     void chooseSource(const QString& item) {
         whenDialogOpens([item](ConnectDS& d) {
