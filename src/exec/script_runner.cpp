@@ -46,6 +46,8 @@ void ScriptRunner::RunScript() {
 }
 
 void ScriptRunner::PostSQL(const QString& SQLstmt) {
+    // While a script runs nothing else may start, and the box keeps what the user typed.
+    if (running_) return;
     TB_SQL_->setPlainText(SQLstmt);
     DoEvents();
     RunScript();
