@@ -100,10 +100,7 @@ void Varkel::wireCommands() {
     for (QAction* a : {menus_.mn_disp_toolbar, menus_.mn_disp_statusbar, menus_.mn_disp_kwdlist})
         connect(a, &QAction::triggered, this, [this] { applySwitches(); });
     connect(menus_.mn_disp_con2title, &QAction::triggered, this, &Varkel::UpdateTitle);
-    connect(menus_.mn_get_tables, &QAction::triggered, this, [this] {
-        // The tree is filled by the object tree's own code, which comes with its issue.
-        if (!IsConnected(session_)) return;
-    });
+    // mn_get_tables refills the object tree; it is wired with the tree's own code.
     connect(toolbar_.Toolbar1, &KeyedToolBar::buttonClicked, this, &Varkel::onToolbarButton);
 }
 
