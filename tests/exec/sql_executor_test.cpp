@@ -373,6 +373,18 @@ class FetchFailureTest : public ::testing::Test {
     QTreeWidget* list() const {
         return window_->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
     }
+    // Runs a query whose fill the user interrupts once `rows` rows are listed.
+    void runInterruptedAfter(const QString& sql, int rows) {
+        auto* timer = new QTimer(window_.get());
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, timer, [this, timer, rows] {
+            if (window_->executor()->result().RowCount < rows) return;
+            window_->findChild<QToolButton*>(QStringLiteral("Cmd_start_stop"))->click();
+            timer->deleteLater();
+        });
+        timer->start();
+        run(sql);
+    }
 
     OdbcConfig config_;
     MessageRecorder boxes_;
@@ -411,15 +423,7 @@ TEST_F(FetchFailureTest, NoRetryEndsTheFillAsFailedAndKeepsTheRows) {
 // A statement without rows may run while a fill is interrupted; the fill then resumes with the
 // row numbers of the list, not with the count of that statement.
 TEST_F(FetchFailureTest, AStatementWithoutRowsLeavesTheInterruptedFillResumable) {
-    auto* timer = new QTimer(window_.get());
-    timer->setInterval(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [this, timer] {
-        if (window_->executor()->result().RowCount < 10) return;
-        window_->findChild<QToolButton*>(QStringLiteral("Cmd_start_stop"))->click();
-        timer->deleteLater();
-    });
-    timer->start();
-    run(QStringLiteral("ROWS 600"));
+    runInterruptedAfter(QStringLiteral("ROWS 600"), 10);
     ASSERT_EQ(list()->topLevelItemCount(), 10);
     const auto updated = run(QStringLiteral("UPDATE 5"));
     EXPECT_EQ(updated.last().text,
@@ -435,15 +439,7 @@ TEST_F(FetchFailureTest, AStatementWithoutRowsLeavesTheInterruptedFillResumable)
 // The session has one cursor: a catalog query while a fill is interrupted takes it, and the
 // resume then ends as a failed fetch instead of reading what is no longer there.
 TEST_F(FetchFailureTest, ResumingAfterACatalogQueryEndsAsAFailedFetch) {
-    auto* timer = new QTimer(window_.get());
-    timer->setInterval(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [this, timer] {
-        if (window_->executor()->result().RowCount < 10) return;
-        window_->findChild<QToolButton*>(QStringLiteral("Cmd_start_stop"))->click();
-        timer->deleteLater();
-    });
-    timer->start();
-    run(QStringLiteral("ROWS 600"));
+    runInterruptedAfter(QStringLiteral("ROWS 600"), 10);
     ASSERT_EQ(list()->topLevelItemCount(), 10);
     int t = 0, v = 0, o = 0;
     QStringList tables, views, others;
