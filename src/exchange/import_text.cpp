@@ -1,0 +1,124 @@
+#include "exchange/import_text.h"
+
+#include <cstring>
+
+namespace varkel {
+
+namespace {
+
+constexpr char kBom[] = "\xEF\xBB\xBF";
+
+}  // namespace
+
+ImportLines::ImportLines(QByteArrayView bytes) : bytes_(bytes) {
+    if (bytes_.startsWith(QByteArrayView(kBom, 3))) pos_ = 3;
+    lfOnly_ = std::memchr(bytes_.data(), '\r', static_cast<size_t>(bytes_.size())) == nullptr;
+}
+
+bool ImportLines::next(QByteArrayView& line) {
+    const qsizetype size = bytes_.size();
+    if (pos_ >= size) return false;
+    const char* data = bytes_.data();
+    const char wanted = lfOnly_ ? '\n' : '\r';
+    const void* found = std::memchr(data + pos_, wanted, static_cast<size_t>(size - pos_));
+    if (!found) {
+        line = bytes_.sliced(pos_);
+        pos_ = size;
+        return true;
+    }
+    const qsizetype end = static_cast<const char*>(found) - data;
+    line = bytes_.sliced(pos_, end - pos_);
+    pos_ = end + 1;
+    if (!lfOnly_ && pos_ < size && data[pos_] == '\n') ++pos_;
+    return true;
+}
+
+QList<QByteArray> SplitImportLines(QByteArrayView bytes) {
+    QList<QByteArray> lines;
+    ImportLines reader(bytes);
+    QByteArrayView line;
+    while (reader.next(line))
+        lines.append(line.toByteArray());
+    return lines;
+}
+
+qsizetype CountImportLines(QByteArrayView bytes) {
+    qsizetype count = 0;
+    ImportLines reader(bytes);
+    QByteArrayView line;
+    while (reader.next(line))
+        ++count;
+    return count;
+}
+
+QStringList SplitImportFields(const QString& line, const QString& delimiter) {
+    return line.split(delimiter, Qt::KeepEmptyParts);
+}
+
+QString ToSqlValue(QString field) {
+    field.remove(QChar(u'\0'));
+    qsizetype from = 0, to = field.size();
+    while (from < to && field[from] == u' ')
+        ++from;
+    while (to > from && field[to - 1] == u' ')
+        --to;
+    if (from == to) return QStringLiteral("NULL");
+    field = field.sliced(from, to - from);
+    if (!field.startsWith(u'"') && !field.endsWith(u'"')) return field;
+    field.replace(u'\'', QStringLiteral("''"));
+    if (field.front() == u'"') field.front() = u'\'';
+    if (field.back() == u'"') field.back() = u'\'';
+    return field;
+}
+
+QString DelimiterOf(const QString& item) {
+    const QString text = item.trimmed();
+    return text == QStringLiteral("TAB") ? QStringLiteral("\t") : text;
+}
+
+QString ImportTableName(const QString& typed) {
+    // A name holding a double quote was quoted by the user, wholly or in parts (owner."A B").
+    const QString name = typed.trimmed();
+    if (!name.contains(u' ') || name.contains(u'"')) return name;
+    return u'"' + name + u'"';
+}
+
+QString HeaderColumnList(const QString& header, const QString& delimiter) {
+    QString columns = header;
+    columns.replace(delimiter, QStringLiteral(","));
+    return u'(' + columns + u')';
+}
+
+QString InsertStatement(const QString& head, const QStringList& fields) {
+    QString sql;
+    sql.reserve(head.size() + 16 + fields.size() * 12);
+    sql += head;
+    sql += QStringLiteral(" VALUES(");
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0) sql += u',';
+        sql += ToSqlValue(fields[i]);
+    }
+    sql += u')';
+    return sql;
+}
+
+bool ImportFile::open(const QString& path) {
+    file_.close();
+    read_.clear();
+    bytes_ = {};
+    file_.setFileName(path);
+    if (!file_.open(QIODevice::ReadOnly)) return false;
+    const qint64 size = file_.size();
+    if (size > 0) {
+        if (uchar* mapped = file_.map(0, size)) {
+            bytes_ = QByteArrayView(reinterpret_cast<const char*>(mapped), size);
+            return true;
+        }
+    }
+    // Not mappable (a pipe, a special file): what can be read is what the import sees.
+    read_ = file_.readAll();
+    bytes_ = read_;
+    return true;
+}
+
+}  // namespace varkel

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QFile>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// How a delimited file is read for the import: its lines, its fields and the SQL value of each
+// field. Plain functions on bytes and strings; the import window calls them.
+namespace varkel {
+
+// Walks the lines of a file's bytes. A file holding any CR ends a line at CR LF or at a lone CR
+// (a lone LF stays inside the line); a file without any CR was written on Linux and ends its
+// lines at LF. A UTF-8 byte order mark at the start is not part of the first line. Only bytes
+// are looked at: CR and LF are never part of a double-byte character of the code pages read.
+class ImportLines {
+  public:
+    explicit ImportLines(QByteArrayView bytes);
+    // The next line without its line end; false at the end of the bytes.
+    bool next(QByteArrayView& line);
+    bool lfOnly() const { return lfOnly_; }
+
+  private:
+    QByteArrayView bytes_;
+    qsizetype pos_ = 0;
+    bool lfOnly_ = false;
+};
+
+QList<QByteArray> SplitImportLines(QByteArrayView bytes);
+qsizetype CountImportLines(QByteArrayView bytes);
+
+// The fields of a decoded line, split at every delimiter with no regard to quotes.
+QStringList SplitImportFields(const QString& line, const QString& delimiter);
+
+// One field as an SQL value: NULs removed, blanks trimmed; empty gives NULL; a field beginning
+// or ending with a double quote becomes an apostrophe literal; anything else goes in as written.
+QString ToSqlValue(QString field);
+
+// The delimiter an item of the delimiter list stands for: the item without blanks, "TAB" a tab.
+QString DelimiterOf(const QString& item);
+
+// The target of the INSERT statements: the typed name trimmed, put in double quotes when it
+// holds a blank and no double quote (a name the user quoted stays as typed).
+QString ImportTableName(const QString& typed);
+
+// "(" + the header line with every delimiter turned into a comma + ")", the header otherwise
+// unchanged.
+QString HeaderColumnList(const QString& header, const QString& delimiter);
+
+// head + " VALUES(" + the SQL values of the fields joined by "," + ")".
+QString InsertStatement(const QString& head, const QStringList& fields);
+
+// An import file read whole: mapped into memory where the system allows it, else read.
+class ImportFile {
+  public:
+    // False when the file cannot be opened for reading.
+    bool open(const QString& path);
+    QByteArrayView bytes() const { return bytes_; }
+
+  private:
+    QFile file_;
+    QByteArray read_;
+    QByteArrayView bytes_;
+};
+
+}  // namespace varkel
