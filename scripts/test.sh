@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
+bash scripts/check-layers.sh
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARKEL_SANITIZE=ON \
   -DVARKEL_BUILD_BENCH=OFF
 cmake --build build-test -j2

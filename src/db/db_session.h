@@ -30,6 +30,10 @@ struct DbSession {
     // Whether the open cursor is a query result (not a catalog enumeration): only a result is
     // read by FetchRow and FetchRowBlock, so a catalog call can never be read as its rows.
     bool CursorIsResult = false;
+    // Identity of the open cursor (0: none): every cursor a query or a catalog call opens gets a
+    // new one, so a loop that yields can tell whether the cursor is still the one it opened.
+    std::uint64_t CursorId = 0;
+    std::uint64_t LastCursorId = 0;
     std::int16_t CursorColumns = 0;
     std::int32_t RowsFetched = 0;
     std::int32_t RowsDelivered = 0;

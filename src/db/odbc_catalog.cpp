@@ -50,6 +50,7 @@ DbStatus StartCatalog(DbSession& s, bool& flag, int columnsRead, Call call) {
     SQLRETURN r = SQLAllocStmt(s.Dbc.get(), s.CursorStmt.receive());
     if (r != SQL_SUCCESS) return CheckReturn(s, r);
     s.CursorOpen = 1;
+    s.CursorId = ++s.LastCursorId;
     r = call(s.CursorStmt.get());
     if (r != SQL_SUCCESS) return CheckReturn(s, r);
     flag = true;

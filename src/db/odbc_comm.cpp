@@ -203,6 +203,10 @@ void CloseCursor(DbSession& s) {
     DropCursor(s);
 }
 
+std::uint64_t DbCursorId(const DbSession& s) {
+    return s.CursorOpen == 1 ? s.CursorId : 0;
+}
+
 QString LastDbMessage(const DbSession& s) {
     return PeekLastMessage(s);
 }

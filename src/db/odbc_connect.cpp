@@ -77,6 +77,7 @@ DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString&
     if (r != SQL_SUCCESS) return CheckReturn(s, r);
 
     s.CursorOpen = 0;
+    s.CursorId = 0;
     SQLUSMALLINT supported = SQL_FALSE;
     SQLGetFunctions(s.Dbc.get(), SQL_API_SQLEXTENDEDFETCH, &supported);
     s.OdbcConnected = 1;
@@ -94,6 +95,7 @@ int CloseConnection(DbSession& s) {
         result |= s.CursorStmt.reset();
         s.CursorOpen = 0;
         s.CursorIsResult = false;
+        s.CursorId = 0;
     }
     result |= SQLDisconnect(s.Dbc.get());
     result |= s.Dbc.reset();

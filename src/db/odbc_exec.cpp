@@ -11,6 +11,7 @@ void DropCursor(DbSession& s) {
     s.CursorStmt.reset();
     s.CursorOpen = 0;
     s.CursorIsResult = false;
+    s.CursorId = 0;
 }
 
 DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
@@ -59,6 +60,7 @@ DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
     s.CursorStmt = std::move(s.ExecStmt);
     s.CursorOpen = 1;
     s.CursorIsResult = true;
+    s.CursorId = ++s.LastCursorId;
     s.CursorColumns = columns;
     columnCount = columns;
     rowCount = 0;

@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 
 #include "db/odbc_comm.h"
+#include "exec/command_lock.h"
 #include "exec/script_text.h"
 #include "exec/sql_executor.h"
 #include "ui/toolkit/message_box.h"
@@ -10,17 +11,20 @@
 
 namespace varkel {
 
-ScriptRunner::ScriptRunner(DbSession& session, SqlExecutor& executor, QPlainTextEdit* TB_SQL,
-                           const QString& baseTitle, Hooks hooks, QObject* parent)
+ScriptRunner::ScriptRunner(DbSession& session, SqlExecutor& executor, CommandLock& lock,
+                           QPlainTextEdit* TB_SQL, const QString& baseTitle, Hooks hooks,
+                           QObject* parent)
     : QObject(parent),
       session_(session),
       executor_(executor),
+      lock_(lock),
       TB_SQL_(TB_SQL),
       baseTitle_(baseTitle),
       hooks_(std::move(hooks)) {}
 
 void ScriptRunner::RunScript() {
-    if (running_) return;
+    // Something else owns the session's cursor (a script, a fill, a save, an import).
+    if (running_ || lock_.locked()) return;
     if (hooks_.beforeRun) hooks_.beforeRun();
     if (!IsConnected(session_)) {
         ShowMessageBox(QStringLiteral("ＤＢが接続されていません。"), MsgButtons::Ok,
@@ -30,7 +34,7 @@ void ScriptRunner::RunScript() {
     const QString script = TrimBlanks(WithCrLf(TB_SQL_->toPlainText()));
     if (script.isEmpty()) return;
     running_ = true;
-    if (hooks_.setLock) hooks_.setLock(true);
+    CommandLock::Hold hold = lock_.hold();
     int count = 0;
     for (const QString& statement : SplitScript(script)) {
         if (executor_.aborted()) break;
@@ -40,14 +44,14 @@ void ScriptRunner::RunScript() {
             executor_.exec_sql(statement, false);
         ++count;  // a skipped statement counts too
     }
-    if (hooks_.setLock) hooks_.setLock(false);
+    hold.release();
     running_ = false;
     emit finished();
 }
 
 void ScriptRunner::PostSQL(const QString& SQLstmt) {
     // While a script runs nothing else may start, and the box keeps what the user typed.
-    if (running_) return;
+    if (running_ || lock_.locked()) return;
     TB_SQL_->setPlainText(SQLstmt);
     DoEvents();
     RunScript();

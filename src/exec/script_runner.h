@@ -10,6 +10,7 @@ class QPlainTextEdit;
 
 namespace varkel {
 
+class CommandLock;
 class SqlExecutor;
 
 // Runs the text of the SQL input box as a script: statement after statement, asking before
@@ -18,12 +19,12 @@ class ScriptRunner : public QObject {
     Q_OBJECT
   public:
     struct Hooks {
-        std::function<void()> beforeRun;            // history position, its label, box colour
-        std::function<void(bool running)> setLock;  // lock (true) and unlock (false) commands
+        std::function<void()> beforeRun;  // history position, its label, box colour
     };
 
-    ScriptRunner(DbSession& session, SqlExecutor& executor, QPlainTextEdit* TB_SQL,
-                 const QString& baseTitle, Hooks hooks, QObject* parent = nullptr);
+    ScriptRunner(DbSession& session, SqlExecutor& executor, CommandLock& lock,
+                 QPlainTextEdit* TB_SQL, const QString& baseTitle, Hooks hooks,
+                 QObject* parent = nullptr);
 
     void RunScript();
     void PostSQL(const QString& SQLstmt);
@@ -35,6 +36,7 @@ class ScriptRunner : public QObject {
   private:
     DbSession& session_;
     SqlExecutor& executor_;
+    CommandLock& lock_;
     QPlainTextEdit* TB_SQL_;
     QString baseTitle_;
     Hooks hooks_;

@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "db/db_test_util.h"
+#include "exec/command_lock.h"
 #include "exec/sql_executor.h"
 #include "store/sql_history.h"
 #include "support/message_recorder.h"
@@ -107,6 +108,35 @@ TEST_P(SqlExecutorTest, AQueryWithoutRowsBuildsTheColumnsAndReports100) {
     EXPECT_EQ(panel("cnt"), QStringLiteral("行数:0"));
     EXPECT_EQ(panel("msg"), QStringLiteral("SQL実行：正常に終了しました。"));
     EXPECT_TRUE(panel("time").startsWith(QStringLiteral("実行時間：00'")));
+}
+
+TEST_P(SqlExecutorTest, WhileAnotherOwnerHoldsTheCursorNothingRuns) {
+    ASSERT_TRUE(db_->admin().exec(QStringLiteral("CREATE TABLE e (k INTEGER)")));
+    ASSERT_EQ(DbExecute(session_, QStringLiteral("SELECT k FROM e")), 0);
+    const std::uint64_t first = DbCursorId(session_);
+    EXPECT_NE(first, 0U);
+    {
+        CommandLock::Hold hold = window_->commandLock().hold();
+        CommandLock::Hold nested = window_->commandLock().hold();
+        EXPECT_FALSE(action("mn_sql_go")->isEnabled());
+        EXPECT_FALSE(action("mn_sql_commit")->isEnabled());
+        sql()->setPlainText(QStringLiteral("INSERT INTO e VALUES (1)"));
+        window_->RunScript();
+        window_->PostSQL(QStringLiteral("INSERT INTO e VALUES (2)"));
+        EXPECT_EQ(sql()->toPlainText(), QStringLiteral("INSERT INTO e VALUES (1)"));
+        hold.release();
+        EXPECT_FALSE(action("mn_sql_go")->isEnabled()) << "a second owner still holds it";
+    }
+    EXPECT_TRUE(action("mn_sql_go")->isEnabled());
+    EXPECT_EQ(DbCursorId(session_), first) << "nothing ran while the cursor was owned";
+    ASSERT_EQ(DbExecute(session_, QStringLiteral("SELECT COUNT(*) FROM e")), 0);
+    const std::uint64_t second = DbCursorId(session_);
+    EXPECT_NE(second, 0U);
+    EXPECT_NE(second, first);
+    CloseCursor(session_);
+    EXPECT_EQ(DbCursorId(session_), 0U);
+    run(QStringLiteral("SELECT COUNT(*) FROM e"));
+    EXPECT_EQ(list()->topLevelItem(0)->text(1).trimmed(), QStringLiteral("0"));
 }
 
 TEST_P(SqlExecutorTest, AtMost10000RowsAreListed) {

@@ -20,7 +20,7 @@
 #include "db/odbc_comm.h"
 #include "store/program_folder.h"
 #include "store/settings_keys.h"
-#include "ui/main/auto_size_columns.h"
+#include "ui/toolkit/auto_size_columns.h"
 #include "ui/toolkit/message_box.h"
 #include "ui/toolkit/sorted_combo.h"
 #include "ui/toolkit/twips.h"

@@ -13,9 +13,9 @@
 #include "store/settings_keys.h"
 #include "ui/history/statement_box.h"
 #include "ui/history/statement_text.h"
-#include "ui/main/auto_size_columns.h"
-#include "ui/main/tool_icons.h"
-#include "ui/main/window_position.h"
+#include "ui/toolkit/auto_size_columns.h"
+#include "ui/toolkit/tool_icons.h"
+#include "ui/toolkit/window_position.h"
 #include "ui/toolkit/twips.h"
 #include "ui/toolkit/yield.h"
 

@@ -11,7 +11,7 @@
 #include "store/sql_templates.h"
 #include "ui/history/statement_box.h"
 #include "ui/history/statement_text.h"
-#include "ui/main/window_position.h"
+#include "ui/toolkit/window_position.h"
 #include "ui/toolkit/message_box.h"
 #include "ui/toolkit/sorted_combo.h"
 #include "ui/toolkit/twips.h"

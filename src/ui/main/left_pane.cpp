@@ -8,7 +8,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "ui/main/tool_icons.h"
+#include "ui/toolkit/tool_icons.h"
 #include "ui/toolkit/twips.h"
 
 namespace varkel {

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <memory>
 
+#include "exec/command_lock.h"
 #include "ui/connect/connect_ds.h"
 #include "ui/main/command_state.h"
 #include "ui/main/drag_handles.h"
@@ -50,6 +51,8 @@ class Varkel : public QMainWindow {
     WindowMetrics metrics() const;
     ConnectDS* connectDialog() const { return connectDialog_.data(); }
     SqlExecutor* executor() const { return executor_.get(); }
+    // Held by whatever owns the session's cursor; the commands that need it are locked meanwhile.
+    CommandLock& commandLock() { return commandLock_; }
     ShowHist* historyWindow() const { return showHist_; }
     ShowTemp* templateWindow() const { return showTemp_; }
 
@@ -80,6 +83,7 @@ class Varkel : public QMainWindow {
     QWidget* client_ = nullptr;
     DragHandles* drags_ = nullptr;
     std::unique_ptr<CommandState> commands_;
+    CommandLock commandLock_;
     QPointer<ConnectDS> connectDialog_;
     std::unique_ptr<SqlExecutor> executor_;
     ScriptRunner* runner_ = nullptr;

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "db/odbc_comm.h"
 #include "exec/script_runner.h"
 #include "exec/sql_executor.h"
 #include "ui/history/show_hist.h"
@@ -32,13 +33,16 @@ void Varkel::buildExecution() {
 
     ScriptRunner::Hooks hooks;
     hooks.beforeRun = [this] { beforeRun(); };
-    hooks.setLock = [this](bool running) {
-        if (running)
+    connect(&commandLock_, &CommandLock::changed, this, [this](bool locked) {
+        if (locked)
             commands_->running();
-        else
+        else if (IsConnected(session_))
             commands_->runFinished();
-    };
-    runner_ = new ScriptRunner(session_, *executor_, sql_.TB_SQL, baseTitle_, hooks, this);
+        else
+            commands_->disconnected();  // the connection went while the commands were locked
+    });
+    runner_ =
+        new ScriptRunner(session_, *executor_, commandLock_, sql_.TB_SQL, baseTitle_, hooks, this);
     connect(runner_, &ScriptRunner::finished, this, [this] {
         if (closePending_) QTimer::singleShot(0, this, &QWidget::close);
     });

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 
-#include "ui/main/tool_icons.h"
+#include "ui/toolkit/tool_icons.h"
 #include "ui/toolkit/keyed_bars.h"
 #include "ui/toolkit/twips.h"
 

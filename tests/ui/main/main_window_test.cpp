@@ -205,7 +205,7 @@ TEST_F(MainWindowTest, ConnectsByDriverAndFromTheHistory) {
 }  // namespace
 }  // namespace varkel::test
 
-#include "ui/main/auto_size_columns.h"
+#include "ui/toolkit/auto_size_columns.h"
 
 namespace varkel::test {
 namespace {

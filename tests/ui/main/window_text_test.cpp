@@ -2,7 +2,7 @@
 
 #include "support/qt_printers.h"
 #include "ui/main/connection_text.h"
-#include "ui/main/window_position.h"
+#include "ui/toolkit/window_position.h"
 
 namespace varkel {
 namespace {

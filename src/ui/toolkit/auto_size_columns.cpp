@@ -1,4 +1,4 @@
-#include "ui/main/auto_size_columns.h"
+#include "ui/toolkit/auto_size_columns.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>

@@ -1,4 +1,4 @@
-#include "ui/main/tool_icons.h"
+#include "ui/toolkit/tool_icons.h"
 
 #include <QFont>
 #include <QPainter>

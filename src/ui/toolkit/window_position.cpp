@@ -1,4 +1,4 @@
-#include "ui/main/window_position.h"
+#include "ui/toolkit/window_position.h"
 
 #include <QStringList>
 #include <QWidget>
