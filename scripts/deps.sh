@@ -9,6 +9,7 @@ packages=(
   postgresql-15 mariadb-server mariadb-client
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick fonts-ipafont-gothic
+  libxlsxwriter-dev unzip
 )
 
 missing=()
