@@ -30,8 +30,9 @@ DbStatus DescribeResult(DbSession& s, ResultColumns& record) {
     std::vector<std::int16_t> kinds;
     // DescribeColumns reads every column of the cursor; only the first `count` are kept.
     const DbStatus status = DescribeColumns(s, names, kinds);
-    if (status != 0) return status;
+    // Whatever happened, the count never exceeds what the record holds.
     record.Count = static_cast<std::int16_t>(count);
+    if (status != 0) return status;
     for (int i = 0; i < count; ++i) {
         record.Names[static_cast<size_t>(i)] = names.value(i);
         const std::int16_t kind =

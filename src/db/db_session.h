@@ -49,6 +49,8 @@ struct DbSession {
     std::vector<long> BlockLengths;
     DbStatus LastCode = 0;
     QString LastMessage;
+    // The driver's text when the last execute, commit or rollback succeeded with a warning.
+    QString LastWarning;
 
     // Kept by the session services.
     std::int16_t Connected = 0;

@@ -169,7 +169,11 @@ int DbConnect(DbSession& s, std::uintptr_t mainWindow, const QString& dataSource
 
 int DbDisconnect(DbSession& s) {
     if (s.Connected == 0) return 0;
-    const int result = CloseConnection(s) != 0 ? -99 : 0;
+    DbStatus commit = 0;
+    const int result = CloseConnection(s, &commit) != 0 ? -99 : 0;
+    // The work left open was committed by the disconnect; when that failed, the user must know
+    // that it is lost.
+    if (commit != 0) ShowDbError(s, commit, QStringLiteral("COMMIT エラー"));
     ReleaseEnvironment(s);
     s.Connected = 0;
     return result;
@@ -209,6 +213,10 @@ std::uint64_t DbCursorId(const DbSession& s) {
 
 QString LastDbMessage(const DbSession& s) {
     return PeekLastMessage(s);
+}
+
+QString LastDbWarning(const DbSession& s) {
+    return s.LastWarning;
 }
 
 void ShowDbError(DbSession& s, DbStatus status, const QString& title) {

@@ -35,6 +35,8 @@ void CloseCursor(DbSession& s);
 // The identity of the session's open cursor, 0 when none is open.
 std::uint64_t DbCursorId(const DbSession& s);
 QString LastDbMessage(const DbSession& s);
+// The driver's text of the last execute, commit or rollback that succeeded with a warning.
+QString LastDbWarning(const DbSession& s);
 void ShowDbError(DbSession& s, DbStatus status, const QString& title);
 
 }  // namespace varkel

@@ -26,6 +26,16 @@ bool HasState(const std::vector<DiagRecord>& records, const char* state) {
     return false;
 }
 
+// Disconnects; a disconnect refused because work is still open (the commit before it failed)
+// rolls that work back and disconnects again, so that the handles can be freed.
+int Disconnect(DbSession& s) {
+    const SQLRETURN r = SQLDisconnect(s.Dbc.get());
+    if (r != SQL_ERROR) return r;
+    ReadDiagnostics(s);
+    SQLTransact(s.Env.get(), s.Dbc.get(), SQL_ROLLBACK);
+    return SQLDisconnect(s.Dbc.get());
+}
+
 }  // namespace
 
 DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString& dataSource,
@@ -56,11 +66,12 @@ DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString&
     r = SQLDriverConnect(s.Dbc.get(), window, Chars(in), static_cast<SQLSMALLINT>(in.size()),
                          reinterpret_cast<SQLCHAR*>(out), 1023, &outLength, SQL_DRIVER_COMPLETE);
     if (!Succeeded(r)) {
+        // A cancelled prompt (no data) and an invalid handle keep their own statuses.
+        if (r != SQL_ERROR) return CheckReturn(s, r);
         const std::vector<DiagRecord> records = ReadDiagnostics(s);
         // No driver can show its dialog here: ask again without one, so that the user reads the
         // real reason (wrong password, unknown user) instead of "Dialog failed".
-        if (r != SQL_ERROR || !HasState(records, "IM008"))
-            return StatusFromDiagnostics(s, r, records);
+        if (!HasState(records, "IM008")) return StatusFromDiagnostics(s, r, records);
         std::memset(out, 0, sizeof out);
         r = SQLDriverConnect(s.Dbc.get(), window, Chars(in), static_cast<SQLSMALLINT>(in.size()),
                              reinterpret_cast<SQLCHAR*>(out), 1023, &outLength,
@@ -74,7 +85,14 @@ DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString&
     TakeKeyValue(s.ConnectString, QStringLiteral(";PWD="), password);
 
     r = SQLSetConnectOption(s.Dbc.get(), SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF);
-    if (r != SQL_SUCCESS) return CheckReturn(s, r);
+    if (r != SQL_SUCCESS) {
+        // The connection is open but unusable as the program runs it: close it again so that
+        // neither it nor the environment stays behind.
+        const DbStatus status = CheckReturn(s, r);
+        Disconnect(s);
+        s.Dbc.reset();
+        return status;
+    }
 
     s.CursorOpen = 0;
     s.CursorId = 0;
@@ -85,9 +103,13 @@ DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString&
     return 0;
 }
 
-int CloseConnection(DbSession& s) {
+int CloseConnection(DbSession& s, DbStatus* commitStatus) {
     if (s.OdbcConnected == 0) return 0;
-    int result = SQLTransact(s.Env.get(), s.Dbc.get(), SQL_COMMIT);
+    const SQLRETURN commit = SQLTransact(s.Env.get(), s.Dbc.get(), SQL_COMMIT);
+    int result = commit == SQL_SUCCESS_WITH_INFO ? SQL_SUCCESS : commit;
+    // The driver's text of a failed commit is kept for the caller to show.
+    const DbStatus status = commit == SQL_SUCCESS ? 0 : CheckReturn(s, commit);
+    if (commitStatus) *commitStatus = commit == SQL_SUCCESS_WITH_INFO ? 0 : status;
     // Only a statement that exists is dropped: dropping none would answer SQL_INVALID_HANDLE
     // and report a clean disconnect as a failure.
     result |= s.ExecStmt.reset();
@@ -97,7 +119,7 @@ int CloseConnection(DbSession& s) {
         s.CursorIsResult = false;
         s.CursorId = 0;
     }
-    result |= SQLDisconnect(s.Dbc.get());
+    result |= Disconnect(s);
     result |= s.Dbc.reset();
     s.OdbcConnected = 0;
     return result;

@@ -1,3 +1,5 @@
+#include <QRegularExpression>
+
 #include "db/odbc_internal.h"
 #include "db/odbc_lib.h"
 
@@ -14,19 +16,51 @@ void DropCursor(DbSession& s) {
     s.CursorId = 0;
 }
 
+namespace {
+
+enum class TypedTransaction { None, Commit, Rollback };
+
+// COMMIT or ROLLBACK standing alone (optionally WORK or TRANSACTION, blanks and one ";", any
+// case) is the program's own command; anything longer, such as ROLLBACK TO SAVEPOINT or
+// COMMIT PREPARED, is the server's and goes to the driver as typed. A leading blank sends even
+// the plain keyword to the driver.
+TypedTransaction ReadTypedTransaction(const QString& sql) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^(COMMIT|ROLLBACK)(\\s+(WORK|TRANSACTION))?\\s*;?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(sql);
+    if (!match.hasMatch()) return TypedTransaction::None;
+    return match.captured(1).toUpper() == QStringLiteral("COMMIT") ? TypedTransaction::Commit
+                                                                   : TypedTransaction::Rollback;
+}
+
+// A call that returned SQL_SUCCESS_WITH_INFO did its work: its diagnostics become the session's
+// warning and the status is 0. Anything else goes through CheckReturn.
+DbStatus SucceededOrChecked(DbSession& s, SQLRETURN r) {
+    if (r != SQL_SUCCESS_WITH_INFO) return CheckReturn(s, r);
+    for (const DiagRecord& record : ReadDiagnostics(s)) {
+        if (!s.LastWarning.isEmpty()) s.LastWarning += QStringLiteral("\r\n");
+        s.LastWarning += record.text;
+    }
+    return CheckReturn(s, SQL_SUCCESS);
+}
+
+}  // namespace
+
 DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
                        std::int16_t& columnCount) {
-    // Typed COMMIT and ROLLBACK are the program's own transaction commands; a leading blank
-    // deliberately sends the statement to the driver instead.
-    if (sql.left(6).toUpper() == QStringLiteral("COMMIT")) {
-        rowCount = 0;
-        columnCount = 0;
-        return CommitWork(s);
-    }
-    if (sql.left(8).toUpper() == QStringLiteral("ROLLBACK")) {
-        rowCount = 0;
-        columnCount = 0;
-        return RollbackWork(s);
+    s.LastWarning.clear();
+    switch (ReadTypedTransaction(sql)) {
+        case TypedTransaction::Commit:
+            rowCount = 0;
+            columnCount = 0;
+            return CommitWork(s);
+        case TypedTransaction::Rollback:
+            rowCount = 0;
+            columnCount = 0;
+            return RollbackWork(s);
+        case TypedTransaction::None:
+            break;
     }
 
     if (s.ExecStmt) {
@@ -40,7 +74,7 @@ DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
 
     QByteArray text = ToAnsi(s, sql);
     r = SQLExecDirect(s.ExecStmt.get(), Chars(text), static_cast<SQLINTEGER>(text.size()));
-    if (r != SQL_SUCCESS) return CheckReturn(s, r);
+    if (r != SQL_SUCCESS && SucceededOrChecked(s, r) != 0) return s.LastCode;
 
     SQLSMALLINT columns = 0;
     r = SQLNumResultCols(s.ExecStmt.get(), &columns);
@@ -81,7 +115,8 @@ DbStatus DescribeColumns(DbSession& s, QStringList& names, std::vector<std::int1
         const SQLRETURN r = SQLDescribeCol(s.CursorStmt.get(), static_cast<SQLUSMALLINT>(i),
                                            reinterpret_cast<SQLCHAR*>(name), 255, &nameLength,
                                            &type, &precision, &scale, &nullable);
-        if (r != SQL_SUCCESS) return CheckReturn(s, r);
+        // A name longer than the buffer arrives cut, with a warning: the column is described.
+        if (!Succeeded(r)) return CheckReturn(s, r);
         names[i - 1] = FromBuffer(s, name, sizeof name);
         switch (type) {
             case SQL_CHAR:
@@ -103,11 +138,13 @@ DbStatus DescribeColumns(DbSession& s, QStringList& names, std::vector<std::int1
 }
 
 DbStatus CommitWork(DbSession& s) {
-    return CheckReturn(s, SQLTransact(s.Env.get(), s.Dbc.get(), SQL_COMMIT));
+    s.LastWarning.clear();
+    return SucceededOrChecked(s, SQLTransact(s.Env.get(), s.Dbc.get(), SQL_COMMIT));
 }
 
 DbStatus RollbackWork(DbSession& s) {
-    return CheckReturn(s, SQLTransact(s.Env.get(), s.Dbc.get(), SQL_ROLLBACK));
+    s.LastWarning.clear();
+    return SucceededOrChecked(s, SQLTransact(s.Env.get(), s.Dbc.get(), SQL_ROLLBACK));
 }
 
 }  // namespace varkel

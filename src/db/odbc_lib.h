@@ -30,8 +30,9 @@ DbStatus NextKeyColumn(DbSession& s, const QString& owner, const QString& table,
 DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString& dataSource,
                         QString& userId, QString& password, const QString& driver,
                         QString& connectString);
-// Bitwise OR of the raw return codes of the calls made.
-int CloseConnection(DbSession& s);
+// Bitwise OR of the raw return codes of the calls made. The commit of the work left open comes
+// first; its status (0 also for a warning) goes to commitStatus, its text stays in LastMessage.
+int CloseConnection(DbSession& s, DbStatus* commitStatus = nullptr);
 
 DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
                        std::int16_t& columnCount);

@@ -1,5 +1,7 @@
 #include "exec/sql_executor.h"
 
+#include <algorithm>
+
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +24,12 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 constexpr qint64 kFrameMs = 16;
+
+// A driver's warning as it follows the outcome in the one-line "msg" panel.
+QString PanelLine(const QString& warning) {
+    if (warning.isEmpty()) return {};
+    return QStringLiteral(" ") + QString(warning).replace(kCrLf, QStringLiteral(" "));
+}
 
 }  // namespace
 
@@ -57,6 +65,7 @@ DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
               QString());
     DbStatus s = 0;
     QString message;
+    QString warning;  // the driver's text of a statement that ran with a warning
     bool failed = false;
     if (ReFetch) {
         // The rows go on from the list, whatever statement without rows ran meanwhile.
@@ -82,6 +91,7 @@ DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
                 w_.L_sql_no->setText(QString::number(history_->GetHistNum()));
             failed = true;
         } else {
+            warning = LastDbWarning(session_);
             // A statement without rows keeps the columns of the list, which an interrupted fill
             // still needs to resume.
             const std::int16_t columns = LastColumnCount(session_);
@@ -90,7 +100,8 @@ DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
                 if (w_.L_sql_no) w_.L_sql_no->setText(QString::number(history_->GetHistNum()));
             }
             if (columns != 0) {
-                r_.Columns->Count = columns;
+                // Only the first columns that the result list can describe are shown.
+                r_.Columns->Count = std::min<std::int16_t>(columns, ResultColumns::Capacity);
                 s = FetchResult(sql, false);
                 failed = s != 0 && s != 100;
             } else {
@@ -112,6 +123,7 @@ DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
     QString report = QStringLiteral("正常に終了しました。") + kCrLf + kCrLf +
                      QStringLiteral("SQLCode:") + QString::number(s);
     if (r_.RowCount >= 0) report += kCrLf + QStringLiteral("行数:") + QString::number(r_.RowCount);
+    if (!warning.isEmpty()) report += kCrLf + kCrLf + warning;
     ShowMessageBox(report, MsgButtons::Ok, MsgIcon::Information,
                    baseTitle_ + QStringLiteral(" - ＳＱＬ正常終了"));
     const QString time = ElapsedTimeText(r_.ElapsedMs);
@@ -119,7 +131,7 @@ DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
     if (r_.ElapsedMs < 3600000) r_.ElapsedMs += 5;
     setPanels(QStringLiteral("SQLCode:") + QString::number(s),
               QStringLiteral("行数:") + QString::number(r_.RowCount), time,
-              QStringLiteral("SQL実行：正常に終了しました。"));
+              QStringLiteral("SQL実行：正常に終了しました。") + PanelLine(warning));
     return s;
 }
 
@@ -219,7 +231,8 @@ DbStatus SqlExecutor::FetchResult(const QString& sql, bool ReFetch) {
                 if (s != -9999 || ++retries > 1) break;
                 if (ShowMessageBox(QStringLiteral("FETCHを先頭行から再試行しますか？"),
                                    MsgButtons::YesNo, MsgIcon::Question,
-                                   QStringLiteral("FETCH再試行確認")) != MsgResult::Yes)
+                                   QStringLiteral("FETCH再試行確認"),
+                                   1) != MsgResult::Yes)  // a retry repeats the statement
                     break;
                 DbExecute(session_, sql);  // a failure shows at the next fetch
                 retry = true;
@@ -311,11 +324,14 @@ void SqlExecutor::transaction(bool commit) {
         outcome = name + QStringLiteral("エラー：") + LastDbMessage(session_);
     } else {
         outcome = name + QStringLiteral("が完了しました。");
-        ShowMessageBox(outcome, MsgButtons::Ok, MsgIcon::Information,
+        const QString warning = LastDbWarning(session_);
+        ShowMessageBox(warning.isEmpty() ? outcome : outcome + kCrLf + kCrLf + warning,
+                       MsgButtons::Ok, MsgIcon::Information,
                        baseTitle_ + QStringLiteral(" - ") + name + QStringLiteral("完了"));
     }
     setPanels(QStringLiteral("SQLCode:") + QString::number(s), QStringLiteral("行数:"),
-              QStringLiteral("実行時間："), outcome);
+              QStringLiteral("実行時間："),
+              s == 0 ? outcome + PanelLine(LastDbWarning(session_)) : outcome);
 }
 
 void SqlExecutor::DoCommit() {

@@ -4,6 +4,7 @@
 #include "db/api_call.h"
 #include "db/db_test_util.h"
 #include "support/message_recorder.h"
+#include "support/odbc_config.h"
 
 namespace varkel::test {
 namespace {
@@ -136,6 +137,37 @@ TEST_P(ConnectTest, FailedConnectShowsTheRealReason) {
 INSTANTIATE_TEST_SUITE_P(Engines, ConnectTest,
                          ::testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::MariaDB),
                          EngineParamName());
+
+// Connect outcomes other than an error keep their own status; only an error is asked again
+// without a dialog.
+TEST(ConnectDriverTest, OutcomesOtherThanAnErrorKeepTheirStatus) {
+    struct Case {
+        const char* keys;
+        QString box;
+    };
+    const Case cases[] = {
+        {"CONNECTRETURN=100",
+         QStringLiteral("100:ＤＢ接続に失敗しました。\r\n[OdbcLib]NO DATA FOUND")},
+        {"CONNECTRETURN=-2",
+         QStringLiteral(
+             "9999:ＤＢ接続に失敗しました。\r\n[OdbcLib]INVALID HANDLE:プログラムエラー")},
+        {"DENY=1",
+         QStringLiteral("-1045:ＤＢ接続に失敗しました。\r\n[VarkelTest]Access denied for user")},
+    };
+    OdbcConfig config;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        MessageRecorder boxes;
+        DbSession s;
+        DbInit(s);
+        QString user, password;
+        QString connectString = QStringLiteral("DRIVER=%1;%2")
+                                    .arg(OdbcConfig::testDriverName(), QString::fromLatin1(c.keys));
+        EXPECT_EQ(DbConnect(s, 0, {}, user, password, {}, connectString), -99);
+        EXPECT_EQ(boxes.texts(), QStringList{c.box});
+        EXPECT_FALSE(IsConnected(s));
+    }
+}
 
 }  // namespace
 }  // namespace varkel::test

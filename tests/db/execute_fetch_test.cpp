@@ -119,6 +119,28 @@ TEST_P(ExecuteFetchTest, ACatalogEnumerationClosesTheOpenResult) {
     EXPECT_EQ(DbFetch(s_, values, 1), 9999);
 }
 
+// Each new result starts its block fetch afresh: a second query after the first was read to its
+// end shows its own rows from its first, never what the first left in the buffers.
+TEST_P(ExecuteFetchTest, ASecondQueryAfterTheFirstEndedReadsItsOwnRows) {
+    CreateNumbers(*db_, QStringLiteral("n"), 600);
+    QStringList values;
+    ASSERT_EQ(DbExecute(s_, QStringLiteral("SELECT k, v FROM n ORDER BY k")), 0);
+    int rows = 0;
+    while (DbFetch(s_, values, 0) == 0)
+        ++rows;
+    ASSERT_EQ(rows, 600);
+    ASSERT_EQ(DbExecute(s_, QStringLiteral("SELECT v, k FROM n WHERE k > 200 ORDER BY k DESC")), 0);
+    QStringList firsts;
+    rows = 0;
+    while (DbFetch(s_, values, 0) == 0) {
+        if (rows == 0 || rows == 256 || rows == 399) firsts << values.join(u',');
+        ++rows;
+    }
+    EXPECT_EQ(rows, 400);
+    EXPECT_EQ(firsts, (QStringList{QStringLiteral("v600,600"), QStringLiteral("v344,344"),
+                                   QStringLiteral("v201,201")}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ExecuteFetchTest,
                          ::testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::MariaDB),
                          EngineParamName());

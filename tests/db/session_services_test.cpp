@@ -170,6 +170,28 @@ TEST_F(SessionServicesTest, AResultWiderThanTheRecordIsDescribedByItsFirstColumn
     EXPECT_EQ(values.value(1199), QStringLiteral("c1200_1"));
 }
 
+// A column name longer than the driver's buffer arrives cut with a warning; the result is still
+// described, and its count never passes the record's capacity.
+TEST_F(SessionServicesTest, AWideResultWithALongNameIsDescribedWithinTheRecord) {
+    connect();
+    struct Case {
+        const char* sql;
+        QString fifth;
+    };
+    for (const Case& c : {Case{"COLS 1200 LONGNAME 5", QString(254, u'L')},
+                          Case{"COLS 1200 LONGNAME 1100", QStringLiteral("C5")}}) {
+        SCOPED_TRACE(c.sql);
+        ASSERT_EQ(DbExecute(s_, QString::fromLatin1(c.sql)), 0);
+        auto record = std::make_unique<ResultColumns>();
+        record->Count = LastColumnCount(s_);
+        EXPECT_EQ(DescribeResult(s_, *record), 0) << s_.LastMessage.toStdString();
+        EXPECT_EQ(record->Count, ResultColumns::Capacity);
+        EXPECT_EQ(record->Names[3], QStringLiteral("C4"));
+        EXPECT_EQ(record->Names[4], c.fifth);
+        EXPECT_EQ(record->Names[999], QStringLiteral("C1000"));
+    }
+}
+
 TEST_F(SessionServicesTest, DescribeFailureLeavesTheRecordAsItWas) {
     connect();
     ASSERT_EQ(DbExecute(s_, QStringLiteral("ROWS 1")), 0);

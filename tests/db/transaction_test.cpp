@@ -58,6 +58,22 @@ TEST_P(TransactionTest, TypedCommitAndRollbackAreCarriedOutByTheProgram) {
     DbDisconnect(s_);
 }
 
+// Only the bare keyword is the program's command: a savepoint rollback reaches the server and
+// undoes the work after the savepoint only.
+TEST_P(TransactionTest, RollbackToASavepointKeepsTheWorkBeforeIt) {
+    insert(1);
+    ASSERT_EQ(DbExecute(s_, QStringLiteral("SAVEPOINT a")), 0) << s_.LastMessage.toStdString();
+    insert(2);
+    ASSERT_EQ(DbExecute(s_, QStringLiteral("ROLLBACK TO SAVEPOINT a")), 0)
+        << s_.LastMessage.toStdString();
+    EXPECT_EQ(committedRows(), 0);
+    ASSERT_EQ(DbExecute(s_, QStringLiteral("COMMIT;")), 0) << s_.LastMessage.toStdString();
+    EXPECT_EQ(db_->admin().scalar(QStringLiteral("SELECT COUNT(*) FROM t")), QStringLiteral("1"));
+    EXPECT_EQ(db_->admin().scalar(QStringLiteral("SELECT k FROM t")), QStringLiteral("1"));
+    EXPECT_TRUE(boxes_.boxes().isEmpty());
+    DbDisconnect(s_);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, TransactionTest,
                          ::testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::MariaDB),
                          EngineParamName());
@@ -72,17 +88,29 @@ TEST(TransactionDriverTest, OnlyStatementsWithoutTheCommandPrefixReachTheDriver)
     QString user, password;
     QString connectString = QStringLiteral("DRIVER=VarkelTest;LOG=%1").arg(log);
     ASSERT_EQ(DbConnect(s, 0, {}, user, password, {}, connectString), 0);
-    for (const char* sql : {"commit work", "Rollback", "COMMITTED", " COMMIT", "ROLLBACK TO x"})
+    for (const char* sql : {"commit work", "Rollback", "COMMITTED", " COMMIT", "ROLLBACK TO x",
+                            "rollback transaction ;", "Commit\t;\r\n", "COMMIT PREPARED 'x'",
+                            "ROLLBACK PREPARED 'x'", "COMMIT;;", "ROLLBACK WORK TRANSACTION"})
         DbExecute(s, QString::fromLatin1(sql));
     DbDisconnect(s);
     QFile file(log);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-    const QStringList expected = {
-        QStringLiteral("CONNECT"),   QStringLiteral("AUTOCOMMIT 0"), QStringLiteral("COMMIT"),
-        QStringLiteral("ROLLBACK"),  QStringLiteral("COMMIT"),       QStringLiteral("EXEC  COMMIT"),
-        QStringLiteral("ROLLBACK"),  QStringLiteral("COMMIT"),  // the disconnect commits
-        QStringLiteral("DISCONNECT")};
+    const QStringList expected = {QStringLiteral("CONNECT"),
+                                  QStringLiteral("AUTOCOMMIT 0"),
+                                  QStringLiteral("COMMIT"),
+                                  QStringLiteral("ROLLBACK"),
+                                  QStringLiteral("EXEC COMMITTED"),
+                                  QStringLiteral("EXEC  COMMIT"),
+                                  QStringLiteral("EXEC ROLLBACK TO x"),
+                                  QStringLiteral("ROLLBACK"),
+                                  QStringLiteral("COMMIT"),
+                                  QStringLiteral("EXEC COMMIT PREPARED 'x'"),
+                                  QStringLiteral("EXEC ROLLBACK PREPARED 'x'"),
+                                  QStringLiteral("EXEC COMMIT;;"),
+                                  QStringLiteral("EXEC ROLLBACK WORK TRANSACTION"),
+                                  QStringLiteral("COMMIT"),  // the disconnect commits
+                                  QStringLiteral("DISCONNECT")};
     EXPECT_EQ(lines, expected);
 }
 
@@ -111,6 +139,105 @@ TEST(TransactionPostgresTest, CommitFailingAtTheServerShowsItsMessage) {
     EXPECT_TRUE(s.LastMessage.isEmpty());
     EXPECT_EQ(db.admin().scalar(QStringLiteral("SELECT COUNT(*) FROM u")), QStringLiteral("0"));
     DbDisconnect(s);
+}
+
+// Work left open is committed at the disconnect; when that commit fails the user reads why in
+// the commit error box, and the session is closed all the same.
+TEST(TransactionPostgresTest, CommitFailingAtTheDisconnectIsReported) {
+    OdbcConfig config;
+    TestDatabase db(Engine::PostgreSQL, config);
+    VARKEL_REQUIRE_DATABASE(db);
+    ASSERT_TRUE(db.admin().exec(
+        QStringLiteral("CREATE TABLE u (k INTEGER UNIQUE DEFERRABLE INITIALLY DEFERRED)")));
+    MessageRecorder boxes;
+    DbSession s;
+    ConnectTo(s, db);
+    ASSERT_EQ(DbExecute(s, QStringLiteral("INSERT INTO u VALUES (1), (1)")), 0);
+    EXPECT_EQ(DbDisconnect(s), -99);
+    ASSERT_EQ(boxes.boxes().size(), 1);
+    EXPECT_EQ(boxes.boxes()[0].title, QStringLiteral("COMMIT エラー"));
+    EXPECT_TRUE(boxes.boxes()[0].text.contains(QStringLiteral("duplicate key")))
+        << boxes.boxes()[0].text.toStdString();
+    EXPECT_FALSE(IsConnected(s));
+    EXPECT_FALSE(s.Env);
+    EXPECT_EQ(db.admin().scalar(QStringLiteral("SELECT COUNT(*) FROM u")), QStringLiteral("0"));
+}
+
+// What the test driver sees when closing goes wrong: a refused disconnect is rolled back and
+// disconnected again, a failed switch to manual commit closes the connection it made, and in
+// either case the environment can be freed.
+TEST(TransactionDriverTest, ConnectionsAreClosedWhenClosingOrSettingUpFails) {
+    struct Case {
+        const char* name;
+        const char* keys;
+        const char* statement;
+        int disconnectResult;
+        QStringList boxTitles;
+        QStringList log;
+    };
+    const Case cases[] = {
+        {"commit fails, disconnect refused",
+         "BUSYDISCONNECT=1",
+         "FAILCOMMIT 0 serialization failure",
+         -99,
+         {QStringLiteral("COMMIT エラー")},
+         {QStringLiteral("EXEC FAILCOMMIT 0 serialization failure"), QStringLiteral("COMMIT"),
+          QStringLiteral("DISCONNECT REFUSED"), QStringLiteral("ROLLBACK"),
+          QStringLiteral("DISCONNECT")}},
+        {"commit warns",
+         "",
+         "WARNCOMMIT all is well",
+         0,
+         {},
+         {QStringLiteral("EXEC WARNCOMMIT all is well"), QStringLiteral("COMMIT"),
+          QStringLiteral("DISCONNECT")}},
+    };
+    OdbcConfig config;
+    int run = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MessageRecorder boxes;
+        const QString log = config.path(QStringLiteral("driver%1.log").arg(++run));
+        DbSession s;
+        DbInit(s);
+        QString user, password;
+        QString connectString =
+            QStringLiteral("DRIVER=VarkelTest;LOG=%1;%2").arg(log, QString::fromLatin1(c.keys));
+        ASSERT_EQ(DbConnect(s, 0, {}, user, password, {}, connectString), 0);
+        DbExecute(s, QString::fromLatin1(c.statement));
+        EXPECT_EQ(DbDisconnect(s), c.disconnectResult);
+        QStringList titles;
+        for (const auto& box : boxes.boxes())
+            titles << box.title;
+        EXPECT_EQ(titles, c.boxTitles);
+        if (!c.boxTitles.isEmpty()) {
+            EXPECT_TRUE(boxes.boxes()[0].text.endsWith(QStringLiteral("serialization failure")))
+                << boxes.boxes()[0].text.toStdString();
+        }
+        EXPECT_FALSE(s.Env);
+        QFile file(log);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts).mid(2), c.log);
+    }
+
+    // Manual commit cannot be set: the connect fails, and what it opened is closed again.
+    MessageRecorder boxes;
+    const QString log = config.path(QStringLiteral("driver.log"));
+    DbSession s;
+    DbInit(s);
+    QString user, password;
+    QString connectString = QStringLiteral("DRIVER=VarkelTest;LOG=%1;AUTOCOMMITFAIL=1").arg(log);
+    EXPECT_EQ(DbConnect(s, 0, {}, user, password, {}, connectString), -99);
+    ASSERT_EQ(boxes.boxes().size(), 1);
+    EXPECT_TRUE(boxes.boxes()[0].text.endsWith(QStringLiteral("Autocommit cannot be switched")))
+        << boxes.boxes()[0].text.toStdString();
+    EXPECT_FALSE(IsConnected(s));
+    EXPECT_EQ(ReleaseEnvironment(s), 0) << "the connection kept the environment busy";
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts),
+              (QStringList{QStringLiteral("CONNECT"), QStringLiteral("AUTOCOMMIT 0"),
+                           QStringLiteral("DISCONNECT")}));
 }
 
 }  // namespace

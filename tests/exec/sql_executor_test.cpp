@@ -294,6 +294,49 @@ TEST_P(SqlExecutorTest, TransactionCommandsReportAndTypedOnesAreRecorded) {
                            QStringLiteral("UPDATE t SET k = 3")}));
 }
 
+// A statement the server executes with a notice succeeds, and the notice is shown with it.
+TEST_P(SqlExecutorTest, AStatementWithANoticeSucceedsAndShowsIt) {
+    const auto shown = run(QStringLiteral("DROP TABLE IF EXISTS nosuch"));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].title, QStringLiteral("Varkel Light - ＳＱＬ正常終了"));
+    EXPECT_TRUE(
+        shown[0].text.startsWith(QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:0\r\n行数:")))
+        << shown[0].text.toStdString();
+    EXPECT_TRUE(panel("msg").startsWith(QStringLiteral("SQL実行：正常に終了しました。")));
+    if (db_->engine() == Engine::PostgreSQL) {
+        EXPECT_TRUE(shown[0].text.contains(QStringLiteral("\r\n\r\n")) &&
+                    shown[0]
+                        .text.section(QStringLiteral("\r\n\r\n"), 2)
+                        .contains(QStringLiteral("does not exist")))
+            << shown[0].text.toStdString();
+        EXPECT_TRUE(panel("msg").contains(QStringLiteral("does not exist")))
+            << panel("msg").toStdString();
+    }
+}
+
+// Every recorded statement updates the count beside the SQL box, and the connection label is
+// kept whole up to 64 characters.
+TEST_P(SqlExecutorTest, RecordingShowsTheCountAndKeepsTheLabel) {
+    auto* label = window_->findChild<QLabel*>(QStringLiteral("L_sql_no"));
+    auto* dsn = window_->findChild<QLineEdit*>(QStringLiteral("TB_DSN"));
+    const SqlHistory& store = window_->historyWindow()->store();
+    const int before = store.GetHistNum();
+    const QString exact(64, u'x');
+    const QString longer = QString(64, u'y') + u'z';
+    dsn->setText(exact);
+    run(QStringLiteral("SELECT 1 AS one"));
+    EXPECT_EQ(store.GetHistNum(), before + 1);
+    EXPECT_EQ(label->text(), QString::number(before + 1));
+    EXPECT_TRUE(store.records().last().SQLhead.endsWith(u' ' + exact))
+        << store.records().last().SQLhead.toStdString();
+    dsn->setText(longer);
+    run(QStringLiteral("SELECT 2 AS two"));
+    EXPECT_EQ(label->text(), QString::number(before + 2));
+    EXPECT_TRUE(
+        store.records().last().SQLhead.endsWith(u' ' + longer.left(64) + QStringLiteral("...")))
+        << store.records().last().SQLhead.toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, SqlExecutorTest,
                          ::testing::Values(Engine::SQLite, Engine::PostgreSQL), EngineParamName());
 
@@ -432,6 +475,7 @@ TEST_F(FetchFailureTest, AFailedBlockFetchIsRetriedRowByRowFromTheStart) {
     EXPECT_EQ(shown[1].text, QStringLiteral("FETCHを先頭行から再試行しますか？"));
     EXPECT_EQ(shown[1].title, QStringLiteral("FETCH再試行確認"));
     EXPECT_EQ(shown[1].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(shown[1].defaultButton, 1) << "No is the default: a retry executes again";
     EXPECT_EQ(shown[2].text, QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:100\r\n行数:600"));
     ASSERT_EQ(list()->topLevelItemCount(), 600);
     EXPECT_EQ(list()->topLevelItem(599)->text(2), QStringLiteral("row 600"));
@@ -448,6 +492,54 @@ TEST_F(FetchFailureTest, NoRetryEndsTheFillAsFailedAndKeepsTheRows) {
     EXPECT_EQ(status->panelText(QStringLiteral("status")), QStringLiteral("SQLCode:-9999"));
     EXPECT_EQ(status->panelText(QStringLiteral("msg")), QStringLiteral("SQL実行エラー："));
     EXPECT_EQ(session_.CursorOpen, 0);
+}
+
+// Warnings of the driver on execute and on commit are successes that carry the driver's text.
+TEST_F(FetchFailureTest, WarningsAreSuccessesWithTheDriversText) {
+    auto shown = run(QStringLiteral("WARN careful now"));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].title, QStringLiteral("Varkel Light - ＳＱＬ正常終了"));
+    EXPECT_EQ(shown[0].text,
+              QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:0\r\n行数:0\r\n\r\ncareful now"));
+    const auto* status = window_->findChild<KeyedStatusBar*>(QStringLiteral("StatusBar1"));
+    EXPECT_EQ(status->panelText(QStringLiteral("status")), QStringLiteral("SQLCode:0"));
+    EXPECT_EQ(status->panelText(QStringLiteral("msg")),
+              QStringLiteral("SQL実行：正常に終了しました。 careful now"));
+
+    run(QStringLiteral("WARNCOMMIT committed with care"));
+    shown = run(QStringLiteral("commit"));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:0\r\n行数:0"
+                                            "\r\n\r\ncommitted with care"));
+
+    run(QStringLiteral("WARNCOMMIT menu commit warned"));
+    const qsizetype before = boxes_.boxes().size();
+    window_->findChild<QAction*>(QStringLiteral("mn_sql_commit"))->trigger();
+    shown = boxes_.boxes().mid(before);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].title, QStringLiteral("Varkel Light - COMMIT完了"));
+    EXPECT_EQ(shown[0].text, QStringLiteral("COMMITが完了しました。\r\n\r\nmenu commit warned"));
+    EXPECT_EQ(status->panelText(QStringLiteral("msg")),
+              QStringLiteral("COMMITが完了しました。 menu commit warned"));
+}
+
+// A result wider than the list can describe shows its first 1,000 columns, also when one name
+// is too long for the driver's buffer.
+TEST_F(FetchFailureTest, AResultOfMoreThan1000ColumnsShowsTheFirst1000) {
+    for (const char* sql : {"COLS 1200 LONGNAME 5", "COLS 1200 LONGNAME 1100", "COLS 1001"}) {
+        SCOPED_TRACE(sql);
+        const auto shown = run(QString::fromLatin1(sql));
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_EQ(shown[0].text,
+                  QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:100\r\n行数:1"));
+        ASSERT_EQ(list()->columnCount(), 1002);
+        EXPECT_EQ(list()->headerItem()->text(1000), QStringLiteral("C1000"));
+        EXPECT_EQ(list()->headerItem()->text(1001), QStringLiteral("<"));
+        ASSERT_EQ(list()->topLevelItemCount(), 1);
+        EXPECT_EQ(list()->topLevelItem(0)->text(1000), QStringLiteral("c1000_1"));
+    }
+    EXPECT_EQ(window_->findChild<QLabel*>(QStringLiteral("L_cols"))->text(),
+              QStringLiteral("1000"));
 }
 
 // A statement without rows may run while a fill is interrupted; the fill then resumes with the

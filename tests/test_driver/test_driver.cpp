@@ -1,13 +1,18 @@
 // A minimal ODBC 2 driver for the tests. It understands a few commands as SQL text:
 //   ROWS n [FAILAT k]     a result of n rows (columns ID INTEGER, NAME VARCHAR); fetching row k
-//   fails COLS n                one row of n VARCHAR columns WARN text             executed with
+//   fails COLS n [LONGNAME k]   one row of n VARCHAR columns (column k named by 300 letters)
+//   WARN text             executed with
 //   SQL_SUCCESS_WITH_INFO and one warning record ERROR native [text]   fails with one record
 //   ("ERROR 0" fails without any record) ERRORS n:t|n:t ...    fails with several records RETURN
 //   code           returns that raw code and posts nothing UPDATE n              a statement that
 //   affected n rows FAILCOMMIT native [text]  the next commit fails with that record
+//   WARNCOMMIT text       the next commit succeeds with that warning
 // Anything else succeeds without a result. Connection string keys: LOG=path (every statement,
 // commit and rollback is appended to it), DIALOG=1 (SQL_DRIVER_COMPLETE fails with IM008),
-// DENY=1 (the connect itself fails with 28000, native 1045). The completed string is the input.
+// DENY=1 (the connect itself fails with 28000, native 1045), CONNECTRETURN=code (the connect
+// returns that raw code), AUTOCOMMITFAIL=1 (switching autocommit off fails), BUSYDISCONNECT=1 (a
+// disconnect with uncommitted work fails with 25000 until it is rolled back). The completed
+// string is the input.
 
 #include <sql.h>
 #include <sqlext.h>
@@ -39,6 +44,11 @@ struct Dbc {
     std::string log;
     bool failCommit = false;
     Diag commitError;
+    bool warnCommit = false;
+    std::string commitWarning;
+    bool autocommitFails = false;
+    bool busyDisconnect = false;
+    bool pendingWork = false;
 };
 
 struct Binding {
@@ -56,6 +66,7 @@ struct Stmt {
     long failAt = -1;
     bool failBlockOnly = false;
     long rowCount = 0;
+    int longName = 0;
     SQLULEN rowset = 1;
     std::map<int, Binding> bindings;
 };
@@ -147,6 +158,10 @@ SQLRETURN SQL_API SQLDriverConnect(SQLHDBC hdbc, SQLHWND, SQLCHAR* in, SQLSMALLI
         d->diags.push_back({"IM008", 0, "[VarkelTest]Dialog failed"});
         return SQL_ERROR;
     }
+    if (keys.count("CONNECTRETURN"))
+        return static_cast<SQLRETURN>(std::stoi(keys.at("CONNECTRETURN")));
+    d->autocommitFails = keys.count("AUTOCOMMITFAIL") != 0;
+    d->busyDisconnect = keys.count("BUSYDISCONNECT") != 0;
     if (keys.count("DENY")) {
         d->diags.push_back({"28000", 1045, "[VarkelTest]Access denied for user"});
         return SQL_ERROR;
@@ -164,14 +179,25 @@ SQLRETURN SQL_API SQLDriverConnect(SQLHDBC hdbc, SQLHWND, SQLCHAR* in, SQLSMALLI
 
 SQLRETURN SQL_API SQLDisconnect(SQLHDBC dbc) {
     auto* d = static_cast<Dbc*>(dbc);
+    if (d->busyDisconnect && d->pendingWork) {
+        Log(d, "DISCONNECT REFUSED");
+        d->diags.push_back({"25000", 0, "[VarkelTest]Invalid transaction state"});
+        return SQL_ERROR;
+    }
     Log(d, "DISCONNECT");
     d->connected = false;
     return SQL_SUCCESS;
 }
 
 SQLRETURN SQL_API SQLSetConnectOption(SQLHDBC dbc, SQLUSMALLINT option, SQLULEN value) {
-    if (option == SQL_AUTOCOMMIT)
-        Log(static_cast<Dbc*>(dbc), "AUTOCOMMIT " + std::to_string(value));
+    auto* d = static_cast<Dbc*>(dbc);
+    if (option == SQL_AUTOCOMMIT) {
+        Log(d, "AUTOCOMMIT " + std::to_string(value));
+        if (d->autocommitFails) {
+            d->diags.push_back({"S1C00", 0, "[VarkelTest]Autocommit cannot be switched"});
+            return SQL_ERROR;
+        }
+    }
     return SQL_SUCCESS;
 }
 
@@ -218,6 +244,12 @@ SQLRETURN SQL_API SQLTransact(SQLHENV, SQLHDBC dbc, SQLUSMALLINT type) {
         d->diags.push_back(d->commitError);
         return SQL_ERROR;
     }
+    d->pendingWork = false;
+    if (type == SQL_COMMIT && d->warnCommit) {
+        d->warnCommit = false;
+        d->diags.push_back({"01000", 0, d->commitWarning});
+        return SQL_SUCCESS_WITH_INFO;
+    }
     return SQL_SUCCESS;
 }
 
@@ -250,6 +282,7 @@ SQLRETURN SQL_API SQLExecDirect(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length)
     auto* s = static_cast<Stmt*>(stmt);
     const std::string sql = Text(text, length);
     Log(s->dbc, "EXEC " + sql);
+    s->dbc->pendingWork = true;
     std::istringstream words(sql);
     std::string command;
     words >> command;
@@ -267,6 +300,8 @@ SQLRETURN SQL_API SQLExecDirect(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length)
         s->next = 0;
     } else if (command == "COLS") {
         words >> s->columns;
+        std::string option;
+        if (words >> option && option == "LONGNAME") words >> s->longName;
         s->rows = 1;
         s->next = 0;
     } else if (command == "WARN") {
@@ -300,6 +335,10 @@ SQLRETURN SQL_API SQLExecDirect(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length)
         if (!d.text.empty()) d.text.erase(0, 1);
         s->dbc->failCommit = true;
         s->dbc->commitError = d;
+    } else if (command == "WARNCOMMIT") {
+        std::getline(words, s->dbc->commitWarning);
+        if (!s->dbc->commitWarning.empty()) s->dbc->commitWarning.erase(0, 1);
+        s->dbc->warnCommit = true;
     } else if (command == "UPDATE") {
         words >> s->rowCount;
     }
@@ -320,16 +359,20 @@ SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT stmt, SQLUSMALLINT column, SQLCHAR* na
                                  SQLSMALLINT* nameLength, SQLSMALLINT* type, SQLULEN* size,
                                  SQLSMALLINT* digits, SQLSMALLINT* nullable) {
     auto* s = static_cast<Stmt*>(stmt);
-    const std::string n =
-        column == 1 ? "ID" : (s->columns == 2 ? "NAME" : "C" + std::to_string(column));
+    const std::string n = column == s->longName ? std::string(300, 'L')
+                          : column == 1         ? "ID"
+                          : s->columns == 2     ? "NAME"
+                                                : "C" + std::to_string(column);
     SQLLEN length = 0;
-    CopyOut(n, reinterpret_cast<char*>(name), max, &length);
+    const SQLRETURN cut = CopyOut(n, reinterpret_cast<char*>(name), max, &length);
     if (nameLength) *nameLength = static_cast<SQLSMALLINT>(length);
     if (type) *type = column == 1 ? SQL_INTEGER : SQL_VARCHAR;
     if (size) *size = column == 1 ? 10 : 255;
     if (digits) *digits = 0;
     if (nullable) *nullable = SQL_NULLABLE;
-    return SQL_SUCCESS;
+    if (cut != SQL_SUCCESS)
+        s->diags.push_back({"01004", 0, "[VarkelTest]String data, right truncated"});
+    return cut;
 }
 
 SQLRETURN SQL_API SQLBindCol(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT, SQLPOINTER target,
