@@ -55,6 +55,14 @@ QMessageBox::Icon iconOf(MsgIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// Cancel where there is one, else No, else the only button (OK).
+size_t SafeButtonIndex(const std::vector<ButtonSpec>& specs) {
+    for (const MsgResult safe : {MsgResult::Cancel, MsgResult::No})
+        for (size_t i = 0; i < specs.size(); ++i)
+            if (specs[i].result == safe) return i;
+    return 0;
+}
+
 }  // namespace
 
 ScopedMessageResponder::ScopedMessageResponder(Responder responder)
@@ -77,15 +85,13 @@ MsgResult ShowMessageBox(const QString& text, MsgButtons buttons, MsgIcon icon,
     for (const ButtonSpec& button : specs)
         pushButtons.push_back(box.addButton(button.caption, button.role));
     box.setDefaultButton(pushButtons[static_cast<size_t>(defaultButton)]);
-    // The frame's close button answers Cancel when there is one, else the default button.
-    QPushButton* escape = pushButtons[static_cast<size_t>(defaultButton)];
-    for (size_t i = 0; i < specs.size(); ++i)
-        if (specs[i].result == MsgResult::Cancel) escape = pushButtons[i];
-    box.setEscapeButton(escape);
+    // Backing out (Esc, the frame's close) never means yes: it answers the safe button.
+    const size_t safe = SafeButtonIndex(specs);
+    box.setEscapeButton(pushButtons[safe]);
     box.exec();
     for (size_t i = 0; i < specs.size(); ++i)
         if (box.clickedButton() == pushButtons[i]) return specs[i].result;
-    return specs[static_cast<size_t>(defaultButton)].result;
+    return specs[safe].result;
 }
 
 }  // namespace varkel

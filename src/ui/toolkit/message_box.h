@@ -19,7 +19,8 @@ struct MessageBoxRequest {
 };
 
 // The one way the program asks the user something in a box: shows it modally and returns the
-// button pressed. Closing the box by its frame answers Cancel where there is one, else the default.
+// button pressed. Esc and the frame's close answer the safe button: Cancel where there is one,
+// else No, else OK; never the default button.
 MsgResult ShowMessageBox(const QString& text, MsgButtons buttons, MsgIcon icon,
                          const QString& title, int defaultButton = 0);
 
