@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -60,7 +61,10 @@ void ConnectDS::build() {
         auto* option = new QRadioButton(QString::fromUtf8(modes[i]), this);
         option->setObjectName(QStringLiteral("Option1"));
         option->setGeometry(Px(120 + i * 1800, 120, 1700, 330));
-        connect(option, &QRadioButton::clicked, this, &ConnectDS::switchMode);
+        // The state, not the click: keys and assistive tools switch the mode as a mouse does.
+        connect(option, &QRadioButton::toggled, this, [this](bool on) {
+            if (on) switchMode();
+        });
         Option1 << option;
     }
     for (int i = 0; i < 2; ++i) {
@@ -105,7 +109,7 @@ void ConnectDS::build() {
     Chk_add_hist = new QCheckBox(QStringLiteral("接続履歴に追加"), this);
     Chk_add_hist->setObjectName(QStringLiteral("Chk_add_hist"));
     Chk_add_hist->setGeometry(Px(120, 4020, 2400, 330));
-    connect(Chk_add_hist, &QCheckBox::clicked, this,
+    connect(Chk_add_hist, &QCheckBox::toggled, this,
             [this](bool on) { connHistSave_ = settings::SwitchText(on); });
 
     Cmd_ok = new QPushButton(QStringLiteral("OK"), this);
@@ -171,8 +175,11 @@ void ConnectDS::load() {
     Combo2->setCurrentIndex(-1);
 
     connHistSave_ = history_.read(SettingsFile());
-    Chk_add_hist->setChecked(settings::SwitchOn(connHistSave_));
-    fillHistoryList();
+    {
+        const QSignalBlocker asRead(Chk_add_hist);  // SAVE is written back as read until toggled
+        Chk_add_hist->setChecked(settings::SwitchOn(connHistSave_));
+    }
+    fillHistoryList(QString());
     historyLoaded_ = true;
 }
 
@@ -265,23 +272,27 @@ void ConnectDS::closeEvent(QCloseEvent* event) {
 
 void ConnectDS::SetDataSrcTag(const QString& DSTag) {
     if (!historyLoaded_ || !Chk_add_hist->isChecked()) return;
+    // The selection follows the entry, not its row: a connection made from the history selects
+    // its completed string, now on top; any other keeps the entry that was selected.
+    const int row = Lst_conn_hist->currentRow();
+    QString selected = row >= 0 && Lst_conn_hist->currentItem()->isSelected()
+                           ? history_.entries().value(row)
+                           : QString();
     history_.add(DSTag);
-    fillHistoryList();
+    if (!chosenHistEntry_.isEmpty()) selected = history_.entries().value(0);
+    fillHistoryList(selected);
 }
 
 void ConnectDS::SaveHist() {
     if (historyLoaded_) history_.save(SettingsFile(), connHistSave_);
 }
 
-void ConnectDS::fillHistoryList() {
-    const int selected = Lst_conn_hist->currentRow();
+void ConnectDS::fillHistoryList(const QString& selectedEntry) {
     Lst_conn_hist->clear();
     for (const QString& entry : history_.entries())
         Lst_conn_hist->addItem(MaskHistoryEntry(entry));
-    if (selected >= 0 && selected < Lst_conn_hist->count())
-        Lst_conn_hist->setCurrentRow(selected);
-    else
-        Lst_conn_hist->setCurrentRow(-1);
+    const int row = selectedEntry.isEmpty() ? -1 : history_.entries().indexOf(selectedEntry);
+    Lst_conn_hist->setCurrentRow(row);
 }
 
 void ConnectDS::showDetails() {

@@ -69,7 +69,8 @@ class ConnectDS : public QDialog {
     void accept() override;
     void cancel();
     void showDetails();
-    void fillHistoryList();
+    // Lists the history and selects `selectedEntry` (unmasked) where it is; none when empty.
+    void fillHistoryList(const QString& selectedEntry);
     void deleteSelectedEntry();
 
     DbSession& session_;

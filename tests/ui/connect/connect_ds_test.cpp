@@ -194,6 +194,27 @@ TEST_F(ConnectDialogTest, AddingAndDeletingFollowTheCheckBox) {
               QStringLiteral("ON"));
 }
 
+// An assistive tool's "toggle" (and any change of state without a click) switches the mode
+// and the history switch as a click does.
+TEST_F(ConnectDialogTest, OptionsFollowTheirStateNotTheClick) {
+    ConnectDS dialog(s_, nullptr);
+    bool historyMode = false, sourceMode = false;
+    open(dialog, [&](ConnectDS& d) {
+        d.Option1[2]->toggle();
+        historyMode = d.Lst_conn_hist->isEnabled() && d.ListView1->isVisible() &&
+                      !d.Frame1[0]->isVisible() && d.width() > TwipsToPixelsX(d.normalWidth());
+        d.Option1[0]->toggle();
+        sourceMode = d.Frame1[0]->isVisible() && !d.Lst_conn_hist->isEnabled() &&
+                     d.width() == TwipsToPixelsX(d.normalWidth());
+        d.Chk_add_hist->toggle();
+        d.Cmd_cancel->click();
+    });
+    EXPECT_TRUE(historyMode);
+    EXPECT_TRUE(sourceMode);
+    dialog.SaveHist();
+    EXPECT_EQ(ReadIniString(settingsFile(), QStringLiteral("CONNHIST"), QStringLiteral("SAVE")),
+              QStringLiteral("ON"));
+}
 }  // namespace
 }  // namespace varkel::test
 
