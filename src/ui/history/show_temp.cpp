@@ -15,6 +15,7 @@
 #include "ui/toolkit/message_box.h"
 #include "ui/toolkit/sorted_combo.h"
 #include "ui/toolkit/twips.h"
+#include "ui/toolkit/window_role.h"
 #include "ui/toolkit/yield.h"
 
 namespace varkel {
@@ -36,6 +37,7 @@ ShowTemp::ShowTemp(const QString& templateFile, const QString& windowPos,
     setObjectName(QStringLiteral("ShowTemp"));
     setWindowTitle(QStringLiteral("SQLﾃﾝﾌﾟﾚｰﾄ"));
     resize(TwipsToPixelsX(9000), TwipsToPixelsY(6000));
+    ExposeAsWindow(this);
     build();
     RestoreWindowPos(this, windowPos);
     Frm_ok_cancel->move(Frm_tmpl->pos());
@@ -121,6 +123,8 @@ void ShowTemp::choose(int index) {
     CurrentTmplIndex = index;
     CurrentTmpl = TmplList[index];
     CB_hdr->setCurrentIndex(index);
+    // While editing, the field holds the title being edited, never the list text.
+    if (editing_) CB_hdr->setEditText(CurrentTmpl.SQLhead);
     Text1->setPlainText(ForTextBox(CurrentTmpl.SQLstmt));
     Text1->moveCursor(QTextCursor::Start);
 }

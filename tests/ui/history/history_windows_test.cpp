@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -274,6 +275,27 @@ TEST_F(TemplateWindowTest, ATitleWithATabAndAStatementWithATerminatorReadBackThe
     ASSERT_EQ(again->templates().size(), 1);
     EXPECT_EQ(again->templates().first(), w->templates().first());
     EXPECT_EQ(again->templates().first().SQLhead, QStringLiteral("a b"));
+}
+
+// Choosing another template by key while adding or modifying fills the field with its title,
+// so the OK that follows never stores the list text as a title.
+TEST_F(TemplateWindowTest, AChoiceWhileEditingFillsTheFieldWithTheTitle) {
+    for (const bool modifying : {false, true}) {
+        auto w = window();
+        addTemplate(*w, QStringLiteral("a"), QStringLiteral("SELECT 1"));
+        addTemplate(*w, QStringLiteral("m"), QStringLiteral("SELECT 2"));
+        w->CB_hdr->setCurrentIndex(0);
+        w->CB_hdr->activated(0);
+        (modifying ? w->Cmd_mod : w->Cmd_add)->click();
+        QTest::keyClick(w->CB_hdr, Qt::Key_Down);
+        EXPECT_EQ(w->CB_hdr->currentText(), QStringLiteral("m")) << "modifying " << modifying;
+        EXPECT_EQ(w->Text1->toPlainText(), QStringLiteral("SELECT 2"));
+        w->Cmd_OK->click();
+        const QStringList expected =
+            modifying ? QStringList{QStringLiteral("a"), QStringLiteral("m")}
+                      : QStringList{QStringLiteral("a"), QStringLiteral("m"), QStringLiteral("m")};
+        EXPECT_EQ(titles(*w), expected) << "modifying " << modifying;
+    }
 }
 
 }  // namespace
