@@ -39,6 +39,8 @@ void Varkel::Connect() {
         return;
     }
     if (DbConnect(session_, winId(), dsn_, U_id_, PS_wd_, drv_, DSTag_) != 0) {
+        // A connection that is still open stays what the bar and the title show.
+        if (IsConnected(session_)) return;
         toolbar_.TB_DSN->clear();
         toolbar_.TB_DSN->setToolTip(QString());
         setWindowTitle(baseTitle_);
@@ -46,20 +48,26 @@ void Varkel::Connect() {
     }
     if (connectDialog_) connectDialog_->SetDataSrcTag(DSTag_);
     toolbar_.TB_DSN->setText(MaskConnectionBarText(DSTag_, PS_wd_));
-    toolbar_.TB_DSN->setCursorPosition(0);
-    toolbar_.TB_DSN->setToolTip(ConnectionTooltip(toolbar_.TB_DSN->text()));
-    SetBackground(toolbar_.TB_DSN, kConnectedColor);
-    commands_->connected();
-    UpdateTitle();
+    lastGoodTag_ = DSTag_;
+    lastGoodBarText_ = toolbar_.TB_DSN->text();
+    showConnected();
     // The object tree is filled here by its own code, which comes with its issue.
 }
 
 void Varkel::Reconnect() {
-    QString none, user, password;
-    if (DbConnect(session_, winId(), none, user, password, none, DSTag_) != 0) return;
+    // The last connection that succeeded, not whatever the dialog handed back since.
+    if (lastGoodTag_.isEmpty()) return;
+    QString none, user, password, tag = lastGoodTag_;
+    if (DbConnect(session_, winId(), none, user, password, none, tag) != 0) return;
+    toolbar_.TB_DSN->setText(lastGoodBarText_);
+    showConnected();
+}
+
+void Varkel::showConnected() {
+    toolbar_.TB_DSN->setCursorPosition(0);
+    toolbar_.TB_DSN->setToolTip(ConnectionTooltip(toolbar_.TB_DSN->text()));
     SetBackground(toolbar_.TB_DSN, kConnectedColor);
     commands_->connected();
-    toolbar_.TB_DSN->setToolTip(ConnectionTooltip(toolbar_.TB_DSN->text()));
     UpdateTitle();
 }
 

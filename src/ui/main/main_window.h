@@ -101,6 +101,9 @@ class Varkel : public QMainWindow {
 
     // Connection values as the connection dialog handed them back.
     QString dsn_, U_id_, PS_wd_, drv_, DSTag_;
+    // The last connection that succeeded, for reconnecting, and how the bar showed it.
+    QString lastGoodTag_, lastGoodBarText_;
+    void showConnected();
 };
 
 }  // namespace varkel

@@ -13,9 +13,12 @@
 
 #include "db/odbc_comm.h"
 #include "store/ini_file.h"
+#include "support/accessible_names.h"
 #include "support/engines.h"
 #include "support/message_recorder.h"
 #include "support/when_shown.h"
+#include "ui/history/show_hist.h"
+#include "ui/history/show_temp.h"
 #include "ui/main/main_window.h"
 #include "ui/toolkit/keyed_bars.h"
 
@@ -202,6 +205,112 @@ TEST_F(MainWindowTest, ConnectsByDriverAndFromTheHistory) {
     EXPECT_EQ(window_->connectDialog()->Lst_conn_hist->count(), 1);  // the same string: one entry
 }
 
+// The history's selection follows the entry it was on: a connection made by the third of three
+// entries selects that entry, now on top; one made by a driver keeps the selected entry.
+TEST_F(MainWindowTest, TheHistorySelectionFollowsTheEntry) {
+    const QString file = config_.path(QStringLiteral("VARKEL.INI"));
+    const QString a = QStringLiteral("DRIVER=VarkelTest;X=a;"),
+                  b = QStringLiteral("DRIVER=VarkelTest;X=b;"),
+                  c = QStringLiteral("DRIVER=VarkelTest;X=c;");
+    WriteIniString(file, QStringLiteral("CONNHIST"), QStringLiteral("SAVE"), QStringLiteral("ON"));
+    WriteIniString(file, QStringLiteral("CONNHIST"), QStringLiteral("1"), a);
+    WriteIniString(file, QStringLiteral("CONNHIST"), QStringLiteral("2"), b);
+    WriteIniString(file, QStringLiteral("CONNHIST"), QStringLiteral("3"), c);
+    const auto selected = [this] {
+        QListWidget* list = window_->connectDialog()->Lst_conn_hist;
+        return list->selectedItems().isEmpty() ? QString() : list->selectedItems().first()->text();
+    };
+    whenDialogOpens([](ConnectDS& d) {
+        d.Option1[2]->click();
+        d.Lst_conn_hist->setCurrentRow(2);
+        d.Cmd_ok->click();
+    });
+    window_->Load();
+    ASSERT_TRUE(IsConnected(session_));
+    EXPECT_EQ(connectionBar()->text(), c);
+    EXPECT_EQ(selected(), c);
+    EXPECT_EQ(window_->connectDialog()->Lst_conn_hist->currentRow(), 0);
+    action("mn_disconnect")->trigger();
+
+    whenDialogOpens([](ConnectDS& d) {
+        d.Lst_conn_hist->setCurrentRow(2);  // b
+        d.Option1[1]->click();
+        d.Combo2->setCurrentIndex(d.Combo2->findText(OdbcConfig::testDriverName()));
+        d.Cmd_ok->click();
+    });
+    action("mn_connect")->trigger();
+    ASSERT_TRUE(IsConnected(session_));
+    EXPECT_EQ(window_->connectDialog()->Lst_conn_hist->item(0)->text(),
+              QStringLiteral("DRIVER=VarkelTest;"));
+    EXPECT_EQ(selected(), b);
+}
+
+// Reconnect takes the last connection that succeeded, whatever failed since; the bar and the
+// title show what is connected.
+TEST_F(MainWindowTest, ReconnectUsesTheLastGoodConnection) {
+    const QString file = config_.path(QStringLiteral("VARKEL.INI"));
+    WriteIniString(file, QStringLiteral("CONNHIST"), QStringLiteral("1"),
+                   QStringLiteral("DRIVER=VarkelTest;DENY=1;"));
+    WriteIniString(file, QStringLiteral("CONNHIST"), QStringLiteral("2"),
+                   QStringLiteral("DRIVER=VarkelTest;X=good;"));
+    const auto fromHistory = [this](int row) {
+        whenDialogOpens([row](ConnectDS& d) {
+            d.Option1[2]->click();
+            d.Lst_conn_hist->setCurrentRow(row);
+            d.Cmd_ok->click();
+        });
+    };
+    fromHistory(0);
+    window_->Load();  // fails: nothing to reconnect to
+    EXPECT_FALSE(IsConnected(session_));
+    EXPECT_FALSE(action("mn_reconnect")->isEnabled());
+    action("mn_disp_con2title")->trigger();
+
+    fromHistory(1);
+    action("mn_connect")->trigger();
+    ASSERT_TRUE(IsConnected(session_));
+    const QString good = connectionBar()->text();
+    const QString goodTitle = window_->windowTitle();
+    EXPECT_EQ(good, QStringLiteral("DRIVER=VarkelTest;X=good;"));
+
+    fromHistory(0);
+    window_->Connect();  // while connected: refused, and the bar and title stay
+    EXPECT_TRUE(IsConnected(session_));
+    EXPECT_EQ(connectionBar()->text(), good);
+    EXPECT_EQ(window_->windowTitle(), goodTitle);
+
+    action("mn_disconnect")->trigger();
+    fromHistory(0);
+    action("mn_connect")->trigger();
+    EXPECT_FALSE(IsConnected(session_));
+    ASSERT_TRUE(action("mn_reconnect")->isEnabled());
+    action("mn_reconnect")->trigger();
+    ASSERT_TRUE(IsConnected(session_));
+    EXPECT_EQ(connectionBar()->text(), good);
+    EXPECT_EQ(window_->windowTitle(), goodTitle);
+}
+
+// A screen reader finds every window by its caption and every control by a name: the main
+// window, the connection dialog, the history and template windows.
+TEST_F(MainWindowTest, EveryWindowAndControlHasAName) {
+    whenDialogOpens([](ConnectDS& d) { d.Cmd_cancel->click(); });
+    window_->Load();
+    struct Window {
+        QWidget* window;
+        QString expected;
+    };
+    const Window windows[] = {
+        {window_.get(), QStringLiteral("window:Varkel Light")},
+        {window_->connectDialog(), QStringLiteral("dialog:データベース接続")},
+        {window_->historyWindow(), QStringLiteral("window:SQL入力履歴")},
+        {window_->templateWindow(), QStringLiteral("window:SQLﾃﾝﾌﾟﾚｰﾄ")},
+    };
+    for (const Window& w : windows) {
+        ASSERT_NE(w.window, nullptr) << w.expected.toStdString();
+        EXPECT_EQ(AccessibleWindow(*w.window), w.expected);
+        EXPECT_EQ(UnnamedControls(*w.window), QStringList()) << w.expected.toStdString();
+    }
+}
 }  // namespace
 }  // namespace varkel::test
 
