@@ -17,6 +17,7 @@
 #include "ui/toolkit/tool_icons.h"
 #include "ui/toolkit/window_position.h"
 #include "ui/toolkit/twips.h"
+#include "ui/toolkit/window_role.h"
 #include "ui/toolkit/yield.h"
 
 namespace varkel {
@@ -43,8 +44,10 @@ ShowHist::ShowHist(const QString& historyFile, const QString& windowPos, Calls c
     setObjectName(QStringLiteral("ShowHist"));
     setWindowTitle(QStringLiteral("SQL入力履歴"));
     resize(TwipsToPixelsX(9000), TwipsToPixelsY(6600));
+    ExposeAsWindow(this);
     build();
     RestoreWindowPos(this, windowPos);
+    layOutList();
     connect(&store_, &SqlHistory::reloaded, this, &ShowHist::fillList);
     connect(&store_, &SqlHistory::recordsDropped, this, &ShowHist::removeRows);
     connect(&store_, &SqlHistory::recordAdded, this,
@@ -107,9 +110,13 @@ void ShowHist::build() {
     connect(exec, &QAction::triggered, this, &ShowHist::runAtOnce);
     connect(Command3, &QPushButton::clicked, this, &ShowHist::closeWindow);
     connect(exit, &QAction::triggered, this, &ShowHist::closeWindow);
+}
 
-    // The list takes half the room above the buttons, at least 500 twips.
-    const int menuHeight = PixelsToTwipsY(menu_->sizeHint().height());
+void ShowHist::layOutList() {
+    // The list takes half the room above the buttons, at least 500 twips, of the window's size
+    // as restored.
+    menu_->setGeometry(0, 0, width(), menu_->sizeHint().height());
+    const int menuHeight = PixelsToTwipsY(menu_->height());
     const int inner = PixelsToTwipsY(height()) - menuHeight;
     const int h = std::max(500, (inner - kPictureHeight - kSplitHeight) / 2);
     ListView1->setGeometry(TwipsToPixels(0, menuHeight, InnerWidth(this), h));
@@ -228,6 +235,7 @@ void ShowHist::resizeEvent(QResizeEvent* event) {
     if (isMinimized() || !ListView1) return;
     const int inner = PixelsToTwipsY(height());
     const int width = InnerWidth(this);
+    menu_->resize(this->width(), menu_->height());  // the menu bar spans the window
     ListView1->resize(this->width(), ListView1->height());
     L_split->resize(this->width(), L_split->height());
     const int textTop = PixelsToTwipsY(Text1->y());

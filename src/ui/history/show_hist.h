@@ -51,6 +51,7 @@ class ShowHist : public QWidget {
 
   private:
     void build();
+    void layOutList();
     void fillList();
     void addRow(const ClassSQL& record, bool atTop);
     void removeRows(const QList<ClassSQL>& records);

@@ -2,11 +2,13 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 #include "store/ini_file.h"
 #include "store/program_folder.h"
 #include "store/settings_keys.h"
+#include "ui/toolkit/outer_frame.h"
 #include "ui/toolkit/twips.h"
 
 namespace varkel {
@@ -26,9 +28,16 @@ QRect RestoredWindowRect(const QString& value, const QSize& currentSize, const Q
                 (screen.height() - currentSize.height()) / 2, currentSize.width(),
                 currentSize.height()};
     }
-    const int left = numbers[0] < 0 || numbers[0] > screen.width() ? 0 : numbers[0];
-    const int top = numbers[1] < 0 || numbers[1] > screen.height() ? 0 : numbers[1];
-    return {left, top, numbers[2], numbers[3]};
+    // A size that is not positive gives the design size; one larger than the screen, the
+    // screen's. A window beyond an edge is brought back onto the screen.
+    const int width = numbers[2] <= 0 ? currentSize.width() : std::min(numbers[2], screen.width());
+    const int height =
+        numbers[3] <= 0 ? currentSize.height() : std::min(numbers[3], screen.height());
+    int left = numbers[0] < 0 || numbers[0] > screen.width() ? 0 : numbers[0];
+    int top = numbers[1] < 0 || numbers[1] > screen.height() ? 0 : numbers[1];
+    left = std::max(0, std::min(left, screen.width() - width));
+    top = std::max(0, std::min(top, screen.height() - height));
+    return {left, top, width, height};
 }
 
 QString FormatWindowPos(const QRect& r) {
@@ -36,8 +45,10 @@ QString FormatWindowPos(const QRect& r) {
 }
 
 void RestoreWindowPos(QWidget* window, const QString& value) {
+    // What is stored and what is restored is the outer frame, title bar included.
     const QRect current = WindowRectTwips(window);
-    SetWindowRectTwips(window, RestoredWindowRect(value, current.size(), ScreenSizeTwips()));
+    const QRect twips = RestoredWindowRect(value, current.size(), ScreenSizeTwips());
+    PlaceOuterFrame(window, TwipsToPixels(twips.x(), twips.y(), twips.width(), twips.height()));
 }
 
 void SaveWindowPos(QWidget* window, const QString& key) {

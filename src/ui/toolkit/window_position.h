@@ -8,9 +8,11 @@ class QWidget;
 
 namespace varkel {
 
-// Where a stored position value puts a window, in twips: the stored place and size, with a left
-// or top that is negative or beyond the screen taken as 0; an empty value, or one that is not
-// four numbers, centres the window at its current size.
+// Where a stored position value puts a window's outer frame, in twips: the stored place and
+// size, with a left or top that is negative or beyond the screen taken as 0, a size that is not
+// positive taken from `currentSize` (the design size) and one larger than the screen cut to it,
+// and the whole moved onto the screen; an empty value, or one that is not four numbers,
+// centres the window at its current size.
 QRect RestoredWindowRect(const QString& value, const QSize& currentSize, const QSize& screen);
 
 // "Left,Top,Width,Height" in twips.

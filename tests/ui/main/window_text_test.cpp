@@ -20,7 +20,10 @@ TEST(WindowPositionTest, RestoredPlaceFollowsTheStoredValue) {
         {QStringLiteral("1440,960,12000,9000"), QRect(1440, 960, 12000, 9000)},
         {QStringLiteral("-500,200,9000,7000"), QRect(0, 200, 9000, 7000)},
         {QStringLiteral("99999,99999,9000,7000"), QRect(0, 0, 9000, 7000)},
-        {QStringLiteral("19200,14400,100,100"), QRect(19200, 14400, 100, 100)},  // on the edge
+        {QStringLiteral("19200,14400,100,100"), QRect(19100, 14300, 100, 100)},  // onto it
+        {QStringLiteral("15000,12000,9000,7000"), QRect(10200, 7400, 9000, 7000)},
+        {QStringLiteral("100,200,0,-5"), QRect(100, 200, 12000, 9000)},  // the design size
+        {QStringLiteral("100,200,30000,20000"), QRect(0, 0, 19200, 14400)},
         {QStringLiteral(""), centred},
         {QStringLiteral("   "), centred},
         {QStringLiteral("1,2,3"), centred},

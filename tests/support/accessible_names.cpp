@@ -1,0 +1,82 @@
+#include "support/accessible_names.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QWidget>
+
+namespace varkel::test {
+
+namespace {
+
+bool IsControl(QAccessible::Role role) {
+    switch (role) {
+        case QAccessible::EditableText:
+        case QAccessible::ComboBox:
+        case QAccessible::List:
+        case QAccessible::Tree:
+        case QAccessible::Table:
+        case QAccessible::PushButton:
+        case QAccessible::ButtonMenu:
+        case QAccessible::RadioButton:
+        case QAccessible::CheckBox:
+        case QAccessible::SpinBox:
+        case QAccessible::Slider:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+QStringList UnnamedControls(const QWidget& window) {
+    QList<QWidget*> widgets = window.findChildren<QWidget*>();
+    widgets.prepend(const_cast<QWidget*>(&window));
+    QStringList unnamed;
+    for (QWidget* widget : widgets) {
+        // Other windows are walked on their own; Qt's own helpers (a bar's overflow button) and
+        // a combo box's drop-down list are announced through their owner.
+        if (widget->window() != &window || widget->objectName().startsWith(u"qt_")) continue;
+        bool insideCombo = false;
+        for (QWidget* p = widget->parentWidget(); p && !insideCombo; p = p->parentWidget())
+            insideCombo = qobject_cast<QComboBox*>(p) != nullptr;
+        if (insideCombo && !qobject_cast<QLineEdit*>(widget)) continue;
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+        if (!iface || !IsControl(iface->role())) continue;
+        // A combo box's own line edit is announced as part of the combo box.
+        if (qobject_cast<QComboBox*>(widget->parentWidget()) &&
+            iface->role() == QAccessible::EditableText)
+            continue;
+        const bool named = qobject_cast<QComboBox*>(widget)
+                               ? !widget->accessibleName().trimmed().isEmpty()
+                               : !iface->text(QAccessible::Name).trimmed().isEmpty();
+        if (!named)
+            unnamed << widget->objectName() + QStringLiteral(" (") +
+                           QString::fromLatin1(widget->metaObject()->className()) + u')';
+    }
+    return unnamed;
+}
+
+QString AccessibleWindow(const QWidget& window) {
+    QAccessibleInterface* iface =
+        QAccessible::queryAccessibleInterface(const_cast<QWidget*>(&window));
+    if (!iface) return QStringLiteral("none");
+    QString role;
+    switch (iface->role()) {
+        case QAccessible::Window:
+            role = QStringLiteral("window");
+            break;
+        case QAccessible::Dialog:
+            role = QStringLiteral("dialog");
+            break;
+        case QAccessible::AlertMessage:
+            role = QStringLiteral("alert");
+            break;
+        default:
+            role = QStringLiteral("other");
+    }
+    return role + u':' + iface->text(QAccessible::Name);
+}
+
+}  // namespace varkel::test
