@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick fonts-ipafont-gothic
   libxlsxwriter-dev unzip
+  openbox x11-utils dbus at-spi2-core python3-gi gir1.2-atspi-2.0
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 namespace varkel {
 
@@ -11,17 +12,21 @@ namespace {
 
 constexpr auto kFrameMarker = "varkelOuterFrameKeeper";
 
+// The frame the window manager gave the window; none before it is framed.
 QMargins FrameMargins(const QWidget* window) {
-    const QRect outer = window->frameGeometry();
-    const QRect inner = window->geometry();
-    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-            outer.bottom() - inner.bottom()};
+    const QWindow* handle = window->windowHandle();
+    return handle && window->isVisible() ? handle->frameMargins() : QMargins();
 }
 
 void Fit(QWidget* window, const QRect& frame, const QMargins& margins) {
-    window->resize(std::max(1, frame.width() - margins.left() - margins.right()),
-                   std::max(1, frame.height() - margins.top() - margins.bottom()));
-    window->move(frame.topLeft());  // a window's position is its frame's
+    const QSize inner(std::max(1, frame.width() - margins.left() - margins.right()),
+                      std::max(1, frame.height() - margins.top() - margins.bottom()));
+    if (margins.isNull()) {
+        window->resize(inner);
+        window->move(frame.topLeft());  // a window's position is its frame's
+    } else {
+        window->setGeometry(QRect(frame.topLeft() + QPoint(margins.left(), margins.top()), inner));
+    }
 }
 
 // Waits on its window until the window manager has framed it, then fits the window into the
@@ -30,34 +35,48 @@ class OuterFrameKeeper : public QObject {
   public:
     OuterFrameKeeper(QWidget* window, const QRect& frame) : QObject(window), frame_(frame) {
         setObjectName(QString::fromLatin1(kFrameMarker));
+        polling_.setInterval(50);
+        connect(&polling_, &QTimer::timeout, this, &OuterFrameKeeper::tryFit);
         window->installEventFilter(this);
+        if (window->isVisible()) {
+            window_ = window;
+            polling_.start();
+        }
     }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         const QEvent::Type type = event->type();
-        if (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize) {
-            // The frame's size arrives with the window manager's own events: look once they
-            // have been handled.
-            QTimer::singleShot(0, this,
-                               [this, window = QPointer<QWidget>(static_cast<QWidget*>(watched))] {
-                                   if (window) tryFit(window);
-                               });
+        if (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize ||
+            type == QEvent::WindowActivate) {
+            // The frame's size arrives with the window manager's own events, which need not
+            // move or resize the window: look after they have been handled, for a while.
+            tries_ = 0;
+            if (!polling_.isActive()) polling_.start();
+            window_ = static_cast<QWidget*>(watched);
         }
         return false;
     }
 
   private:
-    void tryFit(QWidget* window) {
-        if (done_ || !window->isVisible()) return;
-        const QMargins margins = FrameMargins(window);
+    void tryFit() {
+        if (done_ || !window_ || !window_->isVisible() || ++tries_ > kTries) {
+            polling_.stop();
+            return;
+        }
+        const QMargins margins = FrameMargins(window_);
         if (margins.isNull()) return;
         done_ = true;
-        window->removeEventFilter(this);
-        Fit(window, frame_, margins);
+        polling_.stop();
+        window_->removeEventFilter(this);
+        Fit(window_, frame_, margins);
         deleteLater();
     }
 
+    static constexpr int kTries = 40;  // every 50 ms: two seconds after the last event
+    QPointer<QWidget> window_;
+    QTimer polling_;
+    int tries_ = 0;
     QRect frame_;
     bool done_ = false;
 };
