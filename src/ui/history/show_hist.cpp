@@ -15,8 +15,8 @@
 #include "ui/history/statement_text.h"
 #include "ui/toolkit/auto_size_columns.h"
 #include "ui/toolkit/tool_icons.h"
-#include "ui/toolkit/window_position.h"
 #include "ui/toolkit/twips.h"
+#include "ui/toolkit/window_position.h"
 #include "ui/toolkit/window_role.h"
 #include "ui/toolkit/yield.h"
 
@@ -127,21 +127,22 @@ void ShowHist::layOutList() {
 void ShowHist::fillList() {
     ListView1->clear();
     for (const ClassSQL& record : store_.records())
-        addRow(record, true);
+        addRow(record, true, false);
+    AutoSizeColumns(ListView1, true, 3);  // once, over every row
     if (ListView1->topLevelItemCount() > 0) {
         ListView1->setCurrentItem(ListView1->topLevelItem(0));
         Text1->setPlainText(ForTextBox(store_.records().last().SQLstmt));
     }
 }
 
-void ShowHist::addRow(const ClassSQL& record, bool atTop) {
+void ShowHist::addRow(const ClassSQL& record, bool atTop, bool fit) {
     auto* item = new QTreeWidgetItem(
         {record.SQLhead.left(17), record.SQLhead.mid(18), OneLineStatement(record.SQLstmt)});
     if (atTop)
         ListView1->insertTopLevelItem(0, item);
     else
         ListView1->addTopLevelItem(item);
-    AutoSizeColumns(ListView1, true, 3);
+    if (fit) AutoSizeColumns(ListView1, true, 3);
 }
 
 void ShowHist::removeRows(const QList<ClassSQL>& records) {

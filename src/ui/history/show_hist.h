@@ -53,7 +53,7 @@ class ShowHist : public QWidget {
     void build();
     void layOutList();
     void fillList();
-    void addRow(const ClassSQL& record, bool atTop);
+    void addRow(const ClassSQL& record, bool atTop, bool fit = true);
     void removeRows(const QList<ClassSQL>& records);
     void chooseRow(QTreeWidgetItem* item);
     void putBack();

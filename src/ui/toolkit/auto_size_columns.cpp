@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyle>
 #include <QTreeWidget>
 
 namespace varkel {
@@ -10,24 +11,31 @@ namespace {
 
 constexpr int kTagRole = Qt::UserRole + 7;
 
+// The widest text of the column over every row, measured with the font's metrics: no item is
+// laid out, so that 10,000 rows are fitted at once. Rows with a font or an icon of their own
+// are measured with them.
 int ContentWidth(const QTreeWidget* list, int index) {
-    const QFontMetrics metrics(list->font());
+    const QFontMetrics listMetrics(list->font());
+    const int iconWidth = list->iconSize().isValid()
+                              ? list->iconSize().width()
+                              : list->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, list);
     int width = 0;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        width = std::max(width, metrics.horizontalAdvance(list->topLevelItem(i)->text(index)));
-    return width + 2 * metrics.averageCharWidth();
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = list->topLevelItem(i);
+        const QVariant font = item->data(index, Qt::FontRole);
+        int rowWidth = font.isValid()
+                           ? QFontMetrics(font.value<QFont>()).horizontalAdvance(item->text(index))
+                           : listMetrics.horizontalAdvance(item->text(index));
+        if (!item->data(index, Qt::DecorationRole).isNull()) rowWidth += iconWidth + 4;
+        width = std::max(width, rowWidth);
+    }
+    if (index == 0 && list->rootIsDecorated()) width += list->indentation();
+    return width + 2 * listMetrics.averageCharWidth();
 }
 
 void SizeColumn(QTreeWidget* list, bool withHeader, int index) {
-    int width = 0;
-    if (withHeader) {
-        // The view's own measure, header included; it reads a bounded number of rows, so that
-        // a list of 10,000 rows is fitted at once.
-        list->resizeColumnToContents(index);
-        width = std::max(list->columnWidth(index), list->header()->sectionSizeHint(index));
-    } else {
-        width = ContentWidth(list, index);
-    }
+    int width = ContentWidth(list, index);
+    if (withHeader) width = std::max(width, list->header()->sectionSizeHint(index));
     const int last = list->columnCount() - 1;
     if (withHeader && index == last) {
         int others = 0;

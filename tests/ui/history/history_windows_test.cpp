@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -157,6 +158,23 @@ TEST_F(HistoryWindowTest, ButtonsHandTheStatementOnAndTheFrameOnlyHides) {
                   .split(u',')
                   .size(),
               4);
+}
+
+// The menu bar spans the window, and the list takes half the room between the menu bar and the
+// buttons of the size the window was restored to, not of its design size.
+TEST_F(HistoryWindowTest, TheMenuBarSpansAndTheListFollowsTheRestoredSize) {
+    for (const QString& place :
+         {QStringLiteral("300,300,12000,9000"), QStringLiteral("300,300,7000,5400")}) {
+        ShowHist w(dir_.filePath(QStringLiteral("SQLHIST.TXT")), place, {}, nullptr);
+        w.show();
+        const auto* bar = w.findChild<QMenuBar*>();
+        ASSERT_NE(bar, nullptr);
+        EXPECT_EQ(bar->width(), w.width()) << place.toStdString();
+        const int room = w.height() - bar->height() - w.Picture1->height();
+        EXPECT_NEAR(w.ListView1->height(), room / 2, 5) << place.toStdString();
+        w.resize(w.width() + 100, w.height());
+        EXPECT_EQ(bar->width(), w.width()) << place.toStdString();
+    }
 }
 
 class TemplateWindowTest : public ::testing::Test {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -338,6 +339,26 @@ TEST(AutoSizeColumnsTest, FitsEveryColumnButTheFixedOnesAndStretchesTheLast) {
     list.setColumnWidth(1, 17);
     AutoSizeColumns(&list, false, 2);  // one column by number, contents only
     EXPECT_GT(list.columnWidth(1), 100);
+}
+
+// Every row is measured, the last of 10,000 as much as the first; with and without the header.
+TEST(AutoSizeColumnsTest, EveryRowOfALongListIsMeasured) {
+    QTreeWidget list;
+    list.resize(600, 300);
+    list.setHeaderLabels({QStringLiteral("a"), QStringLiteral("b")});
+    QList<QTreeWidgetItem*> rows;
+    for (int i = 0; i < 10000; ++i)
+        rows << new QTreeWidgetItem({QString::number(i), QStringLiteral("y")});
+    const QString widest = QStringLiteral("いちばん長い値 in the very last row of all");
+    rows.last()->setText(0, widest);
+    list.addTopLevelItems(rows);
+    list.show();
+    const int needed = QFontMetrics(list.font()).horizontalAdvance(widest);
+    for (const bool withHeader : {true, false}) {
+        list.setColumnWidth(0, 17);
+        AutoSizeColumns(&list, withHeader, 1);
+        EXPECT_GE(list.columnWidth(0), needed) << "with header " << withHeader;
+    }
 }
 
 }  // namespace
