@@ -61,6 +61,25 @@ def find(node, role, name, depth=12):
     return None
 
 
+CONTROLS = {"push button", "text", "password text", "list", "tree", "table", "tree table",
+            "radio button", "check box", "toggle button", "spin button", "slider"}
+
+
+def unnamed(node, depth=12):
+    """The controls on screen below `node` without a name, as "role in parent role"; a combo
+    box's own parts are announced through the combo box. (Hidden controls are the widget
+    walk's business: a screen reader meets only what is shown.)"""
+    found = []
+    for child in children(node):
+        role = child.get_role_name()
+        if role == "combo box" or depth <= 0:
+            continue
+        if role in CONTROLS and showing(child) and not child.get_name().strip():
+            found.append(f"{role} in {node.get_role_name()} {node.get_name()!r}")
+        found += unnamed(child, depth - 1)
+    return found
+
+
 def showing(node):
     return node.get_state_set().contains(Atspi.StateType.SHOWING)
 
@@ -169,6 +188,7 @@ def names(binary):
                        ("check box", "接続履歴に追加"), ("push button", "OK"),
                        ("push button", "Cancel")]:
         check(f"connection dialog: {role} {name}", True, find(dialog, role, name) is not None)
+    check("connection dialog: unnamed controls", [], unnamed(dialog))
     history_list = find(dialog, "list", "接続履歴")
     check("history list off in data source mode", False, enabled(history_list))
     act(find(dialog, "radio button", "接続履歴"), "Toggle")
@@ -180,11 +200,13 @@ def names(binary):
     wait_for("connection dialog closed", gone(dialog))
 
     main = program.window("frame", "Varkel Light")
+    check("main window: unnamed controls", [], unnamed(main))
     for role, name in [("text", "SQL入力エリア"), ("menu item", "DB接続(C)")]:
         check(f"main window: {role} {name}", True, find(main, role, name) is not None)
 
     program.menu("SQL入力履歴(H)...")
     history = program.window("frame", "SQL入力履歴")
+    check("history window: unnamed controls", [], unnamed(history))
     for role, name in [("tree", "SQL入力履歴"), ("text", "SQL文"),
                        ("push button", "SQL入力エリアへ戻す(R)"), ("push button", "閉じる(X)")]:
         check(f"history window: {role} {name}", True, find(history, role, name) is not None)
@@ -193,6 +215,7 @@ def names(binary):
 
     program.menu("SQLﾃﾝﾌﾟﾚｰﾄ(T)...")
     templates = program.window("frame", "SQLﾃﾝﾌﾟﾚｰﾄ")
+    check("template window: unnamed controls", [], unnamed(templates))
     for role, name in [("text", "SQL文"), ("push button", "追加"), ("push button", "修正"),
                        ("push button", "削除"), ("push button", "閉じる(X)")]:
         check(f"template window: {role} {name}", True, find(templates, role, name) is not None)

@@ -22,6 +22,7 @@ bool IsControl(QAccessible::Role role) {
         case QAccessible::CheckBox:
         case QAccessible::SpinBox:
         case QAccessible::Slider:
+        case QAccessible::ScrollBar:
             return true;
         default:
             return false;
@@ -37,7 +38,10 @@ QStringList UnnamedControls(const QWidget& window) {
     for (QWidget* widget : widgets) {
         // Other windows are walked on their own; Qt's own helpers (a bar's overflow button) and
         // a combo box's drop-down list are announced through their owner.
+        // A scroll area's own scroll bars (in Qt's containers) belong to it.
         if (widget->window() != &window || widget->objectName().startsWith(u"qt_")) continue;
+        if (widget->parentWidget() && widget->parentWidget()->objectName().startsWith(u"qt_"))
+            continue;
         bool insideCombo = false;
         for (QWidget* p = widget->parentWidget(); p && !insideCombo; p = p->parentWidget())
             insideCombo = qobject_cast<QComboBox*>(p) != nullptr;

@@ -7,10 +7,10 @@ class QWidget;
 namespace varkel::test {
 
 // The controls of `window` (the window and every widget in it) that a screen reader could not
-// name: text boxes, lists, trees, tables, combo boxes, buttons, options and check boxes whose
-// accessible name is empty (a combo box needs an accessible name of its own: on Linux its
-// current text is announced instead). Each is given as "objectName (class)"; empty when all
-// are named. Call it for every window a test opens.
+// name: text boxes, lists, trees, tables, combo boxes, buttons, options, check boxes and scroll
+// bars whose accessible name is empty (a combo box needs an accessible name of its own, else it
+// is announced by its current text). Each is given as "objectName (class)"; empty when all are
+// named. Call it for every window a test opens.
 QStringList UnnamedControls(const QWidget& window);
 
 // How assistive technologies see a top-level window: its role ("window" — a main window or any

@@ -47,6 +47,7 @@ void SqlPane::build(QWidget* parent) {
     VScr_hist->setRange(-1, 1);
     VScr_hist->setValue(0);
     VScr_hist->setToolTip(QStringLiteral("SQL入力履歴"));
+    VScr_hist->setAccessibleName(QStringLiteral("SQL入力履歴"));
     VScr_hist->setGeometry(TwipsToPixels(1000, 15, 255, 360));
     Cmd_clear = Named(new QPushButton(QStringLiteral("ｸﾘｱ"), Frm_SQL_head), "Cmd_clear");
     Cmd_clear->setToolTip(QStringLiteral("SQLをｸﾘｱします"));
