@@ -61,7 +61,7 @@ def find(node, role, name, depth=12):
     return None
 
 
-CONTROLS = {"push button", "text", "password text", "list", "tree", "table", "tree table",
+CONTROLS = {"combo box", "push button", "text", "password text", "list", "tree", "table", "tree table",
             "radio button", "check box", "toggle button", "spin button", "slider"}
 
 
@@ -72,11 +72,10 @@ def unnamed(node, depth=12):
     found = []
     for child in children(node):
         role = child.get_role_name()
-        if role == "combo box" or depth <= 0:
-            continue
         if role in CONTROLS and showing(child) and not child.get_name().strip():
             found.append(f"{role} in {node.get_role_name()} {node.get_name()!r}")
-        found += unnamed(child, depth - 1)
+        if role != "combo box" and depth > 0:
+            found += unnamed(child, depth - 1)
     return found
 
 
@@ -182,7 +181,7 @@ def names(binary):
     home = tempfile.mkdtemp()
     program = Program(binary, home)
     dialog = program.window("dialog", "データベース接続")
-    for role, name in [("radio button", "データソース"), ("radio button", "ドライバ"),
+    for role, name in [("combo box", "データソース"), ("radio button", "データソース"), ("radio button", "ドライバ"),
                        ("radio button", "接続履歴"), ("text", "ユーザーID"),
                        ("password text", "パスワード"), ("list", "接続履歴"),
                        ("check box", "接続履歴に追加"), ("push button", "OK"),
@@ -216,7 +215,8 @@ def names(binary):
     program.menu("SQLﾃﾝﾌﾟﾚｰﾄ(T)...")
     templates = program.window("frame", "SQLﾃﾝﾌﾟﾚｰﾄ")
     check("template window: unnamed controls", [], unnamed(templates))
-    for role, name in [("text", "SQL文"), ("push button", "追加"), ("push button", "修正"),
+    for role, name in [("combo box", "テンプレートのタイトル"), ("text", "SQL文"),
+                       ("push button", "追加"), ("push button", "修正"),
                        ("push button", "削除"), ("push button", "閉じる(X)")]:
         check(f"template window: {role} {name}", True, find(templates, role, name) is not None)
     # Adding through the assistive interface enters edit mode: OK appears in place of 追加.
