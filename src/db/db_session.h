@@ -34,6 +34,9 @@ struct DbSession {
     // new one, so a loop that yields can tell whether the cursor is still the one it opened.
     std::uint64_t CursorId = 0;
     std::uint64_t LastCursorId = 0;
+    // Whether the open cursor has been read row by row: it is then never read from the block
+    // buffers, which may still hold the rows of a cursor that is gone.
+    bool CursorRowByRow = false;
     std::int16_t CursorColumns = 0;
     std::int32_t RowsFetched = 0;
     std::int32_t RowsDelivered = 0;
@@ -54,6 +57,10 @@ struct DbSession {
 
     // Kept by the session services.
     std::int16_t Connected = 0;
+    // Identity of the open connection: every connect gets a new one, so that a loop that yields
+    // can tell a connection made meanwhile from its own.
+    std::uint64_t ConnectionId = 0;
+    std::uint64_t LastConnectionId = 0;
     std::int32_t LastRowCount = 0;
     std::int16_t LastColumnCount = 0;
 

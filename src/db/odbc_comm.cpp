@@ -164,6 +164,7 @@ int DbConnect(DbSession& s, std::uintptr_t mainWindow, const QString& dataSource
         return -99;
     }
     s.Connected = 1;
+    s.ConnectionId = ++s.LastConnectionId;
     return 0;
 }
 
@@ -205,6 +206,10 @@ DbStatus DbFetch(DbSession& s, QStringList& values, int singleRow) {
 
 void CloseCursor(DbSession& s) {
     DropCursor(s);
+}
+
+std::uint64_t DbConnectionId(const DbSession& s) {
+    return s.Connected == 1 ? s.ConnectionId : 0;
 }
 
 std::uint64_t DbCursorId(const DbSession& s) {

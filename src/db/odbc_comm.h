@@ -32,6 +32,8 @@ DbStatus DbExecute(DbSession& s, const QString& sql);
 // values[k] receives the text of result column k+1; singleRow nonzero forces SQLFetch.
 DbStatus DbFetch(DbSession& s, QStringList& values, int singleRow);
 void CloseCursor(DbSession& s);
+// The identity of the session's open connection, 0 when not connected.
+std::uint64_t DbConnectionId(const DbSession& s);
 // The identity of the session's open cursor, 0 when none is open.
 std::uint64_t DbCursorId(const DbSession& s);
 QString LastDbMessage(const DbSession& s);

@@ -94,6 +94,7 @@ DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
     s.CursorStmt = std::move(s.ExecStmt);
     s.CursorOpen = 1;
     s.CursorIsResult = true;
+    s.CursorRowByRow = false;
     s.CursorId = ++s.LastCursorId;
     s.CursorColumns = columns;
     columnCount = columns;

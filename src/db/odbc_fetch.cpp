@@ -27,6 +27,7 @@ int GetRowData(DbSession& s, void* statement, int columnCount, QStringList& valu
 DbStatus FetchRow(DbSession& s, QStringList& values) {
     // A result that a catalog enumeration (or CloseCursor) closed has nothing left to read.
     if (s.CursorOpen != 1 || !s.CursorIsResult) return CheckReturn(s, SQL_INVALID_HANDLE);
+    s.CursorRowByRow = true;
     int r = SQLFetch(s.CursorStmt.get());
     if (Succeeded(static_cast<SQLRETURN>(r))) {
         s.RowsFetched += 1;
@@ -36,7 +37,8 @@ DbStatus FetchRow(DbSession& s, QStringList& values) {
 }
 
 DbStatus FetchRowBlock(DbSession& s, QStringList& values) {
-    if (!s.BlockFetch || s.CursorOpen != 1 || !s.CursorIsResult) return FetchRow(s, values);
+    if (!s.BlockFetch || s.CursorOpen != 1 || !s.CursorIsResult || s.CursorRowByRow)
+        return FetchRow(s, values);
 
     const int columns = s.CursorColumns;
     int status = 0;

@@ -35,13 +35,21 @@ void ScriptRunner::RunScript() {
     if (script.isEmpty()) return;
     running_ = true;
     CommandLock::Hold hold = lock_.hold();
+    // A disconnect while the script runs ends it: nothing more is offered, and nothing runs on a
+    // connection made meanwhile.
+    const std::uint64_t connection = DbConnectionId(session_);
+    const auto stillOurs = [&] {
+        return !executor_.aborted() && DbConnectionId(session_) == connection;
+    };
     int count = 0;
     for (const QString& statement : SplitScript(script)) {
-        if (executor_.aborted()) break;
+        if (!stillOurs()) break;
         if (count == 0 ||
             ShowMessageBox(ContinueQuestion(statement), MsgButtons::OkCancel, MsgIcon::Question,
-                           QStringLiteral("SQL連続実行")) == MsgResult::Ok)
+                           QStringLiteral("SQL連続実行")) == MsgResult::Ok) {
+            if (!stillOurs()) break;
             executor_.exec_sql(statement, false);
+        }
         ++count;  // a skipped statement counts too
     }
     hold.release();

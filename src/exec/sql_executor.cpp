@@ -10,12 +10,13 @@
 
 #include "db/api_call.h"
 #include "db/odbc_comm.h"
+#include "exec/command_lock.h"
 #include "exec/result_text.h"
 #include "store/sql_history.h"
 #include "ui/toolkit/auto_size_columns.h"
-#include "ui/toolkit/tool_icons.h"
 #include "ui/toolkit/keyed_bars.h"
 #include "ui/toolkit/message_box.h"
+#include "ui/toolkit/tool_icons.h"
 #include "ui/toolkit/yield.h"
 
 namespace varkel {
@@ -24,6 +25,8 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 constexpr qint64 kFrameMs = 16;
+// The status of a fill whose cursor is gone: its handle is no longer valid.
+constexpr DbStatus kCursorGone = 9999;
 
 // A driver's warning as it follows the outcome in the one-line "msg" panel.
 QString PanelLine(const QString& warning) {
@@ -100,6 +103,8 @@ DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
                 if (w_.L_sql_no) w_.L_sql_no->setText(QString::number(history_->GetHistNum()));
             }
             if (columns != 0) {
+                cursorId_ = DbCursorId(session_);
+                connectionId_ = DbConnectionId(session_);
                 // Only the first columns that the result list can describe are shown.
                 r_.Columns->Count = std::min<std::int16_t>(columns, ResultColumns::Capacity);
                 s = FetchResult(sql, false);
@@ -208,6 +213,20 @@ DbStatus SqlExecutor::FetchResult(const QString& sql, bool ReFetch) {
         bool retry = false;
         QStringList values;
         for (;;) {
+            // Checked before anything else: a disconnect also marks the fill as interrupted.
+            if (!ownsCursor()) {
+                s = kCursorGone;
+                if (!aborted_)
+                    ShowMessageBox(
+                        DbConnectionId(session_) != connectionId_
+                            ? QStringLiteral(
+                                  "ＤＢ接続が切断されたため、結果の読み込みを終了しました。")
+                            : QStringLiteral("結果のカーソルが他の処理で閉じられたため、続きの行は"
+                                             "読めません。"),
+                        MsgButtons::Ok, MsgIcon::Exclamation,
+                        baseTitle_ + QStringLiteral(" - ＳＱＬ実行エラー"));
+                break;
+            }
             if (r_.FetchPaused == -1) {
                 ShowFetchProgress(true);
                 break;
@@ -235,6 +254,7 @@ DbStatus SqlExecutor::FetchResult(const QString& sql, bool ReFetch) {
                                    1) != MsgResult::Yes)  // a retry repeats the statement
                     break;
                 DbExecute(session_, sql);  // a failure shows at the next fetch
+                cursorId_ = DbCursorId(session_);
                 retry = true;
                 break;
             }
@@ -282,8 +302,14 @@ void SqlExecutor::ShowFetchProgress(bool final) {
     DoEvents();
 }
 
+bool SqlExecutor::ownsCursor() const {
+    return cursorId_ != 0 && DbCursorId(session_) == cursorId_ &&
+           DbConnectionId(session_) == connectionId_;
+}
+
 void SqlExecutor::EndFetch() {
-    CloseCursor(session_);
+    // Only the list's own cursor: another owner's cursor is none of the fill's business.
+    if (ownsCursor()) CloseCursor(session_);
     w_.Cmd_start_stop->setIcon(QIcon());
     w_.Cmd_start_stop->setEnabled(false);
     r_.FetchPaused = -1;
@@ -291,6 +317,9 @@ void SqlExecutor::EndFetch() {
 
 void SqlExecutor::Cmd_start_stop_Click() {
     if (r_.FetchPaused == -1) {
+        // Something else owns the session for now (a script, a save, an import).
+        if (lock_ && lock_->locked()) return;
+        const CommandLock::Hold hold = lock_ ? lock_->hold() : CommandLock::Hold();
         r_.FetchPaused = 0;
         w_.Cmd_start_stop->setIcon(ToolIcon(QStringLiteral("stopfetch")));
         w_.L_msg->clear();

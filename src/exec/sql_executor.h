@@ -19,6 +19,7 @@ class QTreeWidget;
 
 namespace varkel {
 
+class CommandLock;
 class KeyedStatusBar;
 class SqlHistory;
 
@@ -60,6 +61,8 @@ class SqlExecutor : public QObject {
     SqlExecutor(DbSession& session, const ExecWidgets& widgets, const QString& baseTitle,
                 QObject* parent = nullptr);
     void setHistory(SqlHistory* history) { history_ = history; }
+    // The lock a resumed fill holds while it reads, as a script run does.
+    void setCommandLock(CommandLock* lock) { lock_ = lock; }
 
     DbStatus exec_sql(const QString& sql, bool ReFetch);
     void Cmd_start_stop_Click();
@@ -87,11 +90,17 @@ class SqlExecutor : public QObject {
     void transaction(bool commit);
     QString connectionLabel() const;
     qint64 tick() const { return clock_.elapsed(); }
+    // Whether the session's cursor is still the one this fill opened, on the same connection.
+    bool ownsCursor() const;
 
     DbSession& session_;
     ExecWidgets w_;
     QString baseTitle_;
     SqlHistory* history_ = nullptr;
+    CommandLock* lock_ = nullptr;
+    // The cursor of the list's result and its connection, as they were when it was opened.
+    std::uint64_t cursorId_ = 0;
+    std::uint64_t connectionId_ = 0;
     ResultList r_;
     QElapsedTimer clock_;
     QElapsedTimer repaint_;  // the row counter is drawn at most once per screen frame

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -446,6 +448,12 @@ class FetchFailureTest : public ::testing::Test {
     QTreeWidget* list() const {
         return window_->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
     }
+    QToolButton* startStop() const {
+        return window_->findChild<QToolButton*>(QStringLiteral("Cmd_start_stop"));
+    }
+    QAction* action(const char* name) const {
+        return window_->findChild<QAction*>(QString::fromLatin1(name));
+    }
     // Runs a query whose fill the user interrupts once `rows` rows are listed.
     void runInterruptedAfter(const QString& sql, int rows) {
         auto* timer = new QTimer(window_.get());
@@ -464,6 +472,125 @@ class FetchFailureTest : public ::testing::Test {
     DbSession session_;
     std::unique_ptr<Varkel> window_;
 };
+
+// Calls `act` at every yield until it returns true.
+void AtEveryYield(QObject* owner, const std::function<bool()>& act) {
+    auto* timer = new QTimer(owner);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+        if (act()) timer->deleteLater();
+    });
+    timer->start();
+}
+
+// After the retry, which reads row by row, an interrupted fill resumes row by row on the same
+// cursor: never from block buffers that still hold rows of the cursor before the retry.
+TEST_F(FetchFailureTest, AResumeAfterTheRetryGoesOnRowByRow) {
+    boxes_.answer(MsgResult::Ok);
+    boxes_.answer(MsgResult::Yes);
+    AtEveryYield(window_.get(), [this] {
+        if (boxes_.boxes().size() < 2 || window_->executor()->result().RowCount < 10) return false;
+        startStop()->click();
+        return true;
+    });
+    run(QStringLiteral("ROWS 600 FAILAT 300 BLOCKONLY"));
+    ASSERT_EQ(list()->topLevelItemCount(), 10);
+    startStop()->click();  // resume
+    ASSERT_EQ(list()->topLevelItemCount(), 600);
+    for (int row : {11, 12, 257, 300, 600}) {
+        EXPECT_EQ(list()->topLevelItem(row - 1)->text(1), QString::number(row));
+        EXPECT_EQ(list()->topLevelItem(row - 1)->text(2), QStringLiteral("row %1").arg(row));
+    }
+    EXPECT_EQ(boxes_.boxes().last().text,
+              QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:100\r\n行数:600"));
+}
+
+// A resume reads only the cursor it was interrupted on: once another query took the session's
+// cursor, it ends as a failed fetch that says so, and no foreign row joins the list.
+TEST_F(FetchFailureTest, AResumeNeverReadsAnotherQuerysRows) {
+    runInterruptedAfter(QStringLiteral("ROWS 600"), 10);
+    ASSERT_EQ(list()->topLevelItemCount(), 10);
+    ASSERT_EQ(DbExecute(session_, QStringLiteral("ROWS 50")), 0);  // as a save of a query does
+    const qsizetype before = boxes_.boxes().size();
+    startStop()->click();
+    const auto shown = boxes_.boxes().mid(before);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].title, QStringLiteral("Varkel Light - ＳＱＬ実行エラー"));
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("カーソル"))) << shown[0].text.toStdString();
+    EXPECT_EQ(list()->topLevelItemCount(), 10);
+    EXPECT_FALSE(startStop()->isEnabled());
+    EXPECT_NE(DbCursorId(session_), 0U) << "the other query's cursor is left to its owner";
+}
+
+// A resumed fill holds the command lock as a script run does: nothing else starts meanwhile.
+// Closing the window during it ends the fill first.
+TEST_F(FetchFailureTest, AResumedFillHoldsTheCommandLock) {
+    runInterruptedAfter(QStringLiteral("ROWS 3000"), 10);
+    ASSERT_TRUE(action("mn_sql_go")->isEnabled());
+    bool checked = false;
+    AtEveryYield(window_.get(), [this, &checked] {
+        if (window_->executor()->result().RowCount < 20) return false;
+        EXPECT_TRUE(window_->commandLock().locked());
+        for (const char* name : {"mn_sql_go", "mn_sql_commit", "mn_sql_rollback"})
+            EXPECT_FALSE(action(name)->isEnabled()) << name;
+        window_->PostSQL(QStringLiteral("UPDATE 1"));  // the history window's "run at once"
+        checked = true;
+        window_->close();
+        return true;
+    });
+    const qsizetype before = boxes_.boxes().size();
+    startStop()->click();
+    EXPECT_TRUE(checked);
+    QElapsedTimer waited;
+    waited.start();
+    while (IsConnected(session_) && waited.elapsed() < 5000)  // closed once the fill ended
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_FALSE(IsConnected(session_));
+    EXPECT_LT(list()->topLevelItemCount(), 3000);
+    EXPECT_EQ(boxes_.boxes().size(), before) << "an ending program reports nothing";
+    EXPECT_FALSE(window_->commandLock().locked());
+}
+
+// Disconnecting while a script runs ends it at once: the running fill ends as failed, no further
+// statement is offered, none runs on a connection made meanwhile, and the commands stay as the
+// disconnected state has them.
+TEST_F(FetchFailureTest, DisconnectingEndsTheRunningScript) {
+    for (const bool reconnect : {false, true}) {
+        SCOPED_TRACE(reconnect ? "connected again meanwhile" : "left disconnected");
+        if (!IsConnected(session_)) {
+            QString user, password, connectString = QStringLiteral("DRIVER=VarkelTest");
+            ASSERT_EQ(DbConnect(session_, 0, {}, user, password, {}, connectString), 0);
+        }
+        const QString log = config_.path(QStringLiteral("after%1.log").arg(reconnect));
+        AtEveryYield(window_.get(), [this, reconnect, log] {
+            if (!window_->executor()->filling() || window_->executor()->result().RowCount < 20)
+                return false;
+            window_->Disconnect();  // what the disconnect command does
+            if (reconnect) {
+                QString user, password;
+                QString connectString = QStringLiteral("DRIVER=VarkelTest;LOG=") + log;
+                EXPECT_EQ(DbConnect(session_, 0, {}, user, password, {}, connectString), 0);
+            }
+            return true;
+        });
+        const auto shown = run(QStringLiteral("ROWS 3000\r\n/\r\nUPDATE 1\r\n/\r\nUPDATE 2"));
+        ASSERT_EQ(shown.size(), 1) << boxes_.texts().join(u'\n').toStdString();
+        EXPECT_EQ(shown[0].title, QStringLiteral("Varkel Light - ＳＱＬ実行エラー"));
+        EXPECT_TRUE(shown[0].text.contains(QStringLiteral("切断"))) << shown[0].text.toStdString();
+        EXPECT_GE(list()->topLevelItemCount(), 20);
+        if (!reconnect) {
+            EXPECT_FALSE(action("mn_sql_go")->isEnabled());
+            EXPECT_FALSE(action("mn_sql_commit")->isEnabled());
+            EXPECT_FALSE(action("mn_sql_stop")->isEnabled());
+        } else {
+            QFile file(log);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_FALSE(file.readAll().contains("EXEC"))
+                << "a statement ran on the new connection";
+            DbDisconnect(session_);
+        }
+    }
+}
 
 TEST_F(FetchFailureTest, AFailedBlockFetchIsRetriedRowByRowFromTheStart) {
     boxes_.answer(MsgResult::Ok);   // the driver's message

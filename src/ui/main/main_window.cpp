@@ -25,9 +25,9 @@
 #include "ui/history/show_hist.h"
 #include "ui/history/show_temp.h"
 #include "ui/toolkit/auto_size_columns.h"
-#include "ui/toolkit/window_position.h"
 #include "ui/toolkit/keyed_bars.h"
 #include "ui/toolkit/twips.h"
+#include "ui/toolkit/window_position.h"
 #include "ui/toolkit/yield.h"
 
 namespace varkel {
@@ -264,8 +264,9 @@ void Varkel::exitProgram() {
 }
 
 void Varkel::closeEvent(QCloseEvent* event) {
-    if (runner_ && runner_->running()) {
-        // A script is running: it ends at its next row, quietly, and the window closes then.
+    if ((runner_ && runner_->running()) || commandLock_.locked()) {
+        // A script or a resumed fill is running: it ends at its next row, quietly, and the
+        // window closes then.
         executor_->Abort();
         closePending_ = true;
         event->ignore();

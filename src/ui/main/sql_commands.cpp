@@ -30,6 +30,7 @@ void Varkel::buildExecution() {
     widgets.L_sql_no = sql_.L_sql_no;
     widgets.TB_DSN = toolbar_.TB_DSN;
     executor_ = std::make_unique<SqlExecutor>(session_, widgets, baseTitle_);
+    executor_->setCommandLock(&commandLock_);
 
     ScriptRunner::Hooks hooks;
     hooks.beforeRun = [this] { beforeRun(); };
@@ -38,8 +39,12 @@ void Varkel::buildExecution() {
             commands_->running();
         else if (IsConnected(session_))
             commands_->runFinished();
-        else
-            commands_->disconnected();  // the connection went while the commands were locked
+        else {  // the connection went while the commands were locked
+            commands_->runFinished();
+            commands_->disconnected();
+        }
+        // The window was closed while something held the lock: it closes now.
+        if (!locked && closePending_) QTimer::singleShot(0, this, &QWidget::close);
     });
     runner_ =
         new ScriptRunner(session_, *executor_, commandLock_, sql_.TB_SQL, baseTitle_, hooks, this);
