@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QPointer>
 #include <QTimer>
+#include <QVariant>
 #include <QWidget>
 #include <QWindow>
 
@@ -11,6 +12,7 @@ namespace varkel {
 namespace {
 
 constexpr auto kFrameMarker = "varkelOuterFrameKeeper";
+constexpr auto kWantedFrame = "varkelWantedFrame";  // set while the frame is awaited
 
 // The frame the window manager gave the window; none before it is framed.
 QMargins FrameMargins(const QWidget* window) {
@@ -69,6 +71,7 @@ class OuterFrameKeeper : public QObject {
         done_ = true;
         polling_.stop();
         window_->removeEventFilter(this);
+        window_->setProperty(kWantedFrame, QVariant());
         Fit(window_, frame_, margins);
         deleteLater();
     }
@@ -88,7 +91,15 @@ void PlaceOuterFrame(QWidget* window, const QRect& frame) {
                                        Qt::FindDirectChildrenOnly);
     const QMargins margins = window->isVisible() ? FrameMargins(window) : QMargins();
     Fit(window, frame, margins);
+    window->setProperty(kWantedFrame, margins.isNull() ? QVariant(frame) : QVariant());
     if (margins.isNull()) new OuterFrameKeeper(window, frame);
+}
+
+QRect OuterFrame(const QWidget* window) {
+    // Until the frame has been fitted, the window stands for the place it was given.
+    const QVariant wanted = window->property(kWantedFrame);
+    if (wanted.isValid() && !FrameMargins(window).isNull()) return wanted.toRect();
+    return window->frameGeometry();
 }
 
 }  // namespace varkel

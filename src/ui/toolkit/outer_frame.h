@@ -11,4 +11,8 @@ namespace varkel {
 // until its size is known the window keeps the whole rectangle and is fitted when it arrives.
 void PlaceOuterFrame(QWidget* window, const QRect& frame);
 
+// The window's outer frame in pixels; while a frame given by PlaceOuterFrame is still awaited
+// or not yet fitted, that frame.
+QRect OuterFrame(const QWidget* window);
+
 }  // namespace varkel

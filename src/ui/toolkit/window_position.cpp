@@ -53,8 +53,11 @@ void RestoreWindowPos(QWidget* window, const QString& value) {
 
 void SaveWindowPos(QWidget* window, const QString& key) {
     if (window->isMinimized()) return;
-    WriteIniString(ProgramFolder() + settings::FileName(), settings::Window(), key,
-                   FormatWindowPos(WindowRectTwips(window)));
+    const QRect frame = OuterFrame(window);
+    WriteIniString(
+        ProgramFolder() + settings::FileName(), settings::Window(), key,
+        FormatWindowPos(QRect(PixelsToTwipsX(frame.x()), PixelsToTwipsY(frame.y()),
+                              PixelsToTwipsX(frame.width()), PixelsToTwipsY(frame.height()))));
 }
 
 }  // namespace varkel
