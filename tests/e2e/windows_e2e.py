@@ -20,6 +20,7 @@ from gi.repository import Atspi  # noqa: E402
 
 warnings.simplefilter("ignore", DeprecationWarning)
 failures = []
+started = []  # every program started, ended at the latest when the script ends
 
 
 def check(what, expected, actual):
@@ -104,6 +105,7 @@ class Program:
         env = dict(os.environ, VARKEL_HOME=home, ASAN_OPTIONS="detect_leaks=0")
         self.log = open(os.path.join(home, "stdout.log"), "w")
         self.process = subprocess.Popen([binary], env=env, stdout=self.log, stderr=self.log)
+        started.append(self.process)
         self.app = wait_for("the program on the accessibility bus", self._app)
 
     def _app(self):
@@ -153,10 +155,9 @@ def ini(home):
         return dict(line.strip().split("=", 1) for line in f if "=" in line)
 
 
-def frames(binary):
+def frames(binary, home):
     """Open and close the history and template windows over three runs: the stored places
     and sizes are the same each time."""
-    home = tempfile.mkdtemp()
     stored = []
     for run in range(3):
         program = Program(binary, home)
@@ -175,10 +176,9 @@ def frames(binary):
     check("sizes after run 3", stored[0], stored[2])
 
 
-def names(binary):
+def names(binary, home):
     """Every window and the controls a user needs, found by role and Japanese name, and the
     connection dialog's options operated by the assistive "Toggle"."""
-    home = tempfile.mkdtemp()
     program = Program(binary, home)
     dialog = program.window("dialog", "データベース接続")
     for role, name in [("combo box", "データソース"), ("radio button", "データソース"), ("radio button", "ドライバ"),
@@ -232,7 +232,14 @@ def names(binary):
 
 def main():
     mode, binary = sys.argv[1], sys.argv[2]
-    {"frames": frames, "names": names}[mode](binary)
+    with tempfile.TemporaryDirectory() as home:
+        try:
+            {"frames": frames, "names": names}[mode](binary, home)
+        finally:
+            for process in started:
+                if process.poll() is None:
+                    process.kill()
+                    process.wait()
     print(f"{len(failures)} failed")
     return 1 if failures else 0
 
