@@ -1,5 +1,7 @@
 #include "ui/toolkit/window_position.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStringList>
 #include <QWidget>
 #include <algorithm>
@@ -13,7 +15,9 @@
 
 namespace varkel {
 
-QRect RestoredWindowRect(const QString& value, const QSize& currentSize, const QSize& screen) {
+QRect RestoredWindowRect(const QString& value, const QSize& currentSize,
+                         const QList<QRect>& screens) {
+    const QSize screen = screens.isEmpty() ? QSize(1, 1) : screens.first().size();
     const QStringList fields = value.trimmed().split(u',');
     int numbers[4] = {};
     bool valid = fields.size() >= 4;
@@ -28,8 +32,12 @@ QRect RestoredWindowRect(const QString& value, const QSize& currentSize, const Q
                 (screen.height() - currentSize.height()) / 2, currentSize.width(),
                 currentSize.height()};
     }
-    // A size that is not positive gives the design size; one larger than the screen, the
-    // screen's. A window beyond an edge is brought back onto the screen.
+    // A place that lies on any screen stays. Otherwise a size that is not positive gives the
+    // design size; one larger than the screen, the screen's; and a window beyond an edge is
+    // brought back onto the screen.
+    const QRect stored(numbers[0], numbers[1], numbers[2], numbers[3]);
+    for (const QRect& other : screens)
+        if (stored.isValid() && other.contains(stored)) return stored;
     const int width = numbers[2] <= 0 ? currentSize.width() : std::min(numbers[2], screen.width());
     const int height =
         numbers[3] <= 0 ? currentSize.height() : std::min(numbers[3], screen.height());
@@ -40,6 +48,10 @@ QRect RestoredWindowRect(const QString& value, const QSize& currentSize, const Q
     return {left, top, width, height};
 }
 
+QRect RestoredWindowRect(const QString& value, const QSize& currentSize, const QSize& screen) {
+    return RestoredWindowRect(value, currentSize, {QRect(QPoint(0, 0), screen)});
+}
+
 QString FormatWindowPos(const QRect& r) {
     return QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
 }
@@ -47,7 +59,14 @@ QString FormatWindowPos(const QRect& r) {
 void RestoreWindowPos(QWidget* window, const QString& value) {
     // What is stored and what is restored is the outer frame, title bar included.
     const QRect current = WindowRectTwips(window);
-    const QRect twips = RestoredWindowRect(value, current.size(), ScreenSizeTwips());
+    QList<QRect> screens{QRect(QPoint(0, 0), ScreenSizeTwips())};
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen == QGuiApplication::primaryScreen()) continue;
+        const QRect g = screen->geometry();
+        screens << QRect(PixelsToTwipsX(g.x()), PixelsToTwipsY(g.y()), PixelsToTwipsX(g.width()),
+                         PixelsToTwipsY(g.height()));
+    }
+    const QRect twips = RestoredWindowRect(value, current.size(), screens);
     PlaceOuterFrame(window, TwipsToPixels(twips.x(), twips.y(), twips.width(), twips.height()));
 }
 

@@ -35,6 +35,13 @@ TEST(WindowPositionTest, RestoredPlaceFollowsTheStoredValue) {
             << c.value.toStdString();
     EXPECT_EQ(RestoredWindowRect(QString(), QSize(12001, 9001), screen),
               QRect(3599, 2699, 12001, 9001));
+    // A second screen to the right of the main one: a place on it stays, one beyond both is
+    // brought onto the main screen.
+    const QList<QRect> two{QRect(QPoint(0, 0), screen), QRect(19200, 0, 19200, 14400)};
+    EXPECT_EQ(RestoredWindowRect(QStringLiteral("20000,100,9000,7000"), current, two),
+              QRect(20000, 100, 9000, 7000));
+    EXPECT_EQ(RestoredWindowRect(QStringLiteral("36000,100,9000,7000"), current, two),
+              QRect(0, 100, 9000, 7000));
     EXPECT_EQ(FormatWindowPos(QRect(1440, 960, 12000, 9000)),
               QStringLiteral("1440,960,12000,9000"));
 }
