@@ -278,6 +278,7 @@ void SqlExecutor::finishFill() {
     QTreeWidget* list = w_.ListView1;
     AutoSizeColumns(list, true, -1);
     list->setVisible(true);
+    emit fillEnded();
     DoEvents();
 }
 

@@ -78,6 +78,10 @@ class SqlExecutor : public QObject {
     const ResultList& result() const { return r_; }
     bool filling() const { return filling_; }
 
+  signals:
+    // A fill of the result list ended (a new result or a resumed one).
+    void fillEnded();
+
   private:
     DbStatus FetchResult(const QString& sql, bool ReFetch);
     void StartFetchPanel(const QString& sql, int columns);

@@ -24,6 +24,7 @@
 #include "ui/connect/connect_ds.h"
 #include "ui/history/show_hist.h"
 #include "ui/history/show_temp.h"
+#include "ui/main/result_sorter.h"
 #include "ui/toolkit/auto_size_columns.h"
 #include "ui/toolkit/keyed_bars.h"
 #include "ui/toolkit/twips.h"
@@ -171,9 +172,7 @@ void Varkel::Load() {
         new ShowHist(ProgramFolder() + QStringLiteral("SQLHIST.TXT"), histWindowPos_, calls, this);
     executor_->setHistory(&showHist_->store());
     showHist_->store().ReadHist();
-    HistPos = 0;
-    sql_.L_sql_no->setText(QString::number(showHist_->store().GetHistNum()));
-    sql_.L_sql_no->setEnabled(false);
+    wireSqlBox();
 
     show();
     DoEvents();

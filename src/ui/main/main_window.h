@@ -13,6 +13,7 @@
 #include "ui/main/main_menus.h"
 #include "ui/main/sql_pane.h"
 #include "ui/main/toolbar_pane.h"
+#include "ui/main/word_move.h"
 
 namespace varkel {
 
@@ -22,6 +23,8 @@ class ShowHist;
 class ShowTemp;
 class SqlExecutor;
 class KeyedStatusBar;
+class ResultSorter;
+class ResultCopyMenu;
 
 // The main window "Varkel Light": assembled from its panes, it owns the program's windows, the
 // start-up and shutdown steps, the layout and the connection commands.
@@ -45,6 +48,13 @@ class Varkel : public QMainWindow {
     // A statement from the template or history window into the SQL input box.
     void CopyTmpl(const QString& TmplSql);
     void InputHist(const QString& HistSql);
+    // The one way a fragment enters the SQL input box: it replaces the selection, and in the
+    // "？" mode the next "?" after it is selected.
+    void InsertSqlText(const QString& text);
+    // Moves the selection of the SQL input box to the next "?", token or keyword.
+    void MoveToWord(bool right);
+    // Replaces the SQL input box text with an SQL file; a drop reports a file it cannot open.
+    void LoadSqlFile(const QString& path, bool reportFailure);
 
     const QString& BaseTitle() const { return baseTitle_; }
     const MainGeometry& geometryTwips() const { return geometry_; }
@@ -55,6 +65,8 @@ class Varkel : public QMainWindow {
     CommandLock& commandLock() { return commandLock_; }
     ShowHist* historyWindow() const { return showHist_; }
     ShowTemp* templateWindow() const { return showTemp_; }
+    ResultSorter* resultSorter() const { return sorter_.get(); }
+    ResultCopyMenu* resultCopyMenu() const { return copyMenu_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -73,6 +85,7 @@ class Varkel : public QMainWindow {
     ConnectDS& dialog();
     void buildExecution();
     void beforeRun();
+    void wireSqlBox();
 
     DbSession& session_;
     MainMenus menus_;
@@ -89,7 +102,12 @@ class Varkel : public QMainWindow {
     ScriptRunner* runner_ = nullptr;
     ShowHist* showHist_ = nullptr;
     ShowTemp* showTemp_ = nullptr;
-    int HistPos = 0;  // where the SQL input box is in the history; 0: not stepping
+    std::unique_ptr<ResultSorter> sorter_;
+    ResultCopyMenu* copyMenu_ = nullptr;
+    WordMode wordMode_ = WordMode::Question;
+    KeywordSet keywords_;
+    QStringList keywordEntries_;  // what the set was built from
+    QString lastSqlFile_;
     bool closePending_ = false;
 
     MainGeometry geometry_;

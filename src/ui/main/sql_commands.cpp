@@ -14,6 +14,7 @@
 #include "ui/history/show_hist.h"
 #include "ui/history/show_temp.h"
 #include "ui/main/main_window.h"
+#include "ui/main/sql_box.h"
 #include "ui/toolkit/desktop.h"
 
 namespace varkel {
@@ -70,13 +71,8 @@ void Varkel::buildExecution() {
 }
 
 void Varkel::CopyTmpl(const QString& TmplSql) {
-    HistPos = 0;
-    sql_.L_sql_no->setText(QString::number(showHist_ ? showHist_->store().GetHistNum() : 0));
-    sql_.L_sql_no->setEnabled(false);
-    QPalette palette = sql_.TB_SQL->palette();
-    palette.setColor(QPalette::Base, SystemColorOf(SystemColor::WindowBackground));
-    sql_.TB_SQL->setPalette(palette);
-    sql_.TB_SQL->setPlainText(TmplSql);
+    sql_.TB_SQL->EndBrowsing(showHist_ ? showHist_->store().GetHistNum() : 0);
+    sql_.TB_SQL->ReplaceText(TmplSql);
     sql_.TB_SQL->setFocus();
 }
 
@@ -85,13 +81,7 @@ void Varkel::InputHist(const QString& HistSql) {
 }
 
 void Varkel::beforeRun() {
-    HistPos = 0;
-    const int next = showHist_ ? showHist_->store().GetHistNum() + 1 : 1;
-    sql_.L_sql_no->setText(QString::number(next));
-    sql_.L_sql_no->setEnabled(false);
-    QPalette palette = sql_.TB_SQL->palette();
-    palette.setColor(QPalette::Base, SystemColorOf(SystemColor::WindowBackground));
-    sql_.TB_SQL->setPalette(palette);
+    sql_.TB_SQL->EndBrowsing(showHist_ ? showHist_->store().GetHistNum() + 1 : 1);
 }
 
 void Varkel::RunScript() {

@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "ui/main/sql_box.h"
 #include "ui/toolkit/twips.h"
 
 namespace varkel {
@@ -69,7 +70,7 @@ void SqlPane::build(QWidget* parent) {
     Lst_kwd = Named(new QListWidget(parent), "Lst_kwd");
     Lst_kwd->setAccessibleName(QStringLiteral("キーワードリスト"));
 
-    TB_SQL = Named(new QPlainTextEdit(parent), "TB_SQL");
+    TB_SQL = Named(new SqlBox(parent), "TB_SQL");
     TB_SQL->setAccessibleName(QStringLiteral("SQL入力エリア"));
     TB_SQL->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     TB_SQL->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -7,7 +7,6 @@
 class QFrame;
 class QLabel;
 class QListWidget;
-class QPlainTextEdit;
 class QPushButton;
 class QScrollBar;
 class QToolButton;
@@ -15,6 +14,8 @@ class QTreeWidget;
 class QWidget;
 
 namespace varkel {
+
+class SqlBox;
 
 // The right pane: the SQL head with the history number and the search buttons, the keyword
 // list, the SQL input box, the execution information frame and the result list.
@@ -26,7 +27,7 @@ struct SqlPane {
     QList<QToolButton*> Cmd_q;  // (0) searches to the right, (1) to the left
     QPushButton* Cmd_srch_wd = nullptr;
     QListWidget* Lst_kwd = nullptr;
-    QPlainTextEdit* TB_SQL = nullptr;
+    SqlBox* TB_SQL = nullptr;
     QFrame* Fra_SqlInfo = nullptr;
     QList<QLabel*> L_fetch;  // the fixed captions of the execution frame
     QLabel *L_cols = nullptr, *L_rows = nullptr, *L_sec = nullptr, *L_msg = nullptr;

@@ -1,0 +1,332 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include "exec/sql_executor.h"
+#include "support/connected_window.h"
+#include "support/message_recorder.h"
+#include "ui/main/result_copy_menu.h"
+#include "ui/main/result_sorter.h"
+#include "ui/main/sql_box.h"
+#include "ui/toolkit/desktop.h"
+
+namespace varkel::test {
+namespace {
+
+// The result list and the SQL input box of the main window on a real database.
+class ResultListTest : public EngineTest {
+  protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFailure()) return;
+        ASSERT_TRUE(db_->admin().exec(QStringLiteral(
+            "CREATE TABLE t (k INTEGER, amount DOUBLE PRECISION, name VARCHAR(20))")));
+        ASSERT_TRUE(db_->admin().exec(QStringLiteral(
+            "INSERT INTO t VALUES (1, 7, 'a'), (2, -5, 'O''Brien'), (3, 123.4, 'B'), "
+            "(4, NULL, NULL), (5, -10, 'c'), (6, 12, 'D')")));
+        window_ = LoadConnectedWindow(session_, *db_);
+        ASSERT_TRUE(IsConnected(session_)) << boxes_.texts().join(u'\n').toStdString();
+    }
+    void TearDown() override {
+        if (window_) window_->close();
+    }
+    void run(const QString& sql) {
+        box()->setPlainText(sql);
+        window_->findChild<QAction*>(QStringLiteral("mn_sql_go"))->trigger();
+    }
+    SqlBox* box() const { return window_->findChild<SqlBox*>(QStringLiteral("TB_SQL")); }
+    QTreeWidget* list() const {
+        return window_->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+    }
+    // The fetch order numbers of the rows as listed.
+    QString order() const {
+        QStringList rows;
+        for (int i = 0; i < list()->topLevelItemCount(); ++i)
+            rows << list()->topLevelItem(i)->text(0).trimmed();
+        return rows.join(u',');
+    }
+    // The header with an arrow: "column:asc" or "column:desc", empty for none.
+    QString arrow() const {
+        const QHeaderView* h = list()->header();
+        if (!h->isSortIndicatorShown() || h->sortIndicatorSection() < 0) return {};
+        return QString::number(h->sortIndicatorSection()) +
+               (h->sortIndicatorOrder() == Qt::AscendingOrder ? u":asc"_qs : u":desc"_qs);
+    }
+    void clickHeader(int column) {
+        const QHeaderView* h = list()->header();
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
+                          QPoint(h->sectionViewportPosition(column) + h->sectionSize(column) / 2,
+                                 h->height() / 2));
+    }
+    QPoint cellPoint(int row, int column) const {
+        const QRect r = list()->visualItemRect(list()->topLevelItem(row));
+        const QHeaderView* h = list()->header();
+        return {h->sectionViewportPosition(column) + h->sectionSize(column) / 2, r.center().y()};
+    }
+    void rightClick(int row, int column) {
+        QTest::mouseClick(list()->viewport(), Qt::RightButton, {}, cellPoint(row, column));
+    }
+    QList<QMenu*> cellMenus() const {
+        return window_->findChildren<QMenu*>(QStringLiteral("mn_LV_subitem"));
+    }
+    QList<QMenu*> rowMenus() const {
+        return window_->findChildren<QMenu*>(QStringLiteral("mn_LV_subitem_all"));
+    }
+    QMenu* popup(const char* name) const {
+        return window_->findChild<QMenu*>(QString::fromLatin1(name));
+    }
+    void closePopups() {
+        for (const char* name : {"mn_mouse3", "mn_mouse6"})
+            popup(name)->hide();
+    }
+    // Sends a drag over and a drop of `data` at the start of the box; whether it was taken.
+    bool drop(QMimeData& data) {
+        const QPoint at = box()->cursorRect(box()->textCursor()).center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(box()->viewport(), &enter);
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(box()->viewport(), &dropped);
+        return enter.isAccepted() && dropped.isAccepted();
+    }
+
+    MessageRecorder boxes_;
+    DbSession session_;
+    std::unique_ptr<Varkel> window_;
+};
+
+TEST_P(ResultListTest, HeaderClicksCycleAscendingDescendingAndFetchOrderByValue) {
+    run(QStringLiteral("SELECT k, amount, name FROM t ORDER BY k"));
+    ASSERT_EQ(list()->topLevelItemCount(), 6);
+    const QString fetch = QStringLiteral("1,2,3,4,5,6");
+    struct Click {
+        int column;
+        const char16_t* order;
+        const char16_t* arrow;
+    };
+    const Click clicks[] = {
+        {2, u"4,5,2,1,6,3", u"2:asc"},  // NULL first, then -10, -5, 7, 12, 123.4
+        {2, u"3,6,1,2,5,4", u"2:desc"}, {2, u"1,2,3,4,5,6", u""},
+        {4, u"1,2,3,4,5,6", u""},       // the end marker does nothing
+        {3, u"4,1,3,5,6,2", u"3:asc"},  // NULL, a, B, c, D, O'Brien: case does not count
+        {0, u"1,2,3,4,5,6", u""},       // row numbers ascending: the fetch order, no arrow
+        {0, u"6,5,4,3,2,1", u"0:desc"}, {0, u"1,2,3,4,5,6", u""},
+    };
+    EXPECT_EQ(order(), fetch);
+    int n = 0;
+    for (const Click& c : clicks) {
+        clickHeader(c.column);
+        EXPECT_EQ(order(), QString::fromUtf16(c.order)) << "click " << n;
+        EXPECT_EQ(arrow(), QString::fromUtf16(c.arrow)) << "click " << n;
+        ++n;
+    }
+    // The numeric column shows its values in one width: blanks before positive values, zeros
+    // after the minus sign.
+    QStringList amounts;
+    for (int i = 0; i < 6; ++i)
+        amounts << list()->topLevelItem(i)->text(2);
+    for (const QString& a : amounts)
+        EXPECT_EQ(a.size(), amounts[0].size()) << a.toStdString();
+    EXPECT_TRUE(amounts[0].startsWith(u"   7"_qs)) << amounts[0].toStdString();
+    EXPECT_TRUE(amounts[1].startsWith(u"-005"_qs)) << amounts[1].toStdString();
+    EXPECT_TRUE(amounts[2].startsWith(u" 123.4"_qs)) << amounts[2].toStdString();
+    EXPECT_TRUE(amounts[3].trimmed().isEmpty() || amounts[3].trimmed().startsWith(u'.'));
+    EXPECT_TRUE(amounts[4].startsWith(u"-010"_qs)) << amounts[4].toStdString();
+    // A new result starts unsorted.
+    clickHeader(1);
+    EXPECT_FALSE(arrow().isEmpty());
+    run(QStringLiteral("SELECT k FROM t ORDER BY k DESC"));
+    EXPECT_EQ(arrow(), QString());
+    EXPECT_FALSE(window_->resultSorter()->sorted());
+    EXPECT_EQ(order(), fetch);
+}
+
+TEST_P(ResultListTest, RowsOfAResumedFillAreWidenedAndSortedWithTheOthers) {
+    ASSERT_TRUE(db_->admin().exec(QStringLiteral("CREATE TABLE big (k INTEGER)")));
+    QStringList values;
+    for (int i = 1; i <= 600; ++i)
+        values << QStringLiteral("(%1)").arg(i % 2 ? i * i : -i);  // wider values come later
+    ASSERT_TRUE(db_->admin().exec(u"INSERT INTO big VALUES "_qs + values.join(u',')));
+    auto* timer = new QTimer(window_.get());
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [this, timer] {
+        if (window_->executor()->result().RowCount < 100) return;
+        window_->findChild<QToolButton*>(QStringLiteral("Cmd_start_stop"))->click();
+        timer->deleteLater();
+    });
+    timer->start();
+    run(QStringLiteral("SELECT k FROM big"));
+    ASSERT_LT(list()->topLevelItemCount(), 600);
+    clickHeader(1);
+    clickHeader(1);                                                               // descending
+    window_->findChild<QToolButton*>(QStringLiteral("Cmd_start_stop"))->click();  // resume
+    ASSERT_EQ(list()->topLevelItemCount(), 600);
+    EXPECT_EQ(arrow(), u"1:desc"_qs);
+    EXPECT_EQ(list()->topLevelItem(0)->text(1), u" 358801"_qs);
+    EXPECT_EQ(list()->topLevelItem(599)->text(1), u"-000600"_qs);
+    for (int i = 0; i < 600; ++i)
+        ASSERT_EQ(list()->topLevelItem(i)->text(1).size(), 7) << i;
+    for (int i = 1; i < 600; ++i)
+        ASSERT_GE(list()->topLevelItem(i - 1)->text(1).trimmed().toInt(),
+                  list()->topLevelItem(i)->text(1).trimmed().toInt())
+            << i;
+}
+
+TEST_P(ResultListTest, RightClickOnACellOffersTheNameAndFourLiterals) {
+    run(QStringLiteral("SELECT k, name AS \"CUST NAME\" FROM t ORDER BY k"));
+    ASSERT_EQ(list()->topLevelItemCount(), 6);
+    rightClick(1, 2);  // O'Brien
+    EXPECT_TRUE(popup("mn_mouse3")->isVisible());
+    const QList<QMenu*> menus = cellMenus();
+    ASSERT_EQ(menus.size(), 5);
+    const QStringList captions = {u"\"CUST NAME\""_qs, u"⇒ O'Brien"_qs, u"⇒ 'O''Brien'"_qs,
+                                  u"⇒ \"CUST NAME\" = O'Brien"_qs,
+                                  u"⇒ \"CUST NAME\" = 'O''Brien'"_qs};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(menus[i]->title(), captions[i]) << i;
+    closePopups();
+
+    box()->setPlainText(u"WHERE name = "_qs);
+    box()->moveCursor(QTextCursor::End);
+    menus[2]->actions()[0]->trigger();  // → SQL入力エリア
+    EXPECT_EQ(box()->toPlainText(), u"WHERE name = 'O''Brien'"_qs);
+    menus[4]->actions()[1]->trigger();  // → クリップボード
+    EXPECT_EQ(ClipboardText(), u"\"CUST NAME\" = 'O''Brien'"_qs);
+
+    // A NULL cell: an empty bare value and '' quoted.
+    rightClick(3, 2);
+    closePopups();
+    EXPECT_EQ(window_->resultCopyMenu()->LvCopyText()[2], u"''"_qs);
+
+    // The end marker offers nothing and keeps the fragments.
+    rightClick(0, 3);
+    EXPECT_FALSE(popup("mn_mouse3")->isVisible());
+    EXPECT_FALSE(popup("mn_mouse6")->isVisible());
+    EXPECT_EQ(window_->resultCopyMenu()->LvCopyText()[2], u"''"_qs);
+}
+
+TEST_P(ResultListTest, RightClickOnTheRowNumberOffersTheWholeRow) {
+    run(QStringLiteral("SELECT k, amount, name AS \"CUST NAME\" FROM t ORDER BY k"));
+    rightClick(3, 0);  // k 4: amount and name NULL
+    EXPECT_TRUE(popup("mn_mouse6")->isVisible());
+    closePopups();
+    const QList<QMenu*> menus = rowMenus();
+    ASSERT_EQ(menus.size(), 2);
+    EXPECT_EQ(menus[0]->title(), u"全列名"_qs);
+    box()->clear();
+    menus[0]->actions()[0]->trigger();
+    EXPECT_EQ(box()->toPlainText(), u"k, amount, \"CUST NAME\""_qs);
+    menus[1]->actions()[1]->trigger();
+    EXPECT_EQ(ClipboardText(), u"4, , ''"_qs);
+
+    rightClick(1, 0);  // k 2, after the amounts were widened by a sort
+    clickHeader(2);
+    rightClick(0, 0);  // now the NULL amount row: sorted first
+    closePopups();
+    menus[1]->actions()[1]->trigger();
+    const QString row = ClipboardText();
+    EXPECT_TRUE(row.startsWith(u"4, "_qs) && row.endsWith(u", ''"_qs)) << row.toStdString();
+    EXPECT_TRUE(row.mid(3, row.size() - 7).trimmed().remove(u'.').remove(u'0').isEmpty())
+        << row.toStdString();  // the widened NULL: blanks, perhaps "." and zeros
+}
+
+TEST_P(ResultListTest, HistoryStepsWithCtrlDownAndUpAndTheUserTextComesBack) {
+    run(QStringLiteral("SELECT 1"));
+    run(QStringLiteral("SELECT 2"));
+    box()->setPlainText(u"my text"_qs);
+    QTextCursor c = box()->textCursor();
+    c.setPosition(3);
+    c.setPosition(7, QTextCursor::KeepAnchor);
+    box()->setTextCursor(c);
+    auto* label = window_->findChild<QLabel*>(QStringLiteral("L_sql_no"));
+    QTest::keyClick(box(), Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(box()->toPlainText(), u"SELECT 2"_qs);
+    EXPECT_EQ(label->text(), u"2/2"_qs);
+    EXPECT_TRUE(label->isEnabled());
+    EXPECT_EQ(box()->palette().color(QPalette::Base),
+              SystemColorOf(SystemColor::TooltipBackground));
+    QTest::keyClick(box(), Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(box()->toPlainText(), u"SELECT 1"_qs);
+    EXPECT_EQ(label->text(), u"1/2"_qs);
+    QTest::keyClick(box(), Qt::Key_Up, Qt::ControlModifier);
+    QTest::keyClick(box(), Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(box()->toPlainText(), u"my text"_qs);
+    EXPECT_EQ(box()->textCursor().selectedText(), u"text"_qs);
+    EXPECT_EQ(label->text(), u"2"_qs);
+    EXPECT_FALSE(label->isEnabled());
+    EXPECT_EQ(box()->palette().color(QPalette::Base), SystemColorOf(SystemColor::WindowBackground));
+    // The history scroll bar's arrows step the same way.
+    window_->findChild<QScrollBar*>(QStringLiteral("VScr_hist"))->setValue(1);
+    EXPECT_EQ(box()->toPlainText(), u"SELECT 2"_qs);
+    // A template taken into the box ends the stepping without restoring the text.
+    window_->CopyTmpl(u"SELECT 9"_qs);
+    EXPECT_EQ(box()->HistPos(), 0);
+    EXPECT_EQ(label->text(), u"2"_qs);
+    QTest::keyClick(box(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box()->toPlainText(), u"SELECT 2"_qs);  // the replacement is one undoable edit
+}
+
+TEST_P(ResultListTest, DropsLoadOneFileRefuseSeveralAndInsertText) {
+    const QString dir = config_.folder();
+    const QString file = dir + u"/q.sql"_qs;
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("SELECT '\xE6\x97\xA5\xE6\x9C\xAC'\nFROM t\n");
+    }
+    box()->setPlainText(u"old"_qs);
+    QMimeData one;
+    one.setUrls({QUrl::fromLocalFile(file)});
+    one.setText(file);
+    EXPECT_TRUE(drop(one));
+    EXPECT_EQ(box()->toPlainText(), u"SELECT '日本'\nFROM t\n"_qs);
+    QTest::keyClick(box(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box()->toPlainText(), u"old"_qs);
+
+    QMimeData two;
+    two.setUrls({QUrl::fromLocalFile(file), QUrl::fromLocalFile(file + u"x"_qs)});
+    two.setText(file);
+    EXPECT_FALSE(drop(two));
+    EXPECT_EQ(box()->toPlainText(), u"old"_qs);
+
+    QMimeData missing;
+    missing.setUrls({QUrl::fromLocalFile(dir + u"/none.sql"_qs)});
+    const qsizetype before = boxes_.boxes().size();
+    drop(missing);
+    ASSERT_EQ(boxes_.boxes().size(), before + 1);
+    EXPECT_EQ(boxes_.boxes().last().icon, MsgIcon::Critical);
+    EXPECT_TRUE(boxes_.boxes().last().text.contains(u"："_qs));
+    EXPECT_EQ(box()->toPlainText(), u"old"_qs);
+
+    QMimeData text;
+    text.setText(u"'O''Brien'"_qs);
+    box()->moveCursor(QTextCursor::Start);
+    EXPECT_TRUE(drop(text));
+    EXPECT_EQ(box()->toPlainText(), u"'O''Brien'old"_qs);
+
+    window_->findChild<QPushButton*>(QStringLiteral("Cmd_clear"))->click();
+    EXPECT_EQ(box()->toPlainText(), QString());
+    QTest::keyClick(box(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box()->toPlainText(), u"'O''Brien'old"_qs);
+    QTest::keyClick(box(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(box()->textCursor().selectedText(), u"'O''Brien'old"_qs);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, ResultListTest,
+                         ::testing::Values(Engine::SQLite, Engine::PostgreSQL), EngineParamName());
+
+}  // namespace
+}  // namespace varkel::test
