@@ -54,6 +54,13 @@ struct DbSession {
     QString LastMessage;
     // The driver's text when the last execute, commit or rollback succeeded with a warning.
     QString LastWarning;
+    // The driver's file name, read at connect: how a result is read depends on the driver.
+    QString DriverName;
+    // Rollbacks made on the connection. A cursor the driver reads through a server cursor does
+    // not outlive one: it remembers the count of its execution.
+    std::uint64_t Rollbacks = 0;
+    std::uint64_t CursorRollbacks = 0;
+    bool CursorDiesOnRollback = false;
 
     // Kept by the session services.
     std::int16_t Connected = 0;

@@ -199,6 +199,20 @@ DbStatus DbExecute(DbSession& s, const QString& sql) {
     return ExecStatement(s, sql, s.LastRowCount, s.LastColumnCount);
 }
 
+DbStatus DbExecuteFill(DbSession& s, const QString& sql) {
+    s.LastRowCount = 0;
+    s.LastColumnCount = 0;
+    BusyPointer busy;
+    return ExecStatement(s, sql, s.LastRowCount, s.LastColumnCount, ExecMode::Fill);
+}
+
+DbStatus DbExecuteStreaming(DbSession& s, const QString& sql) {
+    s.LastRowCount = 0;
+    s.LastColumnCount = 0;
+    BusyPointer busy;
+    return ExecStatement(s, sql, s.LastRowCount, s.LastColumnCount, ExecMode::Stream);
+}
+
 DbStatus DbFetch(DbSession& s, QStringList& values, int singleRow) {
     BusyPointer busy;
     return singleRow != 0 ? FetchRow(s, values) : FetchRowBlock(s, values);

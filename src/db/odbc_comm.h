@@ -29,6 +29,12 @@ int DbDisconnect(DbSession& s);
 DbStatus DbCommit(DbSession& s);
 DbStatus DbRollback(DbSession& s);
 DbStatus DbExecute(DbSession& s, const QString& sql);
+// DbExecute for a statement whose rows fill the result list: the driver is asked for no more
+// rows than the list shows (plus one), and to hold no more of the result than is read.
+DbStatus DbExecuteFill(DbSession& s, const QString& sql);
+// DbExecute for a statement whose whole result is read once, start to end (saving a query's
+// rows to a file): the driver is asked to hold no more of the result than is read.
+DbStatus DbExecuteStreaming(DbSession& s, const QString& sql);
 // values[k] receives the text of result column k+1; singleRow nonzero forces SQLFetch.
 DbStatus DbFetch(DbSession& s, QStringList& values, int singleRow);
 void CloseCursor(DbSession& s);

@@ -96,6 +96,7 @@ DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString&
 
     s.CursorOpen = 0;
     s.CursorId = 0;
+    ReadDriverName(s);
     SQLUSMALLINT supported = SQL_FALSE;
     SQLGetFunctions(s.Dbc.get(), SQL_API_SQLEXTENDEDFETCH, &supported);
     s.OdbcConnected = 1;

@@ -48,7 +48,7 @@ DbStatus SucceededOrChecked(DbSession& s, SQLRETURN r) {
 }  // namespace
 
 DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
-                       std::int16_t& columnCount) {
+                       std::int16_t& columnCount, ExecMode mode) {
     s.LastWarning.clear();
     switch (ReadTypedTransaction(sql)) {
         case TypedTransaction::Commit:
@@ -72,8 +72,12 @@ DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
     r = SQLSetStmtOption(s.ExecStmt.get(), SQL_CURSOR_TYPE, SQL_CURSOR_FORWARD_ONLY);
     if (r != SQL_SUCCESS) return CheckReturn(s, r);
 
+    // A rollback typed for the server (to a savepoint) may close a server cursor too.
+    if (sql.trimmed().startsWith(QStringLiteral("ROLLBACK"), Qt::CaseInsensitive)) ++s.Rollbacks;
+    const bool serverCursor = PrepareReadingCursor(s, s.ExecStmt.get(), sql, mode);
     QByteArray text = ToAnsi(s, sql);
     r = SQLExecDirect(s.ExecStmt.get(), Chars(text), static_cast<SQLINTEGER>(text.size()));
+    if (serverCursor) EndReadingCursorSetup(s);
     if (r != SQL_SUCCESS && SucceededOrChecked(s, r) != 0) return s.LastCode;
 
     SQLSMALLINT columns = 0;
@@ -95,6 +99,8 @@ DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
     s.CursorOpen = 1;
     s.CursorIsResult = true;
     s.CursorRowByRow = false;
+    s.CursorDiesOnRollback = serverCursor;
+    s.CursorRollbacks = s.Rollbacks;
     s.CursorId = ++s.LastCursorId;
     s.CursorColumns = columns;
     columnCount = columns;
@@ -145,6 +151,7 @@ DbStatus CommitWork(DbSession& s) {
 
 DbStatus RollbackWork(DbSession& s) {
     s.LastWarning.clear();
+    ++s.Rollbacks;
     return SucceededOrChecked(s, SQLTransact(s.Env.get(), s.Dbc.get(), SQL_ROLLBACK));
 }
 

@@ -24,9 +24,23 @@ int GetRowData(DbSession& s, void* statement, int columnCount, QStringList& valu
     return 0;
 }
 
+namespace {
+
+// A server cursor that a rollback closed would answer with a silent end of its rows.
+bool ClosedByRollback(DbSession& s) {
+    if (!s.CursorDiesOnRollback || s.Rollbacks == s.CursorRollbacks) return false;
+    s.LastCode = kCursorClosed;
+    s.LastMessage =
+        QStringLiteral("[OdbcLib]ROLLBACKで結果のカーソルが閉じられたため、続きの行は読めません。");
+    return true;
+}
+
+}  // namespace
+
 DbStatus FetchRow(DbSession& s, QStringList& values) {
     // A result that a catalog enumeration (or CloseCursor) closed has nothing left to read.
     if (s.CursorOpen != 1 || !s.CursorIsResult) return CheckReturn(s, SQL_INVALID_HANDLE);
+    if (ClosedByRollback(s)) return s.LastCode;
     s.CursorRowByRow = true;
     int r = SQLFetch(s.CursorStmt.get());
     if (Succeeded(static_cast<SQLRETURN>(r))) {
@@ -39,6 +53,7 @@ DbStatus FetchRow(DbSession& s, QStringList& values) {
 DbStatus FetchRowBlock(DbSession& s, QStringList& values) {
     if (!s.BlockFetch || s.CursorOpen != 1 || !s.CursorIsResult || s.CursorRowByRow)
         return FetchRow(s, values);
+    if (ClosedByRollback(s)) return s.LastCode;
 
     const int columns = s.CursorColumns;
     int status = 0;

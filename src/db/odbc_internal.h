@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "db/db_session.h"
+#include "db/odbc_lib.h"
 
 namespace varkel::odbc_internal {
 
@@ -45,6 +46,13 @@ void ReadSlot(const DbSession& s, const char* slot, size_t size, SQLLEN indicato
 inline bool Succeeded(SQLRETURN r) {
     return r == SQL_SUCCESS || r == SQL_SUCCESS_WITH_INFO;
 }
+
+// The driver's file name into the session (at connect).
+void ReadDriverName(DbSession& s);
+// Sets a statement up to be read without the driver holding the whole result (see ExecMode);
+// true when a driver setting must be undone with EndReadingCursorSetup after the execution.
+bool PrepareReadingCursor(DbSession& s, void* statement, const QString& sql, ExecMode mode);
+void EndReadingCursorSetup(DbSession& s);
 
 // A catalog enumeration's first call: drop the old cursor and allocate a new one.
 DbStatus OpenCatalogCursor(DbSession& s);

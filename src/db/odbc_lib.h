@@ -34,8 +34,17 @@ DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString&
 // first; its status (0 also for a warning) goes to commitStatus, its text stays in LastMessage.
 int CloseConnection(DbSession& s, DbStatus* commitStatus = nullptr);
 
+// Plain: as typed. Fill: a statement whose rows go to the result list, which shows at most
+// 10,000 of them (the driver is asked for no more than kFillRowLimit). Stream: a statement whose
+// whole result is read once from start to end. Fill and Stream ask the driver to hold no more of
+// the result than it hands out, where the driver needs to be asked.
+enum class ExecMode { Plain, Fill, Stream };
+constexpr int kFillRowLimit = 10001;
+// The status of a fetch from a cursor that is no longer there (the status of an invalid handle).
+constexpr DbStatus kCursorClosed = 9999;
+
 DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
-                       std::int16_t& columnCount);
+                       std::int16_t& columnCount, ExecMode mode = ExecMode::Plain);
 // Kinds: 0 numeric and everything else, 1 character, 2 date and time.
 DbStatus DescribeColumns(DbSession& s, QStringList& names, std::vector<std::int16_t>& kinds);
 DbStatus FetchRow(DbSession& s, QStringList& values);

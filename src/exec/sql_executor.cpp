@@ -81,7 +81,7 @@ DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
         r_.FirstRowMs = 0;
         r_.StartTime = QDateTime::currentDateTime();
         r_.StartTick = tick();
-        s = DbExecute(session_, sql);
+        s = DbExecuteFill(session_, sql);
         if (s != 0) {
             message = LastDbMessage(session_);
             ShowMessageBox(message, MsgButtons::Ok, MsgIcon::Exclamation,
@@ -253,7 +253,7 @@ DbStatus SqlExecutor::FetchResult(const QString& sql, bool ReFetch) {
                                    QStringLiteral("FETCH再試行確認"),
                                    1) != MsgResult::Yes)  // a retry repeats the statement
                     break;
-                DbExecute(session_, sql);  // a failure shows at the next fetch
+                DbExecuteFill(session_, sql);  // a failure shows at the next fetch
                 cursorId_ = DbCursorId(session_);
                 retry = true;
                 break;

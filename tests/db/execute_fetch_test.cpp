@@ -141,6 +141,43 @@ TEST_P(ExecuteFetchTest, ASecondQueryAfterTheFirstEndedReadsItsOwnRows) {
                                    QStringLiteral("v201,201")}));
 }
 
+// The statement of a fill asks the driver for no more rows than the list shows (plus one) or
+// reads through a server cursor; a statement that changes rows is never cut short by it.
+TEST_P(ExecuteFetchTest, AFillStatementAsksTheDriverOnlyForWhatTheListShows) {
+    CreateNumbers(*db_, QStringLiteral("n"), 30000);
+    ASSERT_EQ(DbExecuteFill(s_, QStringLiteral("UPDATE n SET v = 'x'")), 0)
+        << s_.LastMessage.toStdString();
+    EXPECT_EQ(LastRowCount(s_), 30000);
+    ASSERT_EQ(DbExecuteFill(s_, QStringLiteral("SELECT k, v FROM n ORDER BY k")), 0);
+    QStringList values;
+    int rows = 0;
+    DbStatus status = 0;
+    while ((status = DbFetch(s_, values, 0)) == 0)
+        ++rows;
+    if (db_->engine() == Engine::PostgreSQL) {
+        // psqlODBC ignores the limit; it reads through a server cursor, which a rollback closes.
+        EXPECT_EQ(rows, 30000);
+        ASSERT_EQ(DbExecuteFill(s_, QStringLiteral("SELECT k, v FROM n ORDER BY k")), 0);
+        ASSERT_EQ(DbFetch(s_, values, 0), 0);
+        EXPECT_EQ(RollbackWork(s_), 0);
+        EXPECT_EQ(DbFetch(s_, values, 0), kCursorClosed);
+        EXPECT_TRUE(LastDbMessage(s_).contains(QStringLiteral("ROLLBACK")));
+    } else {
+        EXPECT_EQ(rows, kFillRowLimit);
+        EXPECT_EQ(status, 100);
+    }
+    // Plain and streaming statements are never limited.
+    for (const bool streaming : {false, true}) {
+        ASSERT_EQ(streaming ? DbExecuteStreaming(s_, QStringLiteral("SELECT k FROM n"))
+                            : DbExecute(s_, QStringLiteral("SELECT k FROM n")),
+                  0);
+        rows = 0;
+        while (DbFetch(s_, values, 0) == 0)
+            ++rows;
+        EXPECT_EQ(rows, 30000) << streaming;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ExecuteFetchTest,
                          ::testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::MariaDB),
                          EngineParamName());

@@ -351,6 +351,51 @@ INSTANTIATE_TEST_SUITE_P(Engines, SqlExecutorTest,
 namespace varkel::test {
 namespace {
 
+class CappedFillTest : public SqlExecutorTest {};
+
+// A fill of a table larger than the list lists exactly its first 10,000 rows, interrupted and
+// resumed as before; a rollback while it is interrupted either leaves the rows to continue or
+// ends the resume with a message that says why, never with wrong or missing rows unreported.
+TEST_P(CappedFillTest, ABigTableFillsTheFirst10000RowsAndSurvivesARollback) {
+    CreateNumbers(*db_, QStringLiteral("n"), 30000);
+    for (const char* rollback : {"", "menu", "typed"}) {
+        SCOPED_TRACE(rollback);
+        duringFill([this] {
+            if (!window_->executor()->filling() || result().RowCount < 300) return false;
+            startStop()->click();
+            return true;
+        });
+        run(QStringLiteral("SELECT k, v FROM n ORDER BY k"));
+        ASSERT_EQ(list()->topLevelItemCount(), 300);
+        if (QByteArray(rollback) == "menu") action("mn_sql_rollback")->trigger();
+        if (QByteArray(rollback) == "typed") run(QStringLiteral("ROLLBACK"));
+        const qsizetype before = boxes_.boxes().size();
+        startStop()->click();
+        const auto shown = boxes_.boxes().mid(before);
+        ASSERT_EQ(shown.size(), 1);
+        const bool closed = db_->engine() == Engine::PostgreSQL && *rollback != '\0';
+        if (closed) {
+            EXPECT_EQ(shown[0].title, QStringLiteral("Varkel Light - ＳＱＬ実行エラー"));
+            EXPECT_TRUE(shown[0].text.contains(QStringLiteral("ROLLBACK")))
+                << shown[0].text.toStdString();
+            EXPECT_EQ(list()->topLevelItemCount(), 300);
+            continue;
+        }
+        EXPECT_EQ(shown[0].text,
+                  QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:0\r\n行数:10000"));
+        ASSERT_EQ(list()->topLevelItemCount(), 10000);
+        EXPECT_EQ(list()->topLevelItem(0)->text(2), QStringLiteral("v1"));
+        EXPECT_EQ(list()->topLevelItem(300)->text(1), QStringLiteral("301"));
+        EXPECT_EQ(list()->topLevelItem(9999)->text(0), QStringLiteral(" 10000"));
+        EXPECT_EQ(list()->topLevelItem(9999)->text(2), QStringLiteral("v10000"));
+        EXPECT_FALSE(startStop()->isEnabled());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, CappedFillTest,
+                         ::testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::MariaDB),
+                         EngineParamName());
+
 class HistoryAndTemplatesTest : public SqlExecutorTest {};
 
 // A user's round: statements, the history window, templates, an end and a new start.
