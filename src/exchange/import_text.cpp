@@ -12,7 +12,8 @@ constexpr char kBom[] = "\xEF\xBB\xBF";
 
 ImportLines::ImportLines(QByteArrayView bytes) : bytes_(bytes) {
     if (bytes_.startsWith(QByteArrayView(kBom, 3))) pos_ = 3;
-    lfOnly_ = std::memchr(bytes_.data(), '\r', static_cast<size_t>(bytes_.size())) == nullptr;
+    lfOnly_ = bytes_.isEmpty() ||
+              std::memchr(bytes_.data(), '\r', static_cast<size_t>(bytes_.size())) == nullptr;
 }
 
 bool ImportLines::next(QByteArrayView& line) {

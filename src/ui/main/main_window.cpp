@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 
 #include "db/odbc_comm.h"
+#include "exchange/load_csv.h"
 #include "exec/script_runner.h"
 #include "exec/sql_executor.h"
 #include "store/ini_file.h"
@@ -103,6 +104,13 @@ void Varkel::wireCommands() {
     connect(menus_.mn_disp_con2title, &QAction::triggered, this, &Varkel::UpdateTitle);
     // mn_get_tables refills the object tree; it is wired with the tree's own code.
     connect(toolbar_.Toolbar1, &KeyedToolBar::buttonClicked, this, &Varkel::onToolbarButton);
+    connect(menus_.mn_inp_csv, &QAction::triggered, this, &Varkel::ShowLoadCsv);
+}
+
+void Varkel::ShowLoadCsv() {
+    // Once the import releases the command lock, a pending close goes ahead.
+    if (!loadCsv_) loadCsv_ = new LoadCSV(session_, commandLock_, baseTitle_, this);
+    loadCsv_->ShowOption({}, 0, {}, 0);
 }
 
 void Varkel::onToolbarButton(const QString& key) {
@@ -263,6 +271,12 @@ void Varkel::exitProgram() {
 }
 
 void Varkel::closeEvent(QCloseEvent* event) {
+    if (loadCsv_ && loadCsv_->running()) {  // an import ends at its next line, quietly
+        loadCsv_->Abort();
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
     if ((runner_ && runner_->running()) || commandLock_.locked()) {
         // A script or a resumed fill is running: it ends at its next row, quietly, and the
         // window closes then.

@@ -25,6 +25,7 @@ class SqlExecutor;
 class KeyedStatusBar;
 class ResultSorter;
 class ResultCopyMenu;
+class LoadCSV;
 
 // The main window "Varkel Light": assembled from its panes, it owns the program's windows, the
 // start-up and shutdown steps, the layout and the connection commands.
@@ -55,6 +56,9 @@ class Varkel : public QMainWindow {
     void MoveToWord(bool right);
     // Replaces the SQL input box text with an SQL file; a drop reports a file it cannot open.
     void LoadSqlFile(const QString& path, bool reportFailure);
+    // The import window with the tables and synonyms of the object lists.
+    void ShowLoadCsv();
+    LoadCSV* importWindow() const { return loadCsv_; }
 
     const QString& BaseTitle() const { return baseTitle_; }
     const MainGeometry& geometryTwips() const { return geometry_; }
@@ -109,6 +113,7 @@ class Varkel : public QMainWindow {
     QStringList keywordEntries_;  // what the set was built from
     QString lastSqlFile_;
     bool closePending_ = false;
+    LoadCSV* loadCsv_ = nullptr;  // the import window, loaded at its first use
 
     MainGeometry geometry_;
     ConnectionBarGeometry bar_;

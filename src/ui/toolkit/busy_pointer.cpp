@@ -5,7 +5,18 @@
 
 namespace varkel {
 
-BusyPointer::BusyPointer() : active_(qGuiApp != nullptr) {
+namespace {
+
+// Setting the pointer costs a request to the window system for every window: a pointer that is
+// busy already stays as it is.
+bool PointerBusy() {
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    return cursor && cursor->shape() == Qt::WaitCursor;
+}
+
+}  // namespace
+
+BusyPointer::BusyPointer() : active_(qGuiApp != nullptr && !PointerBusy()) {
     if (active_) QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
 }
 
