@@ -9,3 +9,5 @@ cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARKEL_BUILD_TES
 cmake --build build-bench -j2 --target fetch_bench column_fit_bench
 bash scripts/with-servers.sh build-bench/bench/fetch_bench "$@"
 xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb build-bench/bench/column_fit_bench
+cmake --build build-bench -j2 --target sort_bench
+xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb build-bench/bench/sort_bench

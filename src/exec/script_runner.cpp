@@ -1,6 +1,7 @@
 #include "exec/script_runner.h"
 
 #include <QPlainTextEdit>
+#include <QTextCursor>
 
 #include "db/odbc_comm.h"
 #include "exec/command_lock.h"
@@ -60,7 +61,12 @@ void ScriptRunner::RunScript() {
 void ScriptRunner::PostSQL(const QString& SQLstmt) {
     // While a script runs nothing else may start, and the box keeps what the user typed.
     if (running_ || lock_.locked()) return;
-    TB_SQL_->setPlainText(SQLstmt);
+    // One edit of the box, so that its undo brings the user's text back.
+    QTextCursor cursor(TB_SQL_->document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(SQLstmt);
+    cursor.endEditBlock();
     DoEvents();
     RunScript();
 }

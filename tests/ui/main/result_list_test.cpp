@@ -277,6 +277,12 @@ TEST_P(ResultListTest, HistoryStepsWithCtrlDownAndUpAndTheUserTextComesBack) {
     EXPECT_EQ(label->text(), u"2"_qs);
     QTest::keyClick(box(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(box()->toPlainText(), u"SELECT 2"_qs);  // the replacement is one undoable edit
+    // A history statement run at once replaces the text the same way.
+    box()->setPlainText(u"typed"_qs);
+    window_->PostSQL(u"SELECT 3"_qs);
+    EXPECT_EQ(box()->toPlainText(), u"SELECT 3"_qs);
+    QTest::keyClick(box(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box()->toPlainText(), u"typed"_qs);
 }
 
 TEST_P(ResultListTest, DropsLoadOneFileRefuseSeveralAndInsertText) {

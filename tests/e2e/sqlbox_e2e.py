@@ -1,0 +1,208 @@
+#!/usr/bin/python3
+"""The result list and the SQL input box of the real program, driven through real keys and
+clicks and read back through the accessibility bus (run it under desktop_session.sh):
+run a query, sort a numeric column with negative values, right-click a cell and send its
+quoted value to the SQL input box, then step through the history with Ctrl+Down and Ctrl+Up.
+
+  sqlbox_e2e.py VARKEL_BINARY
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+import warnings
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi  # noqa: E402
+
+warnings.simplefilter("ignore", DeprecationWarning)
+failures = []
+
+
+def check(what, expected, actual):
+    if expected != actual:
+        failures.append(what)
+        print(f"FAILED: {what}\n  expected: {expected!r}\n  actual:   {actual!r}")
+    else:
+        print(f"ok: {what}")
+
+
+def wait_for(what, find, seconds=30):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        found = find()
+        if found:
+            return found
+        time.sleep(0.1)
+    raise AssertionError(f"not found in {seconds} s: {what}")
+
+
+def children(node):
+    try:
+        return [node.get_child_at_index(i) for i in range(node.get_child_count())]
+    except gi.repository.GLib.Error:
+        return []
+
+
+def find(node, role, name, depth=14):
+    if node is None or depth < 0:
+        return None
+    try:
+        if node.get_role_name() == role and node.get_name() == name:
+            return node
+    except gi.repository.GLib.Error:
+        return None
+    for child in children(node):
+        hit = find(child, role, name, depth - 1)
+        if hit:
+            return hit
+    return None
+
+
+def showing(node):
+    return node.get_state_set().contains(Atspi.StateType.SHOWING)
+
+
+def xdo(*args):
+    subprocess.run(["xdotool", *args], check=True)
+
+
+def click(node, button=1):
+    """A real click at the centre of a node."""
+    box = node.get_extents(Atspi.CoordType.SCREEN)
+    xdo("mousemove", "--sync", str(box.x + box.width // 2), str(box.y + box.height // 2))
+    time.sleep(0.2)
+    xdo("click", str(button))
+    time.sleep(0.3)
+
+
+def text_of(node):
+    return node.get_text(0, node.get_character_count())
+
+
+class Program:
+    def __init__(self, binary, home):
+        env = dict(os.environ, VARKEL_HOME=home, ASAN_OPTIONS="detect_leaks=0")
+        self.log = open(os.path.join(home, "stdout.log"), "w")
+        self.process = subprocess.Popen([binary], env=env, stdout=self.log, stderr=self.log)
+        self.app = wait_for("the program on the accessibility bus", self._app)
+
+    def _app(self):
+        for app in children(Atspi.get_desktop(0)):
+            try:
+                if app.get_process_id() == self.process.pid:
+                    return app
+            except gi.repository.GLib.Error:
+                pass
+        return None
+
+    def window(self, role, name):
+        return wait_for(f"{role} {name}", lambda: next(
+            (w for w in children(self.app)
+             if w.get_role_name() == role and w.get_name() == name and showing(w)), None))
+
+    def alert(self):
+        """The message box on screen, if any."""
+        return next((w for w in children(self.app)
+                     if w.get_role_name() in ("alert", "dialog") and showing(w)
+                     and w.get_name() != "データベース接続"), None)
+
+    def end(self):
+        main = self.window("frame", "Varkel Light")
+        item = find(main, "menu item", "終了(X)")
+        item.do_action(0)
+        try:
+            status = self.process.wait(30)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            status = "still running"
+        check("program ends cleanly", 0, status)
+        self.log.close()
+
+
+def column(table, col):
+    return [table.get_accessible_at(r, col).get_name() for r in range(table.get_n_rows())]
+
+
+def run_sql(program, main, box, sql):
+    box.set_text_contents(sql)
+    click(box)
+    xdo("key", "ctrl+i")  # SQL実行(I): the run waits in its message box, so by key
+    done = wait_for("the outcome box", program.alert)
+    ok = find(done, "push button", "OK")
+    ok.do_action(0)
+    wait_for("outcome box closed", lambda: not program.alert())
+
+
+def main():
+    binary, source_dir = sys.argv[1], sys.argv[2]
+    work = tempfile.mkdtemp()
+    home = os.path.join(work, "home")
+    os.makedirs(home)
+    odbc = os.path.join(work, "odbc")
+    os.makedirs(odbc)
+    subprocess.run(["cp", "/etc/odbcinst.ini", odbc], check=True)
+    database = os.path.join(work, "sample.db")
+    with open(os.path.join(source_dir, "data", "sample.sql"), "rb") as script:
+        subprocess.run(["sqlite3", database], stdin=script, check=True)
+    subprocess.run(["sqlite3", database,
+                    "CREATE TABLE ledger (k INTEGER, amount INTEGER, name VARCHAR(20));"
+                    "INSERT INTO ledger VALUES (1, 7, 'a'), (2, -5, 'O''Brien'), (3, 120, 'b'),"
+                    " (4, -10, 'c'), (5, 12, 'd');"], check=True)
+    with open(os.path.join(odbc, "user-odbc.ini"), "w") as f:
+        f.write(f"[VarkelSample]\nDriver=SQLite3\nDatabase={database}\n")
+    open(os.path.join(odbc, "odbc.ini"), "w").close()
+    os.environ.update(ODBCSYSINI=odbc, ODBCINI=os.path.join(odbc, "user-odbc.ini"))
+
+    program = Program(binary, home)
+    dialog = program.window("dialog", "データベース接続")
+    time.sleep(0.5)
+    xdo("key", "Down", "Return")
+    main_window = program.window("frame", "Varkel Light")
+    wait_for("connection dialog closed", lambda: not showing(dialog))
+    box = find(main_window, "text", "SQL入力エリア")
+    run_sql(program, main_window, box, "SELECT name FROM ledger ORDER BY k")
+    run_sql(program, main_window, box, "SELECT k, amount, name FROM ledger ORDER BY k")
+
+    table = find(main_window, "tree", "SELECT結果") or find(main_window, "table", "SELECT結果")
+    check("rows listed", 5, table.get_n_rows())
+    header = table.get_column_header(2)
+    click(header)
+    check("ascending by value", ["-010", "-005", "   7", "  12", " 120"], column(table, 2))
+    click(header)
+    check("descending by value", [" 120", "  12", "   7", "-005", "-010"], column(table, 2))
+    click(header)
+    check("fetch order again", ["1", "2", "3", "4", "5"], [v.strip() for v in column(table, 0)])
+
+    # Right click on O'Brien, then the quoted value to the SQL input box.
+    box.set_text_contents("SELECT * FROM ledger WHERE name = ")
+    click(table.get_accessible_at(1, 3), 3)
+    # The pop-up: the name, then the bare and the quoted value; the quoted one's first
+    # sub-item sends it to the SQL input box.
+    xdo("key", "Down", "Down", "Down", "Right", "Return")
+    time.sleep(0.3)
+    check("quoted value inserted", "SELECT * FROM ledger WHERE name = 'O''Brien'", text_of(box))
+
+    # History: Ctrl+Down shows the newest statement, then the one before; Ctrl+Up twice returns.
+    click(box)
+    xdo("key", "ctrl+Down")
+    time.sleep(0.3)
+    check("Ctrl+Down: newest", "SELECT k, amount, name FROM ledger ORDER BY k", text_of(box))
+    xdo("key", "ctrl+Down")
+    time.sleep(0.3)
+    check("Ctrl+Down again: older", "SELECT name FROM ledger ORDER BY k", text_of(box))
+    check("position label", True, find(main_window, "label", "1/2") is not None)
+    xdo("key", "ctrl+Up", "ctrl+Up")
+    time.sleep(0.3)
+    check("Ctrl+Up twice: the user's text", "SELECT * FROM ledger WHERE name = 'O''Brien'",
+          text_of(box))
+    program.end()
+    print(f"{len(failures)} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
