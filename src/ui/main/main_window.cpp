@@ -19,9 +19,9 @@
 #include "exec/script_runner.h"
 #include "exec/sql_executor.h"
 #include "store/ini_file.h"
-#include "store/keyword_file.h"
 #include "store/program_folder.h"
 #include "store/settings_keys.h"
+#include "tools/frm_editor.h"
 #include "ui/connect/connect_ds.h"
 #include "ui/history/show_hist.h"
 #include "ui/history/show_temp.h"
@@ -105,6 +105,7 @@ void Varkel::wireCommands() {
     // mn_get_tables refills the object tree; it is wired with the tree's own code.
     connect(toolbar_.Toolbar1, &KeyedToolBar::buttonClicked, this, &Varkel::onToolbarButton);
     connect(menus_.mn_inp_csv, &QAction::triggered, this, &Varkel::ShowLoadCsv);
+    wireDesktopCommands();
 }
 
 void Varkel::ShowLoadCsv() {
@@ -146,11 +147,9 @@ void Varkel::Load() {
     toolbar_.Toolbar1->setVisible(menus_.mn_disp_toolbar->isChecked());
     StatusBar1->setVisible(menus_.mn_disp_statusbar->isChecked());
 
-    sql_.Lst_kwd->clear();
-    sql_.Lst_kwd->addItems(ReadKeywordFile(ProgramFolder() + QStringLiteral("SQLKYWD.TXT")));
-
     mainLineHeight_ = PixelsToTwipsY(QFontMetrics(font()).height());
     geometry_ = InitialGeometry(metrics());
+    LoadKeywords();
     bar_ = InitialConnectionBar();
     toolbar_.apply(bar_);
 
@@ -181,6 +180,7 @@ void Varkel::Load() {
     executor_->setHistory(&showHist_->store());
     showHist_->store().ReadHist();
     wireSqlBox();
+    frmEditor_->GetEditorCommand();
 
     show();
     DoEvents();

@@ -26,6 +26,7 @@ class KeyedStatusBar;
 class ResultSorter;
 class ResultCopyMenu;
 class LoadCSV;
+class FrmEditor;
 
 // The main window "Varkel Light": assembled from its panes, it owns the program's windows, the
 // start-up and shutdown steps, the layout and the connection commands.
@@ -71,6 +72,11 @@ class Varkel : public QMainWindow {
     ShowTemp* templateWindow() const { return showTemp_; }
     ResultSorter* resultSorter() const { return sorter_.get(); }
     ResultCopyMenu* resultCopyMenu() const { return copyMenu_; }
+    FrmEditor* editorWindow() const { return frmEditor_; }
+
+    // Reads the keyword list file into Keywords and Lst_kwd and fits the list's width to it.
+    void LoadKeywords();
+    QStringList Keywords;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -90,6 +96,9 @@ class Varkel : public QMainWindow {
     void buildExecution();
     void beforeRun();
     void wireSqlBox();
+    void wireDesktopCommands();
+    void editSqlBox();
+    void editKeywordList();
 
     DbSession& session_;
     MainMenus menus_;
@@ -112,6 +121,7 @@ class Varkel : public QMainWindow {
     KeywordSet keywords_;
     QStringList keywordEntries_;  // what the set was built from
     QString lastSqlFile_;
+    FrmEditor* frmEditor_ = nullptr;
     bool closePending_ = false;
     LoadCSV* loadCsv_ = nullptr;  // the import window, loaded at its first use
 

@@ -1,0 +1,26 @@
+#include "tools/help.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "store/program_folder.h"
+#include "ui/toolkit/open_document.h"
+
+namespace varkel {
+
+QString HelpTarget(const QString& helpUrl) {
+    const QString url = helpUrl.trimmed();
+    if (!url.isEmpty()) {
+        if (IsAddress(url) || QDir::isAbsolutePath(url)) return url;
+        return ProgramFolder() + url;
+    }
+    const QString own = ProgramFolder() + QStringLiteral("HELP/index.htm");
+    if (QFileInfo::exists(own)) return own;
+    return ShippedFolder() + QStringLiteral("HELP/index.htm");
+}
+
+bool OpenHelp(QWidget* owner, const QString& helpUrl) {
+    return OpenDocument(owner, HelpTarget(helpUrl));
+}
+
+}  // namespace varkel
