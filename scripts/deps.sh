@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xdotool imagemagick fonts-ipafont-gothic
   libxlsxwriter-dev unzip
   openbox x11-utils dbus at-spi2-core python3-gi gir1.2-atspi-2.0
+  qt6-translations-l10n xdg-utils
 )
 
 missing=()
