@@ -28,9 +28,10 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 dpkg-deb -x "$deb" "$tmp"
 while read -r lib; do
-  path=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64/ {print $NF; exit}')
+  # Whole pipes read to their end: an early exit would fail them under pipefail.
+  path=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64/ && !found {print $NF; found = 1}')
   owner=$({ dpkg -S "$path" 2>/dev/null || dpkg -S "$(readlink -f "$path")" 2>/dev/null; } |
-    head -1 | cut -d: -f1)
+    awk -F: 'NR == 1 {print $1}')
   case $owner in libasan* | libubsan* | "") continue ;; esac
   grep -qw -- "$owner" <<<"$depends" || fail "links $lib of $owner, not declared"
 done < <(readelf -d "$tmp/usr/bin/varkel" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
