@@ -3,8 +3,6 @@
 #include <QAction>
 #include <QFontMetrics>
 #include <QListWidget>
-#include <QPlainTextEdit>
-#include <QTextCursor>
 
 #include "store/keyword_file.h"
 #include "store/program_folder.h"
@@ -13,6 +11,7 @@
 #include "tools/frm_version.h"
 #include "tools/help.h"
 #include "ui/main/main_window.h"
+#include "ui/main/sql_box.h"
 #include "ui/toolkit/twips.h"
 
 namespace varkel {
@@ -44,10 +43,7 @@ void Varkel::editSqlBox() {
     const QString before = sql_.TB_SQL->toPlainText();
     const QString edited = frmEditor_->editSql(before);
     if (!self || edited == before) return;
-    // One edit, so that Ctrl+Z brings the text from before the editor back.
-    QTextCursor cursor(sql_.TB_SQL->document());
-    cursor.select(QTextCursor::Document);
-    cursor.insertText(edited);
+    sql_.TB_SQL->ReplaceText(edited);  // Ctrl+Z brings the text from before the editor back
 }
 
 void Varkel::editKeywordList() {
