@@ -218,6 +218,44 @@ TEST_P(ResultListTest, RightClickOnACellOffersTheNameAndFourLiterals) {
     EXPECT_EQ(window_->resultCopyMenu()->LvCopyText()[2], u"''"_qs);
 }
 
+TEST_P(ResultListTest, APressOnACellReadiesItsTextForADragButNotOnTheRowNumber) {
+    run(QStringLiteral("SELECT k, name FROM t ORDER BY k"));
+    ResultCopyMenu* copy = window_->resultCopyMenu();
+    struct Press {
+        int row, column;
+        const char16_t* dragText;
+    };
+    const Press presses[] = {{1, 2, u"O'Brien"}, {1, 0, u""}, {0, 1, u"1"}, {0, 3, u""}};
+    for (const Press& p : presses) {
+        QTest::mousePress(list()->viewport(), Qt::LeftButton, {}, cellPoint(p.row, p.column));
+        QTest::mouseRelease(list()->viewport(), Qt::LeftButton, {}, cellPoint(p.row, p.column));
+        EXPECT_EQ(copy->LvDragText(), QString::fromUtf16(p.dragText)) << p.row << ',' << p.column;
+    }
+}
+
+TEST_P(ResultListTest, TextDraggedInsideTheBoxMovesAndADropOntoItselfChangesNothing) {
+    struct Move {
+        int start, length, drop;
+        const char16_t* text;
+    };
+    const Move moves[] = {
+        {0, 3, 12, u" 1 FROM tSEL"},  // to the right: the removed length is taken into account
+        {6, 4, 0, u"FROMSEL 1  t"},   // to the left: no correction
+        {0, 3, 2, u"SEL 1 FROM t"},   // onto itself: intact
+    };
+    for (const Move& m : moves) {
+        box()->setPlainText(u"SEL 1 FROM t"_qs);
+        box()->beginSelfDrag(m.start, m.length);
+        box()->dropText(box()->toPlainText().mid(m.start, m.length), m.drop);
+        EXPECT_EQ(box()->toPlainText(), QString::fromUtf16(m.text)) << m.start << "->" << m.drop;
+        EXPECT_FALSE(box()->draggingFromSelf());
+    }
+    // A drop of outside text after a move is inserted, not moved.
+    box()->setPlainText(u"ab"_qs);
+    box()->dropText(u"X"_qs, 1);
+    EXPECT_EQ(box()->toPlainText(), u"aXb"_qs);
+}
+
 TEST_P(ResultListTest, RightClickOnTheRowNumberOffersTheWholeRow) {
     run(QStringLiteral("SELECT k, amount, name AS \"CUST NAME\" FROM t ORDER BY k"));
     rightClick(3, 0);  // k 4: amount and name NULL
