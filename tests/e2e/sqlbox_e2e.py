@@ -4,7 +4,7 @@ clicks and read back through the accessibility bus (run it under desktop_session
 run a query, sort a numeric column with negative values, right-click a cell and send its
 quoted value to the SQL input box, then step through the history with Ctrl+Down and Ctrl+Up.
 
-  sqlbox_e2e.py VARKEL_BINARY
+  sqlbox_e2e.py VARKEL_BINARY SOURCE_DIR
 """
 import os
 import subprocess
@@ -18,52 +18,11 @@ import gi
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi  # noqa: E402
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+# The accessibility helpers of the window run: finding, waiting, checking.
+from windows_e2e import Program, check, children, failures, find, showing, wait_for  # noqa: E402
+
 warnings.simplefilter("ignore", DeprecationWarning)
-failures = []
-
-
-def check(what, expected, actual):
-    if expected != actual:
-        failures.append(what)
-        print(f"FAILED: {what}\n  expected: {expected!r}\n  actual:   {actual!r}")
-    else:
-        print(f"ok: {what}")
-
-
-def wait_for(what, find, seconds=30):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        found = find()
-        if found:
-            return found
-        time.sleep(0.1)
-    raise AssertionError(f"not found in {seconds} s: {what}")
-
-
-def children(node):
-    try:
-        return [node.get_child_at_index(i) for i in range(node.get_child_count())]
-    except gi.repository.GLib.Error:
-        return []
-
-
-def find(node, role, name, depth=14):
-    if node is None or depth < 0:
-        return None
-    try:
-        if node.get_role_name() == role and node.get_name() == name:
-            return node
-    except gi.repository.GLib.Error:
-        return None
-    for child in children(node):
-        hit = find(child, role, name, depth - 1)
-        if hit:
-            return hit
-    return None
-
-
-def showing(node):
-    return node.get_state_set().contains(Atspi.StateType.SHOWING)
 
 
 def xdo(*args):
@@ -83,44 +42,11 @@ def text_of(node):
     return node.get_text(0, node.get_character_count())
 
 
-class Program:
-    def __init__(self, binary, home):
-        env = dict(os.environ, VARKEL_HOME=home, ASAN_OPTIONS="detect_leaks=0")
-        self.log = open(os.path.join(home, "stdout.log"), "w")
-        self.process = subprocess.Popen([binary], env=env, stdout=self.log, stderr=self.log)
-        self.app = wait_for("the program on the accessibility bus", self._app)
-
-    def _app(self):
-        for app in children(Atspi.get_desktop(0)):
-            try:
-                if app.get_process_id() == self.process.pid:
-                    return app
-            except gi.repository.GLib.Error:
-                pass
-        return None
-
-    def window(self, role, name):
-        return wait_for(f"{role} {name}", lambda: next(
-            (w for w in children(self.app)
-             if w.get_role_name() == role and w.get_name() == name and showing(w)), None))
-
-    def alert(self):
-        """The message box on screen, if any."""
-        return next((w for w in children(self.app)
-                     if w.get_role_name() in ("alert", "dialog") and showing(w)
-                     and w.get_name() != "データベース接続"), None)
-
-    def end(self):
-        main = self.window("frame", "Varkel Light")
-        item = find(main, "menu item", "終了(X)")
-        item.do_action(0)
-        try:
-            status = self.process.wait(30)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            status = "still running"
-        check("program ends cleanly", 0, status)
-        self.log.close()
+def alert(program):
+    """The message box on screen, if any."""
+    return next((w for w in children(program.app)
+                 if w.get_role_name() in ("alert", "dialog") and showing(w)
+                 and w.get_name() != "データベース接続"), None)
 
 
 def column(table, col):
@@ -131,10 +57,10 @@ def run_sql(program, main, box, sql):
     box.set_text_contents(sql)
     click(box)
     xdo("key", "ctrl+i")  # SQL実行(I): the run waits in its message box, so by key
-    done = wait_for("the outcome box", program.alert)
+    done = wait_for("the outcome box", lambda: alert(program))
     ok = find(done, "push button", "OK")
     ok.do_action(0)
-    wait_for("outcome box closed", lambda: not program.alert())
+    wait_for("outcome box closed", lambda: not alert(program))
 
 
 def main():

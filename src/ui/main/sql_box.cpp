@@ -105,51 +105,40 @@ void SqlBox::keyPressEvent(QKeyEvent* event) {
     StatementBox::keyPressEvent(event);
 }
 
-void SqlBox::dragEnterEvent(QDragEnterEvent* event) {
-    switch (ClassifyFileDrop(*event->mimeData())) {
+namespace {
+
+// Whether the drag's file list decides it (taken or refused); without one it is text.
+bool FileListDecides(QDropEvent* event, QString* path = nullptr) {
+    switch (ClassifyFileDrop(*event->mimeData(), path)) {
         case FileDrop::One:
             event->setDropAction(Qt::CopyAction);
             event->accept();
-            return;
+            return true;
         case FileDrop::Refused:
             event->ignore();
-            return;
+            return true;
         case FileDrop::None:
-            StatementBox::dragEnterEvent(event);
-            return;
+            break;
     }
+    return false;
+}
+
+}  // namespace
+
+void SqlBox::dragEnterEvent(QDragEnterEvent* event) {
+    if (!FileListDecides(event)) StatementBox::dragEnterEvent(event);
 }
 
 void SqlBox::dragMoveEvent(QDragMoveEvent* event) {
-    switch (ClassifyFileDrop(*event->mimeData())) {
-        case FileDrop::One:
-            event->setDropAction(Qt::CopyAction);
-            event->accept();
-            return;
-        case FileDrop::Refused:
-            event->ignore();
-            return;
-        case FileDrop::None:
-            StatementBox::dragMoveEvent(event);
-            return;
-    }
+    if (!FileListDecides(event)) StatementBox::dragMoveEvent(event);
 }
 
 void SqlBox::dropEvent(QDropEvent* event) {
     QString path;
-    switch (ClassifyFileDrop(*event->mimeData(), &path)) {
-        case FileDrop::One:
-            event->setDropAction(Qt::CopyAction);
-            event->accept();
-            if (loadFile_) loadFile_(path);
-            return;
-        case FileDrop::Refused:
-            event->ignore();
-            return;
-        case FileDrop::None:
-            StatementBox::dropEvent(event);
-            return;
-    }
+    if (!FileListDecides(event, &path))
+        StatementBox::dropEvent(event);
+    else if (event->isAccepted() && loadFile_)
+        loadFile_(path);
 }
 
 }  // namespace varkel
