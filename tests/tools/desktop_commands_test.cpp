@@ -188,5 +188,20 @@ TEST_F(DesktopCommandsTest, AdministratorFallsBackToTheUsersFile) {
     }
 }
 
+// A new window is a second, independent copy of the program, started without waiting.
+TEST_F(DesktopCommandsTest, NewWindowStartsAnotherCopy) {
+    start();
+    QList<ProcessRequest> started;
+    ScopedProcessResponder programs([&](const ProcessRequest& r) {
+        started << r;
+        return ProcessOutcome{true, 0, {}};
+    });
+    trigger("mn_new_window");
+    ASSERT_EQ(started.size(), 1);
+    EXPECT_EQ(started[0].program, QCoreApplication::applicationFilePath());
+    EXPECT_TRUE(started[0].arguments.isEmpty());
+    EXPECT_FALSE(started[0].wait);
+}
+
 }  // namespace
 }  // namespace varkel::test

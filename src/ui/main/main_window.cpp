@@ -9,7 +9,6 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -28,6 +27,7 @@
 #include "ui/main/result_sorter.h"
 #include "ui/toolkit/auto_size_columns.h"
 #include "ui/toolkit/keyed_bars.h"
+#include "ui/toolkit/processes.h"
 #include "ui/toolkit/twips.h"
 #include "ui/toolkit/window_position.h"
 #include "ui/toolkit/yield.h"
@@ -261,7 +261,7 @@ bool Varkel::eventFilter(QObject* watched, QEvent* event) {
 
 void Varkel::startNewInstance() {
     // A failure to start is ignored, as the user sees nothing come up either way.
-    QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
+    StartProcess(QCoreApplication::applicationFilePath(), {});
 }
 
 void Varkel::exitProgram() {

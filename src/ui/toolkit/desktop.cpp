@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QPalette>
-#include <QProcess>
 #include <QWidget>
 
 namespace varkel {
@@ -38,14 +37,6 @@ QColor SystemColorOf(SystemColor which) {
             return palette.color(QPalette::ToolTipBase);
     }
     return palette.color(QPalette::Window);
-}
-
-qint64 StartProgram(const QString& commandLine) {
-    QStringList parts = QProcess::splitCommand(commandLine);
-    if (parts.isEmpty()) return 0;
-    const QString program = parts.takeFirst();
-    qint64 pid = 0;
-    return QProcess::startDetached(program, parts, QString(), &pid) ? pid : 0;
 }
 
 void SendSelectAllAndDelete(QWidget* control) {
