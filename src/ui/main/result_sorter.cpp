@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/main/header_marks.h"
 #include "ui/main/result_sort.h"
 
 namespace varkel {
@@ -23,6 +24,7 @@ ResultSorter::ResultSorter(QTreeWidget* list, NumericWidthsFn widths, QObject* p
     QHeaderView* header = list_->header();
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(false);
+    ShowHeaderMarksOnTheRight(list_);
     connect(header, &QHeaderView::sectionClicked, this,
             [this](int logical) { ListView1_ColumnClick(logical + 1); });
     // Clearing the list starts a new result (a query or the column view).
@@ -120,16 +122,11 @@ void ResultSorter::reorder(const QList<int>& widenColumns) {
 }
 
 void ResultSorter::showArrows() {
-    // One arrow at most: on the sort column, but not for the fetch order (row numbers ascending).
-    QHeaderView* header = list_->header();
-    const bool arrow = sorted_ && !(sortKey_ == 0 && sortOrder_ == 0);
-    if (!arrow) {
-        header->setSortIndicatorShown(false);
-        header->setSortIndicator(-1, Qt::AscendingOrder);
-        return;
-    }
-    header->setSortIndicator(sortKey_, sortOrder_ == 1 ? Qt::DescendingOrder : Qt::AscendingOrder);
-    header->setSortIndicatorShown(true);
+    // One mark at most: on the sort column, but not for the fetch order (row numbers ascending).
+    const bool mark = sorted_ && !(sortKey_ == 0 && sortOrder_ == 0);
+    const QString key = sortOrder_ == 1 ? QStringLiteral("SortDESC") : QStringLiteral("SortASC");
+    for (int column = 0; column < list_->columnCount() - 1; ++column)
+        SetHeaderSortMark(list_, column, mark && column == sortKey_ ? key : QString());
 }
 
 void ResultSorter::FillEnded() {

@@ -19,6 +19,7 @@
 #include "exec/sql_executor.h"
 #include "support/connected_window.h"
 #include "support/message_recorder.h"
+#include "ui/main/header_marks.h"
 #include "ui/main/result_copy_menu.h"
 #include "ui/main/result_sorter.h"
 #include "ui/main/sql_box.h"
@@ -59,12 +60,16 @@ class ResultListTest : public EngineTest {
             rows << list()->topLevelItem(i)->text(0).trimmed();
         return rows.join(u',');
     }
-    // The header with an arrow: "column:asc" or "column:desc", empty for none.
+    // The header with a sort mark: "column:asc" or "column:desc", empty for none.
     QString arrow() const {
-        const QHeaderView* h = list()->header();
-        if (!h->isSortIndicatorShown() || h->sortIndicatorSection() < 0) return {};
-        return QString::number(h->sortIndicatorSection()) +
-               (h->sortIndicatorOrder() == Qt::AscendingOrder ? u":asc"_qs : u":desc"_qs);
+        QStringList marked;
+        for (int c = 0; c < list()->columnCount(); ++c) {
+            const QString key = HeaderSortMark(list(), c);
+            if (key.isEmpty()) continue;
+            EXPECT_FALSE(list()->headerItem()->icon(c).isNull());
+            marked << QString::number(c) + (key == u"SortASC"_qs ? u":asc"_qs : u":desc"_qs);
+        }
+        return marked.join(u',');
     }
     void clickHeader(int column) {
         const QHeaderView* h = list()->header();
