@@ -61,6 +61,9 @@ struct DbSession {
     std::uint64_t Rollbacks = 0;
     std::uint64_t CursorRollbacks = 0;
     bool CursorDiesOnRollback = false;
+    // Set by a call whose diagnostics say that the connection is gone (the server stopped or
+    // ended the session); the session services then close what is left of it.
+    bool ConnectionLost = false;
 
     // Kept by the session services.
     std::int16_t Connected = 0;

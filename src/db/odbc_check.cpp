@@ -43,10 +43,27 @@ std::vector<DiagRecord> ReadDiagnostics(DbSession& s) {
     return records;
 }
 
+namespace {
+
+// Class 08 is a connection exception; 57P01-57P03 is a server shutting down or ending the
+// session (PostgreSQL). The MariaDB driver reports a server that went away as HY000 with the
+// client library's own codes: server gone 2006, lost 2013 and 2055, write and read errors 5014
+// and 5013; the server's own 1927 says that it ended the session.
+bool TellsOfLostConnection(const DbSession& s, const DiagRecord& record) {
+    if (record.state.startsWith("08") || record.state.startsWith("57P0")) return true;
+    if (!s.DriverName.startsWith(QStringLiteral("libmaodbc"), Qt::CaseInsensitive)) return false;
+    for (const long code : {1927L, 2006L, 2013L, 2055L, 5013L, 5014L})
+        if (record.native == code) return true;
+    return false;
+}
+
+}  // namespace
+
 DbStatus StatusFromDiagnostics(DbSession& s, int rawCode, const std::vector<DiagRecord>& records) {
     DbStatus code = 0;
     QString message;
     for (const DiagRecord& record : records) {
+        if (TellsOfLostConnection(s, record)) s.ConnectionLost = true;
         if (!message.isEmpty()) message += QStringLiteral("\r\n");
         message += record.text;
         if (code == 0)

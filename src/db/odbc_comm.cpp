@@ -15,6 +15,20 @@ void Exclaim(const QString& text, const QString& title) {
     ShowMessageBox(text, MsgButtons::Ok, MsgIcon::Exclamation, title);
 }
 
+// After a call: a connection that the call found gone is closed, and the session is then not
+// connected; the status and the driver's text stay for the caller to report.
+DbStatus Checked(DbSession& s, DbStatus status) {
+    if (s.ConnectionLost) {
+        AbandonConnection(s);
+        if (s.Connected == 1) {
+            ReleaseEnvironment(s);
+            s.Connected = 0;
+            s.ConnectionId = 0;
+        }
+    }
+    return status;
+}
+
 // Drains an enumeration that returns 0 per row; 0 when it ended with 100, else its status.
 template <typename Step>
 DbStatus Drain(Step step) {
@@ -90,7 +104,7 @@ DbStatus ListTables(DbSession& s, const QString& owner, int& tableCount, QString
     tableCount = static_cast<int>(tables.size());
     viewCount = static_cast<int>(views.size());
     otherCount = static_cast<int>(others.size());
-    return status;
+    return Checked(s, status);
 }
 
 DbStatus ListColumns(DbSession& s, const QString& owner, const QString& table, int maximum,
@@ -102,16 +116,17 @@ DbStatus ListColumns(DbSession& s, const QString& owner, const QString& table, i
     QString tableName;
     QString column;
     QString type;
-    return Drain([&] {
-        const DbStatus status = NextColumn(s, owner, table, tableName, column, type);
-        // "_" is a pattern character: A_B also matches AXB, whose columns are not asked for.
-        if (status == 0 && tableName == table && count < maximum) {
-            names.append(column);
-            typeTexts.append(type);
-            ++count;
-        }
-        return status;
-    });
+    return Checked(s, Drain([&] {
+                       const DbStatus status = NextColumn(s, owner, table, tableName, column, type);
+                       // "_" is a pattern character: A_B also matches AXB, whose columns are not
+                       // asked for.
+                       if (status == 0 && tableName == table && count < maximum) {
+                           names.append(column);
+                           typeTexts.append(type);
+                           ++count;
+                       }
+                       return status;
+                   }));
 }
 
 DbStatus MarkKeyColumns(DbSession& s, const QString& owner, const QString& table, int columnCount,
@@ -121,18 +136,18 @@ DbStatus MarkKeyColumns(DbSession& s, const QString& owner, const QString& table
         positions.resize(static_cast<size_t>(columnCount), 0);
     QString column;
     std::int16_t position = 0;
-    return Drain([&] {
-        const DbStatus status = NextKeyColumn(s, owner, table, column, position);
-        if (status == 0) {
-            for (int i = 0; i < columnCount && i < names.size(); ++i) {
-                if (names[i] == column) {
-                    positions[static_cast<size_t>(i)] = position;
-                    break;
-                }
-            }
-        }
-        return status;
-    });
+    return Checked(s, Drain([&] {
+                       const DbStatus status = NextKeyColumn(s, owner, table, column, position);
+                       if (status == 0) {
+                           for (int i = 0; i < columnCount && i < names.size(); ++i) {
+                               if (names[i] == column) {
+                                   positions[static_cast<size_t>(i)] = position;
+                                   break;
+                               }
+                           }
+                       }
+                       return status;
+                   }));
 }
 
 bool IsConnected(const DbSession& s) {
@@ -181,13 +196,13 @@ int DbDisconnect(DbSession& s) {
 }
 
 DbStatus DbCommit(DbSession& s) {
-    const DbStatus status = CommitWork(s);
+    const DbStatus status = Checked(s, CommitWork(s));
     if (status != 0) ShowDbError(s, status, QStringLiteral("COMMIT エラー"));
     return status;
 }
 
 DbStatus DbRollback(DbSession& s) {
-    const DbStatus status = RollbackWork(s);
+    const DbStatus status = Checked(s, RollbackWork(s));
     if (status != 0) ShowDbError(s, status, QStringLiteral("ROLLBACK エラー"));
     return status;
 }
@@ -196,26 +211,26 @@ DbStatus DbExecute(DbSession& s, const QString& sql) {
     s.LastRowCount = 0;
     s.LastColumnCount = 0;
     BusyPointer busy;
-    return ExecStatement(s, sql, s.LastRowCount, s.LastColumnCount);
+    return Checked(s, ExecStatement(s, sql, s.LastRowCount, s.LastColumnCount));
 }
 
 DbStatus DbExecuteFill(DbSession& s, const QString& sql) {
     s.LastRowCount = 0;
     s.LastColumnCount = 0;
     BusyPointer busy;
-    return ExecStatement(s, sql, s.LastRowCount, s.LastColumnCount, ExecMode::Fill);
+    return Checked(s, ExecStatement(s, sql, s.LastRowCount, s.LastColumnCount, ExecMode::Fill));
 }
 
 DbStatus DbExecuteStreaming(DbSession& s, const QString& sql) {
     s.LastRowCount = 0;
     s.LastColumnCount = 0;
     BusyPointer busy;
-    return ExecStatement(s, sql, s.LastRowCount, s.LastColumnCount, ExecMode::Stream);
+    return Checked(s, ExecStatement(s, sql, s.LastRowCount, s.LastColumnCount, ExecMode::Stream));
 }
 
 DbStatus DbFetch(DbSession& s, QStringList& values, int singleRow) {
     BusyPointer busy;
-    return singleRow != 0 ? FetchRow(s, values) : FetchRowBlock(s, values);
+    return Checked(s, singleRow != 0 ? FetchRow(s, values) : FetchRowBlock(s, values));
 }
 
 void CloseCursor(DbSession& s) {

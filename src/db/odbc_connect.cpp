@@ -42,6 +42,7 @@ DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString&
                         QString& userId, QString& password, const QString& driver,
                         QString& connectString) {
     s.OwnerWindow = ownerWindow;
+    s.ConnectionLost = false;
     if (!dataSource.isEmpty() && !userId.isEmpty())
         s.ConnectString = QStringLiteral("DSN=") + dataSource + QStringLiteral(";UID=") + userId +
                           QStringLiteral(";PWD=") + password + QStringLiteral(";");
@@ -102,6 +103,16 @@ DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString&
     s.OdbcConnected = 1;
     s.BlockFetch = supported == SQL_TRUE;
     return 0;
+}
+
+void AbandonConnection(DbSession& s) {
+    s.ConnectionLost = false;
+    if (s.OdbcConnected == 0) return;
+    s.ExecStmt.reset();
+    DropCursor(s);
+    Disconnect(s);
+    s.Dbc.reset();
+    s.OdbcConnected = 0;
 }
 
 int CloseConnection(DbSession& s, DbStatus* commitStatus) {

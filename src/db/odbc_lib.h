@@ -59,6 +59,10 @@ QString PeekLastMessage(const DbSession& s);
 QString TakeLastMessage(DbSession& s);
 std::int32_t AnsiByteLength(const DbSession& s, const QString& text);
 
+// Closes a connection whose server is gone: frees its statements and handle without the commit
+// of CloseConnection; LastMessage keeps the text that told of the loss.
+void AbandonConnection(DbSession& s);
+
 // Frees the open cursor (SQL_CLOSE, then SQL_DROP) when there is one.
 void DropCursor(DbSession& s);
 

@@ -396,6 +396,92 @@ INSTANTIATE_TEST_SUITE_P(Engines, CappedFillTest,
                          ::testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::MariaDB),
                          EngineParamName());
 
+class ServerGoneTest : public SqlExecutorTest {
+  protected:
+    // Ends the program's session at the server, as a server that stops does for its clients.
+    void endSessionAtServer() {
+        if (db_->engine() == Engine::PostgreSQL) {
+            db_->admin().exec(QStringLiteral(
+                "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = "
+                "current_database() AND pid <> pg_backend_pid()"));
+        } else {
+            for (const QString& id : db_->admin().rows(QStringLiteral(
+                     "SELECT ID FROM information_schema.PROCESSLIST WHERE DB = DATABASE() AND "
+                     "ID <> CONNECTION_ID()")))
+                db_->admin().exec(QStringLiteral("KILL ") + id);
+        }
+    }
+    void reconnect() {
+        QString user = db_->user(), password = db_->password(), connectString;
+        ASSERT_EQ(DbConnect(session_, 0, db_->dsn(), user, password, {}, connectString), 0);
+    }
+};
+
+// The server ends the session during a fill, during a script and before a catalog query: each
+// ends with the driver's message in a box, the rows listed so far stay, and the session is then
+// not connected.
+TEST_P(ServerGoneTest, TheDriversMessageIsShownAndTheSessionEnds) {
+    CreateNumbers(*db_, QStringLiteral("n"), 30000);
+    const bool postgres = db_->engine() == Engine::PostgreSQL;
+    {
+        SCOPED_TRACE("fill");
+        duringFill([this] {
+            if (!window_->executor()->filling() || result().RowCount < 300) return false;
+            endSessionAtServer();
+            return true;
+        });
+        const auto shown = run(QStringLiteral("SELECT k, v FROM n ORDER BY k\r\n/\r\nSELECT 2"));
+        ASSERT_FALSE(shown.isEmpty());
+        // psqlODBC reads the fill through a server cursor and notices at once; the MariaDB driver
+        // has the rows of the fill already and notices at the next statement.
+        if (postgres) {
+            ASSERT_EQ(shown.size(), 1) << boxes_.texts().join(u'\n').toStdString();
+            EXPECT_EQ(shown[0].title, QStringLiteral("Varkel Light - ＳＱＬ実行エラー"));
+            EXPECT_TRUE(shown[0].text.contains(QStringLiteral("terminating connection")))
+                << shown[0].text.toStdString();
+            EXPECT_GE(list()->topLevelItemCount(), 300);
+            EXPECT_LT(list()->topLevelItemCount(), 10000);
+        } else {
+            EXPECT_EQ(list()->topLevelItemCount(), 10000);
+            EXPECT_EQ(shown.last().text, QStringLiteral("SQLを履歴に追加しますか？"))
+                << boxes_.texts().join(u'\n').toStdString();
+        }
+        EXPECT_FALSE(IsConnected(session_)) << boxes_.texts().join(u'\n').toStdString();
+        EXPECT_FALSE(action("mn_sql_go")->isEnabled());
+    }
+    {
+        SCOPED_TRACE("script");
+        reconnect();
+        const QString stop = postgres
+                                 ? QStringLiteral("SELECT pg_terminate_backend(pg_backend_pid())")
+                                 : QStringLiteral("KILL CONNECTION_ID()");
+        const qsizetype before = boxes_.boxes().size();
+        window_->PostSQL(stop + QStringLiteral("\r\n/\r\nSELECT 2\r\n/\r\nSELECT 3"));
+        const auto shown = boxes_.boxes().mid(before);
+        QStringList titles;
+        for (const auto& box : shown)
+            titles << box.title;
+        EXPECT_FALSE(titles.contains(QStringLiteral("SQL連続実行")))
+            << titles.join(u',').toStdString();
+        EXPECT_EQ(titles.value(0), QStringLiteral("Varkel Light - ＳＱＬ実行エラー"));
+        EXPECT_FALSE(IsConnected(session_));
+    }
+    {
+        SCOPED_TRACE("catalog");
+        reconnect();
+        endSessionAtServer();
+        int t = 0, v = 0, o = 0;
+        QStringList tables, views, others;
+        EXPECT_NE(ListTables(session_, db_->owner(), t, tables, v, views, o, others), 0);
+        EXPECT_FALSE(LastDbMessage(session_).isEmpty());
+        EXPECT_FALSE(IsConnected(session_));
+        EXPECT_EQ(DbDisconnect(session_), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, ServerGoneTest,
+                         ::testing::Values(Engine::PostgreSQL, Engine::MariaDB), EngineParamName());
+
 class HistoryAndTemplatesTest : public SqlExecutorTest {};
 
 // A user's round: statements, the history window, templates, an end and a new start.
