@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,6 +19,7 @@
 
 #include "exchange/import_text.h"
 #include "ui/toolkit/desktop.h"
+#include "ui/toolkit/file_dialogs.h"
 #include "ui/toolkit/message_box.h"
 #include "ui/toolkit/tool_icons.h"
 #include "ui/toolkit/yield.h"
@@ -257,10 +257,9 @@ bool LoadCSV::ReadPreview() {
 }
 
 void LoadCSV::Cmd_ref_Click() {
-    const QString path = QFileDialog::getOpenFileName(
-                             this, QStringLiteral("CSVﾌｧｲﾙ選択"), TB_file->text().trimmed(),
-                             QStringLiteral("CSVﾌｧｲﾙ(*.csv);;ﾃｷｽﾄﾌｧｲﾙ(*.txt);;すべてのﾌｧｲﾙ(*)"))
-                             .trimmed();
+    const QString path = AskOpenFile(
+        this, QStringLiteral("CSVﾌｧｲﾙ選択"), TB_file->text().trimmed(),
+        QStringLiteral("CSVﾌｧｲﾙ(*.csv)|*.csv|ﾃｷｽﾄﾌｧｲﾙ(*.txt)|*.txt|すべてのﾌｧｲﾙ(*.*)|*.*"), 1);
     if (path.isEmpty()) return;
     TB_file->setText(path);
     ReadPreview();

@@ -21,6 +21,7 @@
 #include "support/accessible_names.h"
 #include "support/message_recorder.h"
 #include "support/qt_printers.h"
+#include "ui/toolkit/file_dialogs.h"
 
 namespace varkel::test {
 namespace {
@@ -137,6 +138,32 @@ TEST_F(LoadCsvWindowTest, EnterInTheFileBoxPreviewsTheFirstTenLines) {
     ASSERT_EQ(boxes_.boxes().size(), 1);
     EXPECT_EQ(boxes_.boxes()[0].text, QStringLiteral("ﾌｧｲﾙがありません。"));
     EXPECT_EQ(boxes_.boxes()[0].icon, MsgIcon::Exclamation);
+}
+
+TEST_F(LoadCsvWindowTest, TheFileChosenInTheDialogIsPreviewed) {
+    const QString path = file("a,b\r\nc,d\r\n");
+    QList<FileDialogRequest> asked;
+    ScopedFileDialogResponder chooser([&](const FileDialogRequest& request) {
+        asked << request;
+        return asked.size() == 1 ? path : QString();  // chosen, then cancelled
+    });
+    window_.TB_file->setText(QStringLiteral(" /data/old.csv "));
+    window_.Cmd_ref->click();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked[0].kind, FileDialogKind::Open);
+    EXPECT_EQ(asked[0].owner, &window_);
+    EXPECT_EQ(asked[0].title, QStringLiteral("CSVﾌｧｲﾙ選択"));
+    EXPECT_EQ(asked[0].initialFolder, QStringLiteral("/data/"));
+    EXPECT_EQ(asked[0].initialName, QStringLiteral("old.csv"));
+    EXPECT_EQ(asked[0].filterIndex, 1);
+    ASSERT_EQ(asked[0].filters.size(), 3);
+    EXPECT_EQ(asked[0].filters[0].pattern, QStringLiteral("*.csv"));
+    EXPECT_EQ(window_.TB_file->text(), path);
+    EXPECT_EQ(window_.TB_file_cont->toPlainText(), QStringLiteral("a,b\nc,d\n"));
+
+    window_.Cmd_ref->click();
+    EXPECT_EQ(asked.size(), 2);
+    EXPECT_EQ(window_.TB_file->text(), path);
 }
 
 TEST_F(LoadCsvWindowTest, ClickingTheStatementCopiesIt) {
