@@ -40,10 +40,13 @@ def wait_for(what, find, seconds=30):
 
 
 def children(node):
+    """The node's children; one that went away while they were listed (a closing box) is left
+    out."""
     try:
-        return [node.get_child_at_index(i) for i in range(node.get_child_count())]
+        found = [node.get_child_at_index(i) for i in range(node.get_child_count())]
     except gi.repository.GLib.Error:
         return []
+    return [child for child in found if child is not None]
 
 
 def find(node, role, name, depth=12):
