@@ -15,6 +15,7 @@
 
 #include "db/odbc_comm.h"
 #include "exchange/load_csv.h"
+#include "exchange/save_csv.h"
 #include "exec/script_runner.h"
 #include "exec/sql_executor.h"
 #include "store/ini_file.h"
@@ -181,6 +182,7 @@ void Varkel::Load() {
     showHist_->store().ReadHist();
     wireSqlBox();
     frmEditor_->GetEditorCommand();
+    buildExport();
 
     show();
     DoEvents();
@@ -281,6 +283,13 @@ void Varkel::closeEvent(QCloseEvent* event) {
         // A script or a resumed fill is running: it ends at its next row, quietly, and the
         // window closes then.
         executor_->Abort();
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    if (saveCsv_ && saveCsv_->exporting()) {
+        // An export is running: it ends at its next row, leaving no file, and the window closes then.
+        saveCsv_->Abort();
         closePending_ = true;
         event->ignore();
         return;

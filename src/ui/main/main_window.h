@@ -18,6 +18,7 @@
 namespace varkel {
 
 struct DbSession;
+class SaveCSV;
 class ScriptRunner;
 class ShowHist;
 class ShowTemp;
@@ -77,6 +78,7 @@ class Varkel : public QMainWindow {
     // Reads the keyword list file into Keywords and Lst_kwd and fits the list's width to it.
     void LoadKeywords();
     QStringList Keywords;
+    SaveCSV* exportWindow() const { return saveCsv_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -99,6 +101,7 @@ class Varkel : public QMainWindow {
     void wireDesktopCommands();
     void editSqlBox();
     void editKeywordList();
+    void buildExport();
 
     DbSession& session_;
     MainMenus menus_;
@@ -122,6 +125,7 @@ class Varkel : public QMainWindow {
     QStringList keywordEntries_;  // what the set was built from
     QString lastSqlFile_;
     FrmEditor* frmEditor_ = nullptr;
+    SaveCSV* saveCsv_ = nullptr;
     bool closePending_ = false;
     LoadCSV* loadCsv_ = nullptr;  // the import window, loaded at its first use
 

@@ -1,0 +1,153 @@
+// SELECT-and-save: the statement of the SQL input box runs, and its rows go straight to a file.
+
+#include <QCheckBox>
+#include <QLabel>
+
+#include "db/api_call.h"
+#include "db/odbc_comm.h"
+#include "db/odbc_lib.h"
+#include "exchange/export_file.h"
+#include "exchange/export_format.h"
+#include "exchange/save_csv.h"
+#include "exec/command_lock.h"
+#include "exec/result_text.h"
+#include "ui/toolkit/file_dialogs.h"
+#include "ui/toolkit/message_box.h"
+#include "ui/toolkit/twips.h"
+#include "ui/toolkit/yield.h"
+
+namespace varkel {
+
+namespace {
+
+// Closes the save's cursor on every way out, and only its own: another cursor that replaced it
+// belongs to someone else.
+class OwnCursor {
+  public:
+    OwnCursor(DbSession& session, std::uint64_t id) : session_(session), id_(id) {}
+    ~OwnCursor() {
+        if (id_ != 0 && DbCursorId(session_) == id_) CloseCursor(session_);
+    }
+    OwnCursor(const OwnCursor&) = delete;
+    OwnCursor& operator=(const OwnCursor&) = delete;
+    bool stillOurs() const { return IsConnected(session_) && DbCursorId(session_) == id_; }
+
+  private:
+    DbSession& session_;
+    std::uint64_t id_;
+};
+
+}  // namespace
+
+void SaveCSV::OutSelectExec() {
+    DbSession* session = calls_.session;
+    if (!session || !IsConnected(*session)) {
+        ShowMessageBox(QStringLiteral("ＤＢが接続されていません。"), MsgButtons::Ok,
+                       MsgIcon::Exclamation, windowTitle());
+        return;
+    }
+    if (calls_.lock && calls_.lock->locked()) {
+        // A script, a fill or an import owns the session's cursor now.
+        ShowMessageBox(QStringLiteral("他のSQLの実行中です。終わってから実行してください。"),
+                       MsgButtons::Ok, MsgIcon::Exclamation, windowTitle());
+        return;
+    }
+    CommandLock::Hold hold;
+    if (calls_.lock) hold = calls_.lock->hold();
+    // A fill that was interrupted would otherwise resume on this statement's cursor.
+    if (calls_.endInterruptedFill) calls_.endInterruptedFill();
+
+    const QString errorTitle = calls_.baseTitle + QStringLiteral(" - ＳＱＬ実行エラー");
+    if (DbExecute(*session, SelectSql) != 0) {
+        ShowMessageBox(LastDbMessage(*session), MsgButtons::Ok, MsgIcon::Exclamation, errorTitle);
+        return;
+    }
+    const int columns = LastColumnCount(*session);
+    OwnCursor cursor(*session, columns > 0 ? DbCursorId(*session) : 0);
+    if (calls_.addHistory) calls_.addHistory(SelectSql);
+
+    OutFileName = AskSaveFile(this, QStringLiteral("SELECT実行結果の保存ﾌｧｲﾙ指定"),
+                              QStringLiteral("SELECT.csv"), textFileFilter(), 1);
+    if (OutFileName.isEmpty() || aborted_) return;
+
+    MarkStep = 0;
+    markLeft_ = -PixelsToTwipsX(Label1->width());
+    Label1->setVisible(true);
+    RowsWritten = 0;
+    L_cnt->setText(QStringLiteral("0"));
+    MoveBusyMark();
+    showCount(true);
+
+    ExportFile file(OutFileName);
+    file.open();
+    // Every column is written, however many there are.
+    QStringList names;
+    std::vector<std::int16_t> kinds;
+    if (columns > 0 && !file.failed() && DescribeColumns(*session, names, kinds) != 0) {
+        ShowMessageBox(LastDbMessage(*session), MsgButtons::Ok, MsgIcon::Exclamation, errorTitle);
+        return;
+    }
+    names = names.mid(0, columns);
+    std::vector<bool> numeric(static_cast<size_t>(columns));
+    std::vector<bool> dateTime(static_cast<size_t>(columns));
+    for (size_t k = 0; k < static_cast<size_t>(columns) && k < kinds.size(); ++k) {
+        numeric[k] = kinds[k] == 0;
+        dateTime[k] = kinds[k] == 2;
+    }
+
+    qint64 replaced = 0;
+    bool stopped = false;
+    bool lost = false;
+    QByteArray bytes;
+    if (Chk_head->isChecked() && !file.failed()) {
+        replaced += AppendEncoded(bytes, codePage_, ExportHeaderLine(names, Delimiter));
+        file.write(bytes);
+    }
+    QStringList values;
+    QString line;
+    while (columns > 0 && !file.failed()) {
+        if (!yieldRow()) {
+            stopped = true;
+            break;
+        }
+        if (!cursor.stillOurs()) {  // disconnected, or another statement took the cursor
+            lost = true;
+            break;
+        }
+        const DbStatus status = DbFetch(*session, values, 1);
+        if (status == 100) break;
+        if (status != 0) {
+            if (!aborted_)
+                ShowMessageBox(LastDbMessage(*session), MsgButtons::Ok, MsgIcon::Exclamation,
+                               errorTitle);
+            break;
+        }
+        if (values.size() < columns) values.resize(columns);
+        for (size_t k = 0; k < dateTime.size(); ++k)
+            if (dateTime[k])
+                values[static_cast<qsizetype>(k)] = DateTimeText(values[static_cast<qsizetype>(k)]);
+        line.clear();
+        bytes.clear();
+        AppendExportLine(line, values, numeric, Delimiter, QuoteChar);
+        replaced += AppendEncoded(bytes, codePage_, line);
+        if (!file.write(bytes)) break;
+        RowsWritten += 1;
+        MoveBusyMark();
+        showCount(false);
+    }
+    showCount(true);
+    if (aborted_) return;  // the program is ending: nothing half-written is put in place
+    if (lost) {
+        fail(QStringLiteral("SELECT結果が他の操作で閉じられたため、出力を中止しました。") +
+             QStringLiteral("\r\n") + OutFileName);
+        return;
+    }
+    if (!file.commit()) {
+        fail(file.failureText());
+        return;
+    }
+    inform(ExportDoneText(OutFileName, stopped, replaced));
+    if (Chk_edit_csv->isChecked() && calls_.editFile) calls_.editFile(OutFileName);
+}
+
+}  // namespace varkel

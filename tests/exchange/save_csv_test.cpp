@@ -1,0 +1,339 @@
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <csignal>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <functional>
+
+#include "db/db_test_util.h"
+#include "exchange/save_csv.h"
+#include "exchange/xlsx_sheet.h"
+#include "exec/command_lock.h"
+#include "support/message_recorder.h"
+#include "support/when_shown.h"
+#include "ui/main/main_window.h"
+#include "ui/toolkit/desktop.h"
+#include "ui/toolkit/file_dialogs.h"
+
+namespace varkel::test {
+namespace {
+using namespace Qt::Literals::StringLiterals;
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// The export window of a main window connected to the test's database, used as a user would:
+// the menu items, the window's controls, and a file dialog that answers with a chosen path.
+class SaveCsvTest : public EngineTest {
+  protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFailure()) return;
+        window_ = std::make_unique<Varkel>(session_);
+        const QString item = db_->dsn() + u'(' + db_->driverName() + u')';
+        const QString user = db_->user(), password = db_->password();
+        Varkel* window = window_.get();
+        WhenShown<ConnectDS>(
+            window, [window] { return window->connectDialog(); },
+            [=](ConnectDS& d) {
+                d.Combo1->setCurrentIndex(d.Combo1->findText(item));
+                d.TB_uid->setText(user);
+                d.TB_psw->setText(password);
+                d.Cmd_ok->click();
+            });
+        window_->Load();
+        ASSERT_TRUE(IsConnected(session_)) << boxes_.texts().join(u'\n').toStdString();
+        ASSERT_TRUE(db_->admin().exec(
+            u"CREATE TABLE t (id INTEGER, name VARCHAR(20), born DATE, code VARCHAR(10))"_s));
+        ASSERT_TRUE(db_->admin().exec(
+            u"INSERT INTO t VALUES (1, 'abc', '2024-01-02', '00123'), (2, NULL, NULL, NULL), "
+            u"(3, '日本', '2024-03-04', '7')"_s));
+    }
+    void TearDown() override {
+        if (window_) window_->close();
+    }
+    QList<MessageBoxRequest> run(const QString& script) {
+        const qsizetype before = boxes_.boxes().size();
+        sql()->setPlainText(script);
+        action("mn_sql_go")->trigger();
+        return boxes_.boxes().mid(before);
+    }
+    // Opens the window from `menu`, sets the output and the header switch, and presses OK with
+    // the file dialog answering `path`; returns the boxes shown meanwhile.
+    QList<MessageBoxRequest> exportWith(const char* menu, int option, bool header,
+                                        const QString& path) {
+        const qsizetype before = boxes_.boxes().size();
+        action(menu)->trigger();
+        SaveCSV* w = window_->exportWindow();
+        if (!w->isVisible()) return boxes_.boxes().mid(before);
+        w->Opt_out[option]->setChecked(true);
+        w->Chk_head->setChecked(header);
+        ScopedFileDialogResponder files([this, path](const FileDialogRequest& r) {
+            dialogs_ << r;
+            return path;
+        });
+        w->Command1->click();
+        return boxes_.boxes().mid(before);
+    }
+    // Calls `act` at every yield until it returns true.
+    void duringExport(const std::function<bool()>& act) {
+        auto* timer = new QTimer(window_.get());
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+            if (!timer->isActive() || !act()) return;
+            timer->stop();
+            timer->deleteLater();
+        });
+        timer->start();
+    }
+    int rowsCounted() const { return window_->exportWindow()->L_cnt->text().toInt(); }
+    QAction* action(const char* name) const {
+        return window_->findChild<QAction*>(QString::fromLatin1(name));
+    }
+    QPlainTextEdit* sql() const {
+        return window_->findChild<QPlainTextEdit*>(QStringLiteral("TB_SQL"));
+    }
+    QString file(const QString& name) const { return config_.path(name); }
+
+    MessageRecorder boxes_;
+    DbSession session_;
+    std::unique_ptr<Varkel> window_;
+    QList<FileDialogRequest> dialogs_;
+};
+
+const QByteArray kListText =
+    "\"id\",\"name\",\"born\",\"code\"\r\n1,\"abc\",\"2024-01-02\",\"00123\"\r\n"
+    "2,\"\",\"\",\"\"\r\n3,\"日本\",\"2024-03-04\",\"7\"\r\n";
+
+TEST_P(SaveCsvTest, TheResultListGoesToAFileTheClipboardAndAWorkbook) {
+    ASSERT_EQ(run(u"SELECT id, name, born, code FROM t ORDER BY id"_s).size(), 1);
+    const QString csv = file(u"out.csv"_s), xlsx = file(u"out.xlsx"_s);
+    SetClipboardText(u"before"_s);
+
+    auto shown = exportWith("mn_out_csv", 0, true, csv);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, csv + u"\r\nに出力しました。"_s);
+    EXPECT_EQ(shown[0].title, u"SELECT結果の保存"_s);
+    EXPECT_EQ(shown[0].icon, MsgIcon::Information);
+    EXPECT_EQ(ReadAll(csv), kListText);
+    ASSERT_EQ(dialogs_.size(), 1);
+    EXPECT_EQ(dialogs_[0].title, u"SELECT結果の保存ﾌｧｲﾙ指定"_s);
+    EXPECT_EQ(dialogs_[0].initialName, u"SELECT.csv"_s);
+    EXPECT_EQ(dialogs_[0].filters.size(), 3);
+    EXPECT_FALSE(window_->exportWindow()->isVisible()) << "hidden after use";
+
+    shown = exportWith("mn_out_csv", 1, false, QString());
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, u"プリップボードに出力しました。"_s);
+    EXPECT_EQ(ClipboardText().toUtf8(), kListText.mid(kListText.indexOf('\n') + 1));
+
+    shown = exportWith("mn_out_csv", 2, true, xlsx);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, xlsx + u"\r\nに出力しました。"_s);
+    EXPECT_EQ(dialogs_.last().initialName, u"SELECT.xlsx"_s);
+    QString error;
+    const auto cells = ReadFirstSheet(xlsx, &error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    const struct {
+        int row, column;
+        const char* type;
+        QString value;
+    } expected[] = {
+        {1, 1, "inlineStr", u"id"_s},
+        {1, 4, "inlineStr", u"code"_s},
+        {2, 1, "n", u"1"_s},
+        {2, 2, "inlineStr", u"abc"_s},
+        {2, 3, "inlineStr", u"2024-01-02"_s},
+        {2, 4, "inlineStr", u"00123"_s},
+        {4, 2, "inlineStr", u"日本"_s},
+        {4, 4, "n", u"7"_s},
+    };
+    for (const auto& e : expected) {
+        const auto it = cells.find({e.row, e.column});
+        ASSERT_NE(it, cells.end()) << e.row << "," << e.column;
+        EXPECT_EQ(it->type, QString::fromLatin1(e.type)) << e.row << "," << e.column;
+        EXPECT_EQ(it->value.toLower(), e.value) << e.row << "," << e.column;
+    }
+    EXPECT_FALSE(cells.contains({3, 2})) << "a NULL leaves the cell empty";
+    EXPECT_EQ(cells.size(), 13);
+}
+
+TEST_P(SaveCsvTest, SelectAndSaveWritesEveryRowWithOrWithoutHeader) {
+    CreateNumbers(*db_, u"n"_s, 3000);
+    const QString path = file(u"sel.csv"_s);
+    for (const bool header : {false, true}) {
+        sql()->setPlainText(u"  Select k, v FROM n ORDER BY k  "_s);
+        const auto shown = exportWith("mn_out_select", 0, header, path);
+        ASSERT_EQ(shown.size(), 1) << header;
+        EXPECT_EQ(shown[0].text, path + u"\r\nに出力しました。"_s);
+        EXPECT_EQ(shown[0].title, u"SELECT実行＆保存"_s);
+        const QList<QByteArray> lines = ReadAll(path).split('\n');
+        ASSERT_EQ(lines.size(), 3001 + (header ? 1 : 0)) << header;
+        int first = 0;
+        if (header) {
+            EXPECT_EQ(lines[first++].toLower(), "\"k\",\"v\"\r");
+        }
+        EXPECT_EQ(lines[first], "1,\"v1\"\r");
+        EXPECT_EQ(lines[first + 2999], "3000,\"v3000\"\r");
+        EXPECT_EQ(lines.last(), "");
+        EXPECT_EQ(window_->exportWindow()->L_cnt->text(), u"3000"_s);
+        EXPECT_EQ(DbCursorId(session_), 0U) << "the cursor is closed";
+        EXPECT_FALSE(window_->commandLock().locked());
+        EXPECT_TRUE(action("mn_sql_go")->isEnabled());
+    }
+    EXPECT_EQ(dialogs_.last().title, u"SELECT実行結果の保存ﾌｧｲﾙ指定"_s);
+    EXPECT_EQ(window_->findChild<QLabel*>(u"L_sql_no"_s)->text(), u"2"_s) << "both in the history";
+}
+
+TEST_P(SaveCsvTest, CancelInTheMiddleKeepsThePartialFileAndSaysSo) {
+    CreateNumbers(*db_, u"n"_s, 30000);
+    const QString path = file(u"part.csv"_s);
+    sql()->setPlainText(u"SELECT k, v FROM n ORDER BY k"_s);
+    bool lockedMeanwhile = false;
+    duringExport([&] {
+        if (rowsCounted() < 100) return false;
+        lockedMeanwhile = window_->commandLock().locked() && !action("mn_sql_go")->isEnabled();
+        window_->exportWindow()->Command2->click();
+        return true;
+    });
+    const auto shown = exportWith("mn_out_select", 0, false, path);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, path + u"\r\nに出力しました。（中断）"_s);
+    EXPECT_TRUE(lockedMeanwhile);
+    const QList<QByteArray> lines = ReadAll(path).split('\n');
+    EXPECT_GT(lines.size(), 101);
+    EXPECT_LT(lines.size(), 30001);
+    EXPECT_EQ(lines[0], "1,\"v1\"\r");
+    EXPECT_EQ(lines.last(), "") << "the last line is whole";
+    EXPECT_EQ(DbCursorId(session_), 0U);
+    EXPECT_FALSE(window_->commandLock().locked());
+}
+
+TEST_P(SaveCsvTest, AWriteFailureSaysWhyAndKeepsTheEarlierFile) {
+    CreateNumbers(*db_, u"n"_s, 30000);
+    const QString earlier = file(u"earlier.csv"_s);
+    {
+        QFile f(earlier);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("earlier\r\n");
+    }
+    std::signal(SIGXFSZ, SIG_IGN);
+    const struct {
+        QString path;
+        rlim_t limit;  // 0: none
+        int error;
+    } cases[] = {{u"/dev/full"_s, 0, ENOSPC}, {earlier, 65536, EFBIG}};
+    for (const auto& c : cases) {
+        sql()->setPlainText(u"SELECT k, v FROM n ORDER BY k"_s);
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        if (c.limit) {
+            rlimit small = old;
+            small.rlim_cur = c.limit;
+            ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        }
+        const auto shown = exportWith("mn_out_select", 0, true, c.path);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        ASSERT_EQ(shown.size(), 1) << c.path.toStdString();
+        EXPECT_EQ(shown[0].text, u"書込みに失敗しました。\r\nError:"_s + QString::number(c.error) +
+                                     u' ' + QString::fromLocal8Bit(strerror(c.error)));
+        EXPECT_EQ(shown[0].icon, MsgIcon::Critical);
+        EXPECT_EQ(DbCursorId(session_), 0U);
+    }
+    EXPECT_EQ(ReadAll(earlier), "earlier\r\n");
+}
+
+TEST_P(SaveCsvTest, AQueryDuringSelectAndSaveNeitherRunsNorBreaksIt) {
+    CreateNumbers(*db_, u"n"_s, 20000);
+    ASSERT_EQ(run(u"SELECT id FROM t"_s).size(), 1);
+    const QString path = file(u"q.csv"_s);
+    sql()->setPlainText(u"SELECT k, v FROM n ORDER BY k"_s);
+    bool tried = false;
+    duringExport([&] {
+        if (rowsCounted() < 1) return false;
+        // The commands are locked: the menu item is off and a direct call does nothing.
+        window_->RunScript();
+        window_->PostSQL(u"SELECT name FROM t"_s);
+        tried = true;
+        return true;
+    });
+    const auto shown = exportWith("mn_out_select", 0, false, path);
+    ASSERT_TRUE(tried);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, path + u"\r\nに出力しました。"_s);
+    EXPECT_EQ(ReadAll(path).count('\n'), 20000);
+    EXPECT_EQ(window_->findChild<QTreeWidget*>(u"ListView1"_s)->columnCount(), 3)
+        << "the list still shows the earlier result";
+}
+
+TEST_P(SaveCsvTest, ACursorTakenByAnotherCallEndsTheSaveAsAFailure) {
+    CreateNumbers(*db_, u"n"_s, 20000);
+    const QString path = file(u"lost.csv"_s);
+    sql()->setPlainText(u"SELECT k, v FROM n ORDER BY k"_s);
+    duringExport([&] {
+        if (rowsCounted() < 1) return false;
+        // Whatever bypasses the lock (a catalog query, say) replaces the session's cursor.
+        DbExecute(session_, u"SELECT 1"_s);
+        return true;
+    });
+    const auto shown = exportWith("mn_out_select", 0, false, path);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].text.startsWith(u"SELECT結果が他の操作で閉じられたため"_s))
+        << shown[0].text.toStdString();
+    EXPECT_FALSE(QFile::exists(path)) << "nothing incomplete is put in place";
+    EXPECT_NE(DbCursorId(session_), 0U) << "the other call's cursor is left alone";
+}
+
+TEST_P(SaveCsvTest, TheListAsItWasWhenOkWasPressedIsExported) {
+    CreateNumbers(*db_, u"n"_s, 5000);
+    ASSERT_EQ(run(u"SELECT k, v FROM n ORDER BY k"_s).size(), 1);
+    const QString path = file(u"snap.csv"_s);
+    bool ran = false;
+    duringExport([&] {
+        if (window_->exportWindow()->ProgressBar1->value() < 1) return false;
+        run(u"SELECT id FROM t"_s);  // the list changes under the export
+        ran = true;
+        return true;
+    });
+    const auto shown = exportWith("mn_out_csv", 0, false, path);
+    ASSERT_TRUE(ran);
+    EXPECT_EQ(shown.last().text, path + u"\r\nに出力しました。"_s);
+    const QList<QByteArray> lines = ReadAll(path).split('\n');
+    ASSERT_EQ(lines.size(), 5001);
+    EXPECT_EQ(lines[4999], "5000,\"v5000\"\r");
+}
+
+TEST_P(SaveCsvTest, EveryColumnIsWrittenAlsoBeyondAThousand) {
+    QStringList items;
+    for (int i = 1; i <= 1100; ++i)
+        items << QString::number(i) + u" AS c"_s + QString::number(i);
+    sql()->setPlainText(u"SELECT "_s + items.join(u", "_s));
+    const QString path = file(u"wide.csv"_s);
+    const auto shown = exportWith("mn_out_select", 0, true, path);
+    ASSERT_EQ(shown.size(), 1);
+    const QList<QByteArray> lines = ReadAll(path).split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0].split(',').size(), 1100);
+    EXPECT_EQ(lines[0].split(',').last(), "\"c1100\"\r");
+    EXPECT_EQ(lines[1].split(',').last(), "1100\r");
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, SaveCsvTest,
+                         ::testing::Values(Engine::SQLite, Engine::PostgreSQL), EngineParamName());
+
+}  // namespace
+}  // namespace varkel::test
