@@ -110,6 +110,7 @@ class SaveCSV : public QDialog {
     bool aborted_ = false;
     bool reloadPending_ = false;
     QElapsedTimer frame_;  // counters and the progress bar are drawn at most once per frame
+    QElapsedTimer yield_;  // since the last yield
 };
 
 }  // namespace varkel

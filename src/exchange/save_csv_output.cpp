@@ -21,6 +21,7 @@ namespace varkel {
 namespace {
 
 constexpr qint64 kFrameMs = 16;
+constexpr qint64 kYieldSliceNs = 1000000;
 
 const QString kTextFilter =
     QStringLiteral("CSVﾌｧｲﾙ(*.csv)|*.csv|ﾃｷｽﾄﾌｧｲﾙ(*.txt)|*.txt|すべてのﾌｧｲﾙ(*.*)|*.*");
@@ -32,7 +33,12 @@ QString SaveCSV::textFileFilter() {
 }
 
 bool SaveCSV::yieldRow() {
-    DoEvents();
+    // Pending events run between two rows, at most once per slice: a yield costs microseconds
+    // even with nothing pending, more than a row, while a click waits for a millisecond at most.
+    if (!yield_.isValid() || yield_.nsecsElapsed() >= kYieldSliceNs) {
+        DoEvents();
+        yield_.start();
+    }
     return !CancelRequested;
 }
 

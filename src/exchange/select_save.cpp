@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <optional>
 
 #include "db/api_call.h"
 #include "db/odbc_comm.h"
@@ -11,6 +12,7 @@
 #include "exchange/save_csv.h"
 #include "exec/command_lock.h"
 #include "exec/result_text.h"
+#include "ui/toolkit/busy_pointer.h"
 #include "ui/toolkit/file_dialogs.h"
 #include "ui/toolkit/message_box.h"
 #include "ui/toolkit/twips.h"
@@ -105,6 +107,9 @@ void SaveCSV::OutSelectExec() {
     }
     QStringList values;
     QString line;
+    // The pointer stays busy for the whole loop rather than changing around every fetch.
+    std::optional<BusyPointer> busy;
+    busy.emplace();
     while (columns > 0 && !file.failed()) {
         if (!yieldRow()) {
             stopped = true;
@@ -135,6 +140,7 @@ void SaveCSV::OutSelectExec() {
         MoveBusyMark();
         showCount(false);
     }
+    busy.reset();
     showCount(true);
     if (aborted_) return;  // the program is ending: nothing half-written is put in place
     if (lost) {
