@@ -101,7 +101,7 @@ void SaveCSV::OutSelectExec() {
     bool stopped = false;
     bool lost = false;
     QByteArray bytes;
-    if (Chk_head->isChecked() && !file.failed()) {
+    if (Chk_head->isChecked() && columns > 0 && !file.failed()) {
         replaced += AppendEncoded(bytes, codePage_, ExportHeaderLine(names, Delimiter));
         file.write(bytes);
     }

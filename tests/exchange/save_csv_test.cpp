@@ -332,6 +332,18 @@ TEST_P(SaveCsvTest, EveryColumnIsWrittenAlsoBeyondAThousand) {
     EXPECT_EQ(lines[1].split(',').last(), "1100\r");
 }
 
+TEST_P(SaveCsvTest, ASelectWithoutResultColumnsWritesAnEmptyFile) {
+    if (db_->engine() != Engine::PostgreSQL) GTEST_SKIP() << "SELECT … INTO is PostgreSQL's";
+    const QString path = file(u"into.csv"_s);
+    sql()->setPlainText(u"SELECT id, name INTO t2 FROM t"_s);
+    const auto shown = exportWith("mn_out_select", 0, true, path);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, path + u"\r\nに出力しました。"_s);
+    EXPECT_EQ(ReadAll(path), QByteArray());
+    EXPECT_EQ(DbCursorId(session_), 0U);
+    ASSERT_EQ(run(u"SELECT COUNT(*) FROM t2"_s).size(), 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, SaveCsvTest,
                          ::testing::Values(Engine::SQLite, Engine::PostgreSQL), EngineParamName());
 

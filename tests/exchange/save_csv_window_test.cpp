@@ -2,15 +2,19 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTreeWidget>
+#include <cstring>
 
 #include "exchange/save_csv.h"
 #include "support/message_recorder.h"
 #include "support/qt_printers.h"
+#include "ui/toolkit/file_dialogs.h"
 
 namespace varkel::test {
 namespace {
@@ -148,6 +152,55 @@ TEST_F(SaveCsvWindowTest, AnEmptyListIsRefusedAndChoicesLastWhileHidden) {
     EXPECT_TRUE(window_.Opt_out[0]->isChecked());
     EXPECT_EQ(window_.CB_txt_dlm->currentIndex(), 0);
     EXPECT_FALSE(window_.Chk_head->isChecked());
+}
+
+// A result list as the main window fills it: row number, data columns (numeric ones aligned
+// right), end marker.
+void FillList(QTreeWidget& list, const QList<QStringList>& rows) {
+    list.setHeaderLabels({u"行No."_s, u"ID"_s, u"NAME"_s, u"<"_s});
+    list.headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    int n = 0;
+    for (const QStringList& row : rows)
+        new QTreeWidgetItem(&list,
+                            QStringList{QString::number(++n)} + row + QStringList{QString()});
+}
+
+TEST(SaveCsvCodePageTest, CharactersTheCodePageCannotHoldAreCounted) {
+    qputenv("VARKEL_CODEPAGE", "CP932");
+    MessageRecorder boxes;
+    SaveCSV window(SaveCSV::Calls{}, nullptr);
+    qunsetenv("VARKEL_CODEPAGE");
+    QTreeWidget list;
+    FillList(list, {{u"1"_s, u"日本ｶﾅ"_s}, {u"2"_s, u"café😀"_s}});
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"cp.csv"_s);
+    ScopedFileDialogResponder files([&](const FileDialogRequest&) { return path; });
+    window.ShowOption(&list);
+    window.Chk_head->setChecked(true);
+    window.Command1->click();
+    ASSERT_EQ(boxes.boxes().size(), 1);
+    EXPECT_EQ(boxes.boxes()[0].text,
+              path + u"\r\nに出力しました。\r\n出力できない文字2文字を「?」に置き換えました。"_s);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("\"ID\",\"NAME\"\r\n1,\"\x93\xfa\x96\x7b\xb6\xc5\"\r\n"
+                                         "2,\"caf??\"\r\n"));
+}
+
+TEST_F(SaveCsvWindowTest, AWorkbookThatCannotBeWrittenSaysWhy) {
+    QTreeWidget list;
+    FillList(list, {{u"1"_s, u"a"_s}});
+    QTemporaryDir dir;
+    ScopedFileDialogResponder files(
+        [&](const FileDialogRequest&) { return dir.filePath(u"no/such/x.xlsx"_s); });
+    window_.ShowOption(&list);
+    window_.Opt_out[2]->setChecked(true);
+    window_.Command1->click();
+    ASSERT_EQ(boxes_.boxes().size(), 1);
+    EXPECT_EQ(boxes_.boxes()[0].text, u"エクセルファイルの出力に失敗しました。\r\nError:2 "_s +
+                                          QString::fromLocal8Bit(strerror(ENOENT)));
+    EXPECT_EQ(boxes_.boxes()[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(boxes_.boxes()[0].title, u"SELECT結果の保存"_s);
 }
 
 }  // namespace
