@@ -106,6 +106,7 @@ class SaveCSV : public QDialog {
     std::int32_t RowsWritten = 0;
     std::int32_t MarkStep = 0;
     int markLeft_ = 0;  // twips, applied when the counter is drawn
+    int markWidth_ = 0, markLimit_ = 0;  // twips: the marker's width, where the counter begins
     bool exporting_ = false;
     bool aborted_ = false;
     bool reloadPending_ = false;

@@ -159,13 +159,11 @@ void SaveCSV::MoveBusyMark() {
     // The marker creeps right as rows arrive and starts again at the left once it reaches the
     // counter; it moves every tenth step (measures in twips).
     MarkStep += 1;
-    const int markWidth = PixelsToTwipsX(Label1->width());
-    const int limit = PixelsToTwipsX(Picture1->width()) - PixelsToTwipsX(L_cnt->width());
-    if (markLeft_ > limit) {
+    if (markLeft_ > markLimit_) {
         MarkStep = 0;
-        markLeft_ = -markWidth;
+        markLeft_ = -markWidth_;
     }
-    if (MarkStep % 10 == 0) markLeft_ = MarkStep - markWidth;
+    if (MarkStep % 10 == 0) markLeft_ = MarkStep - markWidth_;
 }
 
 void SaveCSV::showCount(bool final) {

@@ -73,7 +73,9 @@ void SaveCSV::OutSelectExec() {
     if (OutFileName.isEmpty() || aborted_) return;
 
     MarkStep = 0;
-    markLeft_ = -PixelsToTwipsX(Label1->width());
+    markWidth_ = PixelsToTwipsX(Label1->width());
+    markLimit_ = PixelsToTwipsX(Picture1->width()) - PixelsToTwipsX(L_cnt->width());
+    markLeft_ = -markWidth_;
     Label1->setVisible(true);
     RowsWritten = 0;
     L_cnt->setText(QStringLiteral("0"));
@@ -131,8 +133,8 @@ void SaveCSV::OutSelectExec() {
         for (size_t k = 0; k < dateTime.size(); ++k)
             if (dateTime[k])
                 values[static_cast<qsizetype>(k)] = DateTimeText(values[static_cast<qsizetype>(k)]);
-        line.clear();
-        bytes.clear();
+        line.resize(0);  // keeps its buffer for the next row
+        bytes.resize(0);
         AppendExportLine(line, values, numeric, Delimiter, QuoteChar);
         replaced += AppendEncoded(bytes, codePage_, line);
         if (!file.write(bytes)) break;
