@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <functional>
 
@@ -21,6 +22,7 @@
 #include "exchange/save_csv.h"
 #include "exchange/xlsx_sheet.h"
 #include "exec/command_lock.h"
+#include "exec/sql_executor.h"
 #include "support/message_recorder.h"
 #include "support/when_shown.h"
 #include "ui/main/main_window.h"
@@ -330,6 +332,42 @@ TEST_P(SaveCsvTest, EveryColumnIsWrittenAlsoBeyondAThousand) {
     EXPECT_EQ(lines[0].split(',').size(), 1100);
     EXPECT_EQ(lines[0].split(',').last(), "\"c1100\"\r");
     EXPECT_EQ(lines[1].split(',').last(), "1100\r");
+}
+
+TEST_P(SaveCsvTest, ClosingTheProgramDuringASaveEndsItWithoutAFile) {
+    CreateNumbers(*db_, u"n"_s, 30000);
+    const QString path = file(u"closed.csv"_s);
+    sql()->setPlainText(u"SELECT k, v FROM n ORDER BY k"_s);
+    duringExport([&] {
+        if (rowsCounted() < 1) return false;
+        window_->close();
+        return true;
+    });
+    const auto shown = exportWith("mn_out_select", 0, false, path);
+    EXPECT_TRUE(shown.isEmpty()) << shown.value(0).text.toStdString();
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_FALSE(window_->isVisible()) << "the window closed once the save had ended";
+    EXPECT_FALSE(IsConnected(session_));
+}
+
+TEST_P(SaveCsvTest, AnInterruptedFillIsEndedBeforeTheSaveTakesTheCursor) {
+    CreateNumbers(*db_, u"n"_s, 1000);
+    auto* startStop = window_->findChild<QToolButton*>(u"Cmd_start_stop"_s);
+    duringExport([&] {
+        if (window_->executor()->result().RowCount < 300) return false;
+        startStop->click();  // interrupt the fill
+        return true;
+    });
+    ASSERT_EQ(run(u"SELECT k, v FROM n ORDER BY k"_s).size(), 1);
+    ASSERT_TRUE(startStop->isEnabled()) << "the fill could be resumed";
+    const QString path = file(u"after.csv"_s);
+    sql()->setPlainText(u"SELECT v FROM n WHERE k <= 10"_s);
+    const auto shown = exportWith("mn_out_select", 0, false, path);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, path + u"\r\nに出力しました。"_s);
+    EXPECT_EQ(ReadAll(path).count('\n'), 10);
+    EXPECT_FALSE(startStop->isEnabled()) << "nothing is left to resume";
+    EXPECT_EQ(window_->findChild<QTreeWidget*>(u"ListView1"_s)->topLevelItemCount(), 300);
 }
 
 TEST_P(SaveCsvTest, ASelectWithoutResultColumnsWritesAnEmptyFile) {
