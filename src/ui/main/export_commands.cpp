@@ -9,6 +9,7 @@
 #include "exec/sql_executor.h"
 #include "ui/history/show_hist.h"
 #include "ui/main/main_window.h"
+#include "ui/main/sql_box.h"
 
 namespace varkel {
 

@@ -279,17 +279,13 @@ void Varkel::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if ((runner_ && runner_->running()) || commandLock_.locked()) {
+    // An export that is running ends at its next row, quietly, leaving no file.
+    const bool exporting = saveCsv_ && saveCsv_->exporting();
+    if (exporting) saveCsv_->Abort();
+    if ((runner_ && runner_->running()) || commandLock_.locked() || exporting) {
         // A script or a resumed fill is running: it ends at its next row, quietly, and the
         // window closes then.
         executor_->Abort();
-        closePending_ = true;
-        event->ignore();
-        return;
-    }
-    if (saveCsv_ && saveCsv_->exporting()) {
-        // An export is running: it ends at its next row, leaving no file, and the window closes then.
-        saveCsv_->Abort();
         closePending_ = true;
         event->ignore();
         return;
