@@ -60,7 +60,8 @@ void SaveCSV::OutSelectExec() {
     if (calls_.endInterruptedFill) calls_.endInterruptedFill();
 
     const QString errorTitle = calls_.baseTitle + QStringLiteral(" - ＳＱＬ実行エラー");
-    if (DbExecute(*session, SelectSql) != 0) {
+    // The whole result is read once, start to end: the driver need not hold it.
+    if (DbExecuteStreaming(*session, SelectSql) != 0) {
         ShowMessageBox(LastDbMessage(*session), MsgButtons::Ok, MsgIcon::Exclamation, errorTitle);
         return;
     }
