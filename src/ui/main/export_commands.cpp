@@ -7,6 +7,7 @@
 
 #include "exchange/save_csv.h"
 #include "exec/sql_executor.h"
+#include "tools/frm_editor.h"
 #include "ui/history/show_hist.h"
 #include "ui/main/main_window.h"
 #include "ui/main/sql_box.h"
@@ -23,6 +24,9 @@ void Varkel::buildExport() {
         if (!showHist_) return;
         showHist_->store().AddHist(toolbar_.TB_DSN->text(), sql);
         sql_.L_sql_no->setText(QString::number(showHist_->store().GetHistNum()));
+    };
+    calls.editFile = [this](const QString& path) {
+        if (frmEditor_) frmEditor_->EditFile(path);
     };
     saveCsv_ = new SaveCSV(std::move(calls), this);
     connect(saveCsv_, &SaveCSV::finished, this, [this] {
