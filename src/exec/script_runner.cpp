@@ -7,6 +7,7 @@
 #include "exec/command_lock.h"
 #include "exec/script_text.h"
 #include "exec/sql_executor.h"
+#include "ui/toolkit/box_text.h"
 #include "ui/toolkit/message_box.h"
 #include "ui/toolkit/yield.h"
 
@@ -32,7 +33,7 @@ void ScriptRunner::RunScript() {
                        MsgIcon::Exclamation, baseTitle_ + QStringLiteral(" - ＳＱＬの実行"));
         return;
     }
-    const QString script = TrimBlanks(WithCrLf(TB_SQL_->toPlainText()));
+    const QString script = TrimBlanks(WithCrLf(BoxText(TB_SQL_)));
     if (script.isEmpty()) return;
     running_ = true;
     CommandLock::Hold hold = lock_.hold();

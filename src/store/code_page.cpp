@@ -97,10 +97,11 @@ QByteArray CodePage::systemName() {
     return codeset;
 }
 
-QByteArray CodePage::encode(const QString& text) const {
-    QByteArray utf8 = text.toUtf8();
-    if (utf8_) return utf8;
-    resetState(fromUnicode_);
+namespace {
+
+// The iconv conversion of UTF-8 text; a character iconv refuses becomes '?'.
+QByteArray Convert(void* cd, QByteArray utf8) {
+    resetState(cd);
     QByteArray out;
     out.reserve(utf8.size() * 2 + 4);
     char* in = utf8.data();
@@ -109,7 +110,7 @@ QByteArray CodePage::encode(const QString& text) const {
     while (inLeft > 0) {
         char* outPtr = buffer;
         size_t outLeft = sizeof buffer;
-        const size_t r = iconv(static_cast<iconv_t>(fromUnicode_), &in, &inLeft, &outPtr, &outLeft);
+        const size_t r = iconv(static_cast<iconv_t>(cd), &in, &inLeft, &outPtr, &outLeft);
         out.append(buffer, static_cast<qsizetype>(outPtr - buffer));
         if (r != static_cast<size_t>(-1)) break;
         if (errno == E2BIG) continue;
@@ -119,14 +120,81 @@ QByteArray CodePage::encode(const QString& text) const {
             inLeft, static_cast<size_t>(utf8SequenceLength(static_cast<unsigned char>(*in))));
         in += skip;
         inLeft -= skip;
-        resetState(fromUnicode_);
+        resetState(cd);
     }
     return out;
 }
 
+bool HasLoneSurrogate(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+QByteArray CodePage::encode(const QString& text, bool* exact) const {
+    if (utf8_) {
+        if (exact) *exact = !HasLoneSurrogate(text);
+        return text.toUtf8();
+    }
+    QByteArray out = Convert(fromUnicode_, text.toUtf8());
+    // iconv maps some characters to look-alikes; only a conversion that reads back the same is
+    // exact. Where the whole text does not, each character is checked on its own.
+    if (decode(out) == text) {
+        if (exact) *exact = true;
+        return out;
+    }
+    if (exact) *exact = false;
+    out.clear();
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const qsizetype n =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2
+                                                                                             : 1;
+        const QString one = text.mid(i, n);
+        const QByteArray bytes = Convert(fromUnicode_, one.toUtf8());
+        if (decode(bytes) == one)
+            out += bytes;
+        else
+            out += '?';
+        i += n;
+    }
+    return out;
+}
+
+QString CodePage::unheld(const QString& text) const {
+    bool exact = true;
+    encode(text, &exact);
+    if (exact) return QString();
+    QString found;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const qsizetype n =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2
+                                                                                             : 1;
+        const QString one = text.mid(i, n);
+        bool held = true;
+        encode(one, &held);
+        if (!held && !found.contains(one)) found += one;
+        i += n;
+    }
+    return found;
+}
+
 QString CodePage::decode(const char* data, qsizetype length) const {
     if (length <= 0) return {};
-    if (utf8_) return QString::fromUtf8(data, length - incompleteUtf8Tail(data, length));
+    if (utf8_) {
+        // fromUtf8 drops a leading byte order mark; here it is a character of the text.
+        const qsizetype whole = length - incompleteUtf8Tail(data, length);
+        if (whole >= 3 && QByteArrayView(data, 3) == QByteArrayView("\xEF\xBB\xBF"))
+            return QChar(0xFEFF) + QString::fromUtf8(data + 3, whole - 3);
+        return QString::fromUtf8(data, whole);
+    }
     resetState(toUnicode_);
     QByteArray utf8;
     utf8.reserve(length * 2);
@@ -147,6 +215,12 @@ QString CodePage::decode(const char* data, qsizetype length) const {
         resetState(toUnicode_);
     }
     return QString::fromUtf8(utf8);
+}
+
+QString CodePage::decodeFile(const QByteArray& bytes) const {
+    QString text = decode(bytes);
+    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    return text;
 }
 
 void CodePage::decodeInto(QString& out, const char* data, qsizetype length) const {

@@ -23,13 +23,20 @@ class CodePage {
     const QByteArray& name() const { return name_; }
     bool isUtf8() const { return utf8_; }
 
-    // Characters the code page cannot hold become '?'.
-    QByteArray encode(const QString& text) const;
-    // Invalid bytes become U+FFFD; an incomplete character at the end is dropped.
+    // Characters the code page cannot hold exactly become '?', never a look-alike (CP932 would
+    // otherwise turn "¥" into a backslash); `exact`, when given, tells whether every character was
+    // held.
+    QByteArray encode(const QString& text, bool* exact = nullptr) const;
+    // The characters of the text, each once, that the code page cannot hold exactly.
+    QString unheld(const QString& text) const;
+    // Invalid bytes become U+FFFD; an incomplete character at the end is dropped. A U+FEFF is
+    // data like any other character.
     QString decode(const char* data, qsizetype length) const;
     QString decode(const QByteArray& bytes) const {
         return decode(bytes.constData(), bytes.size());
     }
+    // A whole file's text: as decode, less a byte order mark at its very start.
+    QString decodeFile(const QByteArray& bytes) const;
     // The same into `out`, reusing its buffer where it can: reading a large result converts
     // millions of short values, and most of them are plain ASCII.
     void decodeInto(QString& out, const char* data, qsizetype length) const;

@@ -1,27 +1,14 @@
 #include "store/ini_file.h"
 
-#include <QFile>
-#include <QSaveFile>
-#include <QStringList>
+#include <QDir>
 
-#include "store/code_page.h"
+#include "store/text_file.h"
 
 namespace varkel {
 
 namespace {
 
 constexpr qsizetype kMaxValue = 1023;
-
-QStringList ReadLines(const QString& file) {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly)) return {};
-    const QString text = CodePage(CodePage::systemName()).decode(in.readAll());
-    QStringList lines = text.split(u'\n');
-    for (QString& line : lines)
-        if (line.endsWith(u'\r')) line.chop(1);
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();  // the final line end
-    return lines;
-}
 
 // The section name of a "[name]" line, or a null string for any other line.
 QString SectionOf(const QString& line) {
@@ -40,17 +27,43 @@ bool IsKeyLine(const QString& line, const QString& key, QString* value = nullptr
     return true;
 }
 
-struct Found {
-    qsizetype sectionLine = -1;  // index of the section's header
-    qsizetype keyLine = -1;      // index of the key's line in it
-    qsizetype lastLine = -1;     // the section's last non-blank line
-};
+QString OnOneLine(const QString& value) {
+    QString v = value;
+    return v.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+        .replace(u'\r', u' ')
+        .replace(u'\n', u' ');
+}
 
-Found Find(const QStringList& lines, const QString& section, const QString& key) {
+}  // namespace
+
+IniFile::IniFile(const QString& path) : path_(path), page_(CodePage::systemName()) {
+    const QByteArray bytes = ReadFileBytes(path);
+    lineEnd_ = !bytes.isEmpty() && !bytes.contains('\r') ? QByteArray("\n") : QByteArray("\r\n");
+    qsizetype at = 0;
+    while (at < bytes.size()) {
+        qsizetype end = at;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
+            ++end;
+        Line line;
+        line.bytes = bytes.mid(at, end - at);
+        qsizetype next = end;
+        if (next < bytes.size()) {
+            next +=
+                bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n' ? 2 : 1;
+            line.end = bytes.mid(end, next - end);
+        }
+        line.text = lines_.isEmpty() ? page_.decodeFile(line.bytes) : page_.decode(line.bytes);
+        lines_ << line;
+        at = next;
+    }
+}
+
+IniFile::Found IniFile::find(const QString& section, const QString& key) const {
     Found f;
     bool inSection = false;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString name = SectionOf(lines[i]);
+    for (qsizetype i = 0; i < lines_.size(); ++i) {
+        const QString& line = lines_[i].text;
+        const QString name = SectionOf(line);
         if (!name.isNull()) {
             if (inSection) break;  // the first matching section is the one used
             inSection = name.compare(section, Qt::CaseInsensitive) == 0;
@@ -58,45 +71,75 @@ Found Find(const QStringList& lines, const QString& section, const QString& key)
             continue;
         }
         if (!inSection) continue;
-        if (!lines[i].trimmed().isEmpty()) f.lastLine = i;
-        if (f.keyLine < 0 && IsKeyLine(lines[i], key)) f.keyLine = i;
+        if (!line.trimmed().isEmpty()) f.lastLine = i;
+        if (f.keyLine < 0 && IsKeyLine(line, key)) f.keyLine = i;
     }
     return f;
 }
 
-}  // namespace
-
-QString ReadIniString(const QString& file, const QString& section, const QString& key) {
-    const QStringList lines = ReadLines(file);
-    const Found f = Find(lines, section, key);
+QString IniFile::read(const QString& section, const QString& key) const {
+    const Found f = find(section, key);
     if (f.keyLine < 0) return QString();
     QString value;
-    IsKeyLine(lines[f.keyLine], key, &value);
+    IsKeyLine(lines_[f.keyLine].text, key, &value);
     value = value.trimmed();
     if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
         value.back() == value.front())
         value = value.mid(1, value.size() - 2);
-    return value.left(kMaxValue);
+    if (value.size() > kMaxValue)
+        value.truncate(value[kMaxValue - 1].isHighSurrogate() ? kMaxValue - 1 : kMaxValue);
+    return value;
+}
+
+IniFile::Line IniFile::makeLine(const QString& text) const {
+    return {page_.encode(text), lineEnd_, text};
+}
+
+void IniFile::write(const QString& section, const QString& key, const QString& value) {
+    const Found f = find(section, key);
+    Line entry = makeLine(key + u'=' + OnOneLine(value));
+    if (f.keyLine >= 0) {
+        if (lines_[f.keyLine].bytes == entry.bytes) return;
+        entry.end = lines_[f.keyLine].end.isEmpty() ? QByteArray() : lineEnd_;
+        lines_[f.keyLine] = entry;
+    } else {
+        if (!lines_.isEmpty() && lines_.last().end.isEmpty()) lines_.last().end = lineEnd_;
+        if (f.sectionLine >= 0) {
+            lines_.insert(f.lastLine + 1, entry);
+        } else {
+            lines_ << makeLine(u'[' + section + u']') << entry;
+        }
+    }
+    changed_ = true;
+}
+
+bool IniFile::save(QString* error) {
+    if (!changed_) return true;
+    QByteArray bytes;
+    for (const Line& line : lines_)
+        bytes += line.bytes + line.end;
+    QString why;
+    if (!WriteFileBytes(path_, bytes, &why)) {
+        if (error)
+            *error = QStringLiteral(
+                         "設定ファイルに書き込めませんでした。元のファイルはそのままです。"
+                         "\r\n%1\r\n%2")
+                         .arg(QDir::toNativeSeparators(path_), why);
+        return false;
+    }
+    changed_ = false;
+    return true;
+}
+
+QString ReadIniString(const QString& file, const QString& section, const QString& key) {
+    return IniFile(file).read(section, key);
 }
 
 int WriteIniString(const QString& file, const QString& section, const QString& key,
                    const QString& value) {
-    QStringList lines = ReadLines(file);
-    const Found f = Find(lines, section, key);
-    const QString entry = key + u'=' + value;
-    if (f.keyLine >= 0) {
-        lines[f.keyLine] = entry;
-    } else if (f.sectionLine >= 0) {
-        lines.insert(f.lastLine + 1, entry);
-    } else {
-        lines << u'[' + section + u']' << entry;
-    }
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) return 0;
-    out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    out.write(CodePage(CodePage::systemName())
-                  .encode(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
-    return out.commit() ? 1 : 0;
+    IniFile ini(file);
+    ini.write(section, key, value);
+    return ini.save() ? 1 : 0;
 }
 
 }  // namespace varkel

@@ -2,19 +2,22 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFile>
-#include <QSaveFile>
+#include <QDir>
 #include <QThread>
 #include <cmath>
 
 #include "store/code_page.h"
+#include "store/text_file.h"
 
 namespace varkel {
 
 namespace {
 
-const QString kTerminator = QStringLiteral("\r\n/\r\n");
 constexpr int kLabelLength = 64;
+
+QString Terminator(const QString& lineEnd) {
+    return lineEnd + u'/' + lineEnd;
+}
 
 QString Stamp() {
     return QDateTime::currentDateTime().toString(QStringLiteral("yy/MM/dd HH:mm:ss"));
@@ -26,41 +29,90 @@ bool HasStamp(const QList<ClassSQL>& records, const QString& stamp) {
     return false;
 }
 
+// The length of the terminator's remains at the end of a record whose terminator was cut
+// short after its "/": line end "/" and part of a line end, or 0.
+qsizetype CutTerminatorAtEnd(const QString& record, const QString& lineEnd) {
+    const QString full = Terminator(lineEnd);
+    for (qsizetype keep = full.size() - 1; keep >= lineEnd.size() + 1; --keep)
+        if (record.endsWith(QStringView(full).left(keep))) return keep;
+    return 0;
+}
+
+// A "/" standing alone on a line would end the record early: it gets a blank after it.
+QString GuardTerminators(QString s, const QString& lineEnd) {
+    const QString term = Terminator(lineEnd);
+    qsizetype at = 0;
+    while ((at = s.indexOf(term, at)) >= 0) {
+        s.insert(at + lineEnd.size() + 1, u' ');
+        at += lineEnd.size() + 1;
+    }
+    if (s.endsWith(lineEnd + u'/')) s += u' ';
+    return s;
+}
+
+QString ToFileLineEnds(QString text, const QString& lineEnd) {
+    if (lineEnd == QStringLiteral("\r\n")) return text;
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+}
+
+QString NativePath(const QString& file) {
+    return QDir::toNativeSeparators(file);
+}
+
 }  // namespace
 
-QStringList SplitHistoryRecords(const QString& text) {
-    QStringList records;
+RecordFile ParseRecordFile(const QString& text) {
+    RecordFile file;
+    file.lineEnd = LineEndOf(text);
+    const QString term = Terminator(file.lineEnd);
     qsizetype at = 0;
     while (at < text.size()) {
-        const qsizetype end = text.indexOf(kTerminator, at);
-        const QString record = text.mid(at, end < 0 ? -1 : end - at);
-        if (record.isEmpty()) break;
-        records << record;
+        const qsizetype end = text.indexOf(term, at);
+        QString record = text.mid(at, end < 0 ? -1 : end - at);
+        if (end < 0) record.chop(CutTerminatorAtEnd(record, file.lineEnd));
+        if (record.isEmpty()) {
+            file.unreadTail = true;
+            break;
+        }
+        file.records << record;
         if (end < 0) break;
-        at = end + kTerminator.size();
+        at = end + term.size();
     }
-    return records;
+    return file;
 }
 
-ClassSQL ParseHistoryRecord(const QString& record) {
-    const qsizetype tab = record.indexOf(u'\t');
-    if (tab < 0) return {QString(), record};
-    return {record.left(tab), record.mid(tab + 1)};
+QString RecordFileText(const QStringList& records, const QString& lineEnd) {
+    const QString term = Terminator(lineEnd);
+    QString text;
+    qsizetype size = 0;
+    for (const QString& r : records)
+        size += r.size() + term.size();
+    text.reserve(size);
+    for (const QString& r : records)
+        text += r + term;
+    return text;
 }
 
-QString HistoryRecordText(const ClassSQL& record) {
-    return record.SQLhead + u'\t' + record.SQLstmt + kTerminator;
+QStringList SplitHistoryRecords(const QString& text) {
+    return ParseRecordFile(text).records;
+}
+
+ClassSQL ParseHistoryRecord(const QString& record, const QString& lineEnd) {
+    QString r = record;
+    if (lineEnd == QStringLiteral("\n")) r.replace(u'\n', QStringLiteral("\r\n"));
+    const qsizetype tab = r.indexOf(u'\t');
+    if (tab < 0) return {QString(), r};
+    return {r.left(tab), r.mid(tab + 1)};
+}
+
+QString HistoryRecordText(const ClassSQL& record, const QString& lineEnd) {
+    return GuardTerminators(ToFileLineEnds(record.SQLhead + u'\t' + record.SQLstmt, lineEnd),
+                            lineEnd) +
+           Terminator(lineEnd);
 }
 
 QString StorableStatement(const QString& sql) {
-    QString s = sql;
-    qsizetype at = 0;
-    while ((at = s.indexOf(kTerminator, at)) >= 0) {
-        s.insert(at + 3, u' ');
-        at += 3;
-    }
-    if (s.endsWith(QStringLiteral("\r\n/"))) s += u' ';
-    return s;
+    return GuardTerminators(sql, QStringLiteral("\r\n"));
 }
 
 int MaxHistFrom(const QString& value) {
@@ -75,24 +127,83 @@ int MaxHistFrom(const QString& value) {
     return rounded < 20 || rounded > 999 ? 20 : static_cast<int>(rounded);
 }
 
+QString MaskPasswords(const QString& connectString) {
+    QString out;
+    qsizetype at = 0;
+    const qsizetype size = connectString.size();
+    while (at < size) {
+        // One attribute: key "=" value, the value possibly in braces (where "}}" is a "}").
+        const qsizetype eq = connectString.indexOf(u'=', at);
+        const qsizetype semi = connectString.indexOf(u';', at);
+        if (eq < 0 || (semi >= 0 && semi < eq)) {
+            const qsizetype end = semi < 0 ? size : semi + 1;
+            out += QStringView(connectString).mid(at, end - at);
+            at = end;
+            continue;
+        }
+        qsizetype valueEnd = eq + 1;
+        while (valueEnd < size && connectString[valueEnd].isSpace())
+            ++valueEnd;
+        if (valueEnd < size && connectString[valueEnd] == u'{') {
+            ++valueEnd;
+            while (valueEnd < size) {
+                if (connectString[valueEnd] == u'}') {
+                    if (valueEnd + 1 < size && connectString[valueEnd + 1] == u'}') {
+                        valueEnd += 2;
+                        continue;
+                    }
+                    ++valueEnd;
+                    break;
+                }
+                ++valueEnd;
+            }
+        }
+        const qsizetype next = connectString.indexOf(u';', valueEnd);
+        valueEnd = next < 0 ? size : next;
+        const QString key = connectString.mid(at, eq - at).trimmed();
+        out += QStringView(connectString).mid(at, eq + 1 - at);
+        if (key.compare(QStringLiteral("PWD"), Qt::CaseInsensitive) == 0 ||
+            key.compare(QStringLiteral("PASSWORD"), Qt::CaseInsensitive) == 0)
+            out += QStringLiteral("****");
+        else
+            out += QStringView(connectString).mid(eq + 1, valueEnd - eq - 1);
+        if (next >= 0) out += u';';
+        at = next < 0 ? size : next + 1;
+    }
+    return out;
+}
+
 SqlHistory::SqlHistory(const QString& file, int maxHist, QObject* parent)
     : QObject(parent), file_(file), maxHist_(maxHist) {
     timer_.setInterval(1000);
     connect(&timer_, &QTimer::timeout, this, &SqlHistory::appendNext);
 }
 
-QString SqlHistory::readFile() const {
-    QFile in(file_);
-    if (!in.open(QIODevice::ReadOnly)) return QString();
-    return CodePage(CodePage::systemName()).decode(in.readAll());
+const ClassSQL* SqlHistory::record(RecordId id) const {
+    const qsizetype at = ids_.indexOf(id);
+    return at < 0 ? nullptr : &records_[at];
+}
+
+void SqlHistory::drop(int count, QList<quint64>* dropped) {
+    for (int i = 0; i < count; ++i) {
+        if (dropped) dropped->append(ids_.first());
+        records_.removeFirst();
+        ids_.removeFirst();
+    }
 }
 
 void SqlHistory::ReadHist() {
     records_.clear();
-    for (const QString& record : SplitHistoryRecords(readFile()))
-        records_ << ParseHistoryRecord(record);
-    while (records_.size() > maxHist_)
-        records_.removeFirst();
+    ids_.clear();
+    const QString text = CodePage(CodePage::systemName()).decodeFile(ReadFileBytes(file_));
+    const RecordFile file = ParseRecordFile(text);
+    lineEnd_ = file.lineEnd;
+    // Only the newest maxHist records are parsed: a file of thousands stays quick to load.
+    const qsizetype first = std::max<qsizetype>(0, file.records.size() - maxHist_);
+    for (qsizetype i = first; i < file.records.size(); ++i) {
+        records_ << ParseHistoryRecord(file.records[i], lineEnd_);
+        ids_ << nextId_++;
+    }
     emit reloaded();
     pending_.clear();
     timer_.start();
@@ -100,55 +211,91 @@ void SqlHistory::ReadHist() {
 
 void SqlHistory::AddHist(const QString& dsn, const QString& sql) {
     if (sql.isEmpty()) return;
-    QList<ClassSQL> dropped;
-    while (records_.size() >= maxHist_)
-        dropped << records_.takeFirst();
+    QList<quint64> dropped;
+    drop(std::max(0, GetHistNum() - maxHist_ + 1), &dropped);
     QString stamp = Stamp();
     while (HasStamp(records_, stamp)) {  // one record a second: wait for the next one
         QCoreApplication::processEvents();
         QThread::msleep(10);
         stamp = Stamp();
     }
+    const QString masked = MaskPasswords(dsn);
     const QString label =
-        dsn.size() > kLabelLength ? dsn.left(kLabelLength) + QStringLiteral("...") : dsn;
+        masked.size() > kLabelLength ? masked.left(kLabelLength) + QStringLiteral("...") : masked;
     const ClassSQL record{stamp + u' ' + label, StorableStatement(sql)};
+    const RecordId id = nextId_++;
     records_ << record;
+    ids_ << id;
     pending_ << record;
     changed_ = true;
     if (!dropped.isEmpty()) emit recordsDropped(dropped);
-    emit recordAdded(record);
+    emit recordAdded(record, id);
 }
 
 void SqlHistory::appendNext() {
     timer_.stop();
     QCoreApplication::processEvents();
-    if (!pending_.isEmpty()) appendToFile(pending_.takeFirst());
+    // A record whose append failed stays first in the queue and is tried again next time.
+    if (!pending_.isEmpty() && appendToFile(pending_.first())) pending_.removeFirst();
     timer_.start();
 }
 
-void SqlHistory::appendToFile(const ClassSQL& record) {
-    QFile out(file_);
-    if (out.open(QIODevice::Append))  // a failed append is not reported
-        out.write(CodePage(CodePage::systemName()).encode(HistoryRecordText(record)));
+bool SqlHistory::appendToFile(const ClassSQL& record) {
+    const CodePage page(CodePage::systemName());
+    // A file that does not end with a whole terminator (cut short, edited by hand) is ended
+    // first, so that the new record does not become part of its last one.
+    QByteArray bytes;
+    const QString tail = page.decode(FileTail(file_, 16));
+    if (!tail.isEmpty()) {
+        const QString term = Terminator(lineEnd_);
+        if (!tail.endsWith(term)) {
+            const qsizetype cut = CutTerminatorAtEnd(tail, lineEnd_);
+            bytes = page.encode(cut > 0 ? term.mid(cut) : term);
+        }
+    }
+    bytes += page.encode(HistoryRecordText(record, lineEnd_));
+    QString error;
+    if (AppendFileBytes(file_, bytes, &error)) {
+        appendFailureTold_ = false;
+        return true;
+    }
+    if (!appendFailureTold_) {
+        appendFailureTold_ = true;
+        ++told_;
+        emit writeFailed(QStringLiteral("SQL履歴をファイルに追加できませんでした。\r\n%1\r\n%2")
+                             .arg(NativePath(file_), error));
+    }
+    return false;
 }
 
-void SqlHistory::SaveHist() {
+bool SqlHistory::SaveHist() {
     // Nothing waits for the user any more: what is queued is appended at once, in order.
     timer_.stop();
-    while (!pending_.isEmpty())
-        appendToFile(pending_.takeFirst());
-    QStringList records = SplitHistoryRecords(readFile());
-    if (records.isEmpty()) return;
-    while (records.size() > maxHist_)
-        records.removeFirst();
-    QString text;
-    for (const QString& record : records)
-        text += record + kTerminator;
-    // A new file renamed over the old one: a crash while rewriting cannot lose the history.
-    QSaveFile out(file_);
-    if (!out.open(QIODevice::WriteOnly)) return;
-    out.write(CodePage(CodePage::systemName()).encode(text));
-    out.commit();
+    const int toldBefore = told_;
+    while (!pending_.isEmpty() && appendToFile(pending_.first()))
+        pending_.removeFirst();
+    bool readable = false;
+    const QByteArray bytes = ReadFileBytes(file_, &readable);
+    if (!readable) return true;
+    const CodePage page(CodePage::systemName());
+    const QString text = page.decodeFile(bytes);
+    const RecordFile file = ParseRecordFile(text);
+    // What follows an empty record was never read: rewriting would lose it.
+    if (file.records.isEmpty() || file.unreadTail) return true;
+    QStringList records = file.records;
+    if (records.size() > maxHist_) records.erase(records.begin(), records.end() - maxHist_);
+    const QString trimmed = RecordFileText(records, file.lineEnd);
+    if (trimmed == text) return true;
+    // A new file renamed over the old one, so a failure leaves the old file as it was; only where
+    // the folder refuses new files is the file rewritten in place.
+    QString error;
+    if (WriteFileBytes(file_, page.encode(trimmed), &error, true)) return true;
+    if (told_ != toldBefore) return false;  // the end's trouble with the file is told once
+    ++told_;
+    emit writeFailed(QStringLiteral("SQL履歴ファイルを書き換えられませんでした。元のファイルは"
+                                    "そのままです。\r\n%1\r\n%2")
+                         .arg(NativePath(file_), error));
+    return false;
 }
 
 QString SqlHistory::GetHistCurr(int histNo) const {

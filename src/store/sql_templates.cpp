@@ -1,30 +1,35 @@
 #include "store/sql_templates.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include <QDir>
 
 #include "store/code_page.h"
+#include "store/text_file.h"
 
 namespace varkel {
 
 QList<ClassSQL> ReadTemplateFile(const QString& path) {
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly)) return {};
+    const RecordFile file =
+        ParseRecordFile(CodePage(CodePage::systemName()).decodeFile(ReadFileBytes(path)));
     QList<ClassSQL> templates;
-    for (const QString& record :
-         SplitHistoryRecords(CodePage(CodePage::systemName()).decode(in.readAll())))
-        templates << ParseHistoryRecord(record);
+    for (const QString& record : file.records)
+        templates << ParseHistoryRecord(record, file.lineEnd);
     return templates;
 }
 
-bool WriteTemplateFile(const QString& path, const QList<ClassSQL>& templates) {
+bool WriteTemplateFile(const QString& path, const QList<ClassSQL>& templates, QString* error) {
+    const CodePage page(CodePage::systemName());
+    const QString lineEnd = LineEndOf(page.decodeFile(ReadFileBytes(path)));
     QString text;
     for (const ClassSQL& t : templates)
-        text += HistoryRecordText(t);
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    out.write(CodePage(CodePage::systemName()).encode(text));
-    return out.commit();
+        text += HistoryRecordText(t, lineEnd);
+    QString why;
+    if (WriteFileBytes(path, page.encode(text), &why)) return true;
+    if (error)
+        *error = QStringLiteral(
+                     "テンプレートファイルに書き込めませんでした。元のファイルは"
+                     "そのままです。\r\n%1\r\n%2")
+                     .arg(QDir::toNativeSeparators(path), why);
+    return false;
 }
 
 QString StorableTitle(const QString& title) {

@@ -33,8 +33,59 @@ TEST(CodePageTest, EncodesAndDecodesInEveryCodePage) {
 TEST(CodePageTest, UnrepresentableCharactersBecomeQuestionMarks) {
     CodePage cp932("CP932");
     EXPECT_EQ(cp932.encode(QStringLiteral("a😀b")), QByteArray("a?b"));
-    // Windows-made files write WAVE DASH as 0x8160, which reads back as FULLWIDTH TILDE.
-    EXPECT_EQ(cp932.encode(QStringLiteral("〜")), QByteArray("\x81\x60"));
+    // WAVE DASH has no code of its own: 0x8160 reads back as FULLWIDTH TILDE, a look-alike.
+    EXPECT_EQ(cp932.encode(QStringLiteral("〜")), QByteArray("?"));
+}
+
+struct ExactCase {
+    const char* codePage;
+    QString text;
+    QByteArray bytes;
+    bool exact;
+    QString unheld;
+};
+
+// A character without an exact code never becomes a look-alike: "¥" must not reach a driver as
+// a backslash, which would change what a statement does.
+TEST(CodePageTest, EncodingIsExactOrSaysSo) {
+    const ExactCase cases[] = {
+        {"CP932", QStringLiteral("a\\b~"), "a\\b~", true, QString()},
+        {"CP932", QStringLiteral("'¥100'"), "'?100'", false, QStringLiteral("¥")},
+        {"CP932", QStringLiteral("‾¥‾"), "???", false, QStringLiteral("‾¥")},
+        {"CP932", QStringLiteral("日本〜"), "\x93\xFA\x96\x7B?", false, QStringLiteral("〜")},
+        {"CP932", QStringLiteral("😀x"), "?x", false, QStringLiteral("😀")},
+        {"CP932", QStringLiteral("\uFEFFa"), "?a", false, QStringLiteral("\uFEFF")},
+        {"UTF-8", QStringLiteral("¥\u00A0\uFEFF"), "\xC2\xA5\xC2\xA0\xEF\xBB\xBF", true, QString()},
+        {"UTF-8", QString(QChar(0xD800)) + u'a', "", false, QString(QChar(0xD800))},
+    };
+    for (const ExactCase& c : cases) {
+        SCOPED_TRACE(c.codePage + (" " + c.text.toStdString()));
+        CodePage page(c.codePage);
+        bool exact = !c.exact;
+        const QByteArray bytes = page.encode(c.text, &exact);
+        if (!c.bytes.isEmpty()) {
+            EXPECT_EQ(bytes, c.bytes);
+        }
+        EXPECT_EQ(exact, c.exact);
+        EXPECT_EQ(page.unheld(c.text), c.unheld);
+    }
+}
+
+// A U+FEFF is data; only a byte order mark at the very start of a file is dropped.
+TEST(CodePageTest, AZeroWidthNoBreakSpaceIsKeptButAFileBomIsNot) {
+    CodePage utf8("UTF-8");
+    EXPECT_EQ(utf8.decode(QByteArray("\xEF\xBB\xBF"
+                                     "a")),
+              QStringLiteral("\uFEFFa"));
+    EXPECT_EQ(utf8.decodeFile(QByteArray("\xEF\xBB\xBF"
+                                         "a\xEF\xBB\xBF")),
+              QStringLiteral("a\uFEFF"));
+    QString value;
+    utf8.decodeInto(value,
+                    "\xEF\xBB\xBF"
+                    "b",
+                    4);
+    EXPECT_EQ(value, QStringLiteral("\uFEFFb"));
 }
 
 TEST(CodePageTest, DecodingMarksInvalidBytesAndDropsAnIncompleteEnd) {

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include "store/ini_file.h"
 #include "store/keyword_file.h"
 #include "store/settings_keys.h"
+#include "support/file_faults.h"
 #include "support/qt_printers.h"
 
 namespace varkel {
@@ -51,6 +53,11 @@ TEST_F(IniFileTest, ReadsLikeThePrivateProfileRoutines) {
         {"K=outside\r\n[W]\r\n", "W", "K", QString()},
         {"[W]\nK=unix line ends\n", "W", "K", QStringLiteral("unix line ends")},
         {"[W]\r\nK=日本語の値\r\n", "W", "K", QStringLiteral("日本語の値")},
+        {"[W]\rK=lone CRs\rL=2\r", "W", "K", QStringLiteral("lone CRs")},
+        {"\xEF\xBB\xBF[W]\r\nK=after a BOM\r\n", "W", "K", QStringLiteral("after a BOM")},
+        {"[W]\r\nK=\xEF\xBB\xBF"
+         "data",
+         "W", "K", QStringLiteral("\uFEFFdata")},
     };
     for (const ReadCase& c : cases) {
         SCOPED_TRACE(c.file);
@@ -101,6 +108,60 @@ TEST_F(IniFileTest, WritesInPlaceIntoItsSectionOrANewOne) {
     }
 }
 
+TEST_F(IniFileTest, ACutNeverSplitsASurrogatePair) {
+    write("[W]\r\nK=" + QByteArray(1022, 'v') + "\xF0\x9F\x98\x80tail\r\n");
+    EXPECT_EQ(ReadIniString(path(), QStringLiteral("W"), QStringLiteral("K")), QString(1022, u'v'));
+    write("[W]\r\nK=" + QByteArray(1021, 'v') + "\xF0\x9F\x98\x80tail\r\n");
+    EXPECT_EQ(ReadIniString(path(), QStringLiteral("W"), QStringLiteral("K")),
+              QString(1021, u'v') + QStringLiteral("😀"));
+}
+
+// A write touches only the line it writes: bytes the code page cannot read (a Shift_JIS file
+// under UTF-8), a byte order mark, other lines' ends stay as they are.
+TEST_F(IniFileTest, WritingOneKeyChangesNoOtherByte) {
+    const WriteCase cases[] = {
+        {"[A]\r\nname=\x93\xfa\x96\x7b\r\nx=1\r\n", "A", "x", "2",
+         "[A]\r\nname=\x93\xfa\x96\x7b\r\nx=2\r\n"},
+        {"\xEF\xBB\xBF[A]\r\nx=1\r\n", "a", "X", "2", "\xEF\xBB\xBF[A]\r\nX=2\r\n"},
+        {"[A]\nx=1\n[B]\ny=\x82\n", "A", "z", "3", "[A]\nx=1\nz=3\n[B]\ny=\x82\n"},
+        {"[A]\rx=1\r\n", "A", "y", "2", "[A]\rx=1\r\ny=2\r\n"},
+        {"[A]\r\nx=1", "A", "y", "2", "[A]\r\nx=1\r\ny=2\r\n"},
+        {"[A]\r\nx=1", "A", "x", "2", "[A]\r\nx=2"},
+        {"[A]\r\nx=1\r\n", "A", "x", "two\r\nlines\nor\rthree", "[A]\r\nx=two lines or three\r\n"},
+        {"[A]\nx=1\n", "A", "x", "1", "[A]\nx=1\n"},
+    };
+    for (const WriteCase& c : cases) {
+        SCOPED_TRACE(c.before);
+        write(c.before);
+        EXPECT_NE(WriteIniString(path(), QString::fromLatin1(c.section), QString::fromLatin1(c.key),
+                                 QString::fromUtf8(c.value)),
+                  0);
+        EXPECT_EQ(contents(), QByteArray(c.after));
+    }
+}
+
+// Several writes reach the file together, in one save; a save that fails names the file and
+// leaves it whole.
+TEST_F(IniFileTest, ManyWritesAreSavedAtOnceOrNotAtAll) {
+    write("[A]\r\nx=1\r\n");
+    IniFile ini(path());
+    ini.write(QStringLiteral("A"), QStringLiteral("x"), QStringLiteral("2"));
+    ini.write(QStringLiteral("B"), QStringLiteral("y"), QStringLiteral("3"));
+    EXPECT_EQ(ini.read(QStringLiteral("B"), QStringLiteral("y")), QStringLiteral("3"));
+    EXPECT_EQ(contents(), QByteArray("[A]\r\nx=1\r\n"));  // nothing before the save
+    {
+        test::ScopedPermissionsObeyed obeyed;
+        test::SetWritable(dir_.path(), false);
+        QString error;
+        EXPECT_FALSE(ini.save(&error));
+        test::SetWritable(dir_.path(), true);
+        EXPECT_TRUE(error.contains(QDir::toNativeSeparators(path()))) << error.toStdString();
+    }
+    EXPECT_EQ(contents(), QByteArray("[A]\r\nx=1\r\n"));
+    EXPECT_TRUE(ini.save());
+    EXPECT_EQ(contents(), QByteArray("[A]\r\nx=2\r\n[B]\r\ny=3\r\n"));
+}
+
 TEST_F(IniFileTest, TheFileIsReadableByItsOwnerOnly) {
     WriteIniString(path(), QStringLiteral("CONNHIST"), QStringLiteral("1"),
                    QStringLiteral("DSN=x;UID=u;PWD=secret"));
@@ -136,6 +197,11 @@ TEST(KeywordFileTest, EveryLineIsAnEntryAsItStands) {
          {QStringLiteral("SELECT"), QStringLiteral(" FROM "), QStringLiteral("WHERE")}},
         {"A\r\n\r\nB\r\n", {QStringLiteral("A"), QString(), QStringLiteral("B")}},
         {"", {}},
+        {"SELECT\nFROM\n", {QStringLiteral("SELECT"), QStringLiteral("FROM")}},
+        {"\xEF\xBB\xBF"
+         "SELECT\r\n\xEF\xBB\xBF"
+         "FROM",
+         {QStringLiteral("SELECT"), QStringLiteral("\uFEFFFROM")}},
     };
     for (const auto& [bytes, expected] : cases) {
         QFile f(path);

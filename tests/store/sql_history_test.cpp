@@ -1,16 +1,24 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 #include "store/sql_history.h"
+#include "store/sql_templates.h"
+#include "support/file_faults.h"
 #include "support/qt_printers.h"
 
 namespace varkel {
 namespace {
+
+using test::ScopedFileSizeLimit;
+using test::ScopedPermissionsObeyed;
+using test::SetWritable;
 
 class SqlHistoryTest : public ::testing::Test {
   protected:
@@ -166,6 +174,199 @@ TEST(HistoryFormatTest, AnEmptyRecordEndsTheReading) {
               (ClassSQL{QString(), QStringLiteral("no tab")}));
     EXPECT_EQ(ParseHistoryRecord(QStringLiteral("h\ta\tb")),
               (ClassSQL{QStringLiteral("h"), QStringLiteral("a\tb")}));
+}
+
+QStringList Statements(const QList<ClassSQL>& records) {
+    QStringList s;
+    for (const ClassSQL& r : records)
+        s << r.SQLstmt;
+    return s;
+}
+
+struct EndingCase {
+    const char* name;
+    QByteArray bytes;
+    QStringList statements;  // as read
+};
+
+// However the file ends, a run that adds a statement keeps every record it held, adds exactly
+// one, and keeps the file's line ends.
+TEST_F(SqlHistoryTest, ARunKeepsEveryRecordWhateverTheFileEnding) {
+    const QString a = QStringLiteral("A"), b = QStringLiteral("B");
+    const EndingCase cases[] = {
+        {"closed", "h1\tA\r\n/\r\nh2\tB\r\n/\r\n", {a, b}},
+        {"no final line end", "h1\tA\r\n/\r\nh2\tB\r\n/", {a, b}},
+        {"half a final line end", "h1\tA\r\n/\r", {a}},
+        {"no terminator", "h1\tA\r\nx", {QStringLiteral("A\r\nx")}},
+        {"a line end only", "h1\tA\r\n/\r\nh2\tB\r\n", {a, QStringLiteral("B\r\n")}},
+        {"LF closed", "h1\tA\nx\n/\nh2\tB\n/\n", {QStringLiteral("A\r\nx"), b}},
+        {"LF no final line end", "h1\tA\n/\nh2\tB\n/", {a, b}},
+        {"LF no terminator", "h1\tA", {a}},
+    };
+    const QString added = QStringLiteral("SELECT new\r\n  FROM t");
+    for (const EndingCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(file());
+        {
+            QFile f(file());
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(c.bytes);
+        }
+        const bool lf = !c.bytes.contains('\r');
+        SqlHistory h(file(), 20);
+        h.ReadHist();
+        EXPECT_EQ(Statements(h.records()), c.statements);
+        h.AddHist(QStringLiteral("DSN=x;"), added);
+        EXPECT_TRUE(h.SaveHist());
+        SqlHistory again(file(), 20);
+        again.ReadHist();
+        EXPECT_EQ(Statements(again.records()), c.statements + QStringList{added});
+        EXPECT_EQ(contents().contains('\r'), !lf);
+        EXPECT_TRUE(contents().endsWith(lf ? "\n/\n" : "\r\n/\r\n"));
+    }
+}
+
+TEST_F(SqlHistoryTest, TheTrimKeepsTheRecordsItReadsAndLeavesWhatItCannot) {
+    // A one-record file without its final line end, trimmed in a run: the same one record.
+    {
+        QFile f(file());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("h1\tA\n/");
+    }
+    SqlHistory one(file(), 20);
+    one.ReadHist();
+    EXPECT_TRUE(one.SaveHist());
+    EXPECT_EQ(contents(), QByteArray("h1\tA\n/\n"));
+
+    // Records after an empty one were never read: the trim leaves the file as it is.
+    writeRecords(25);
+    QByteArray before = contents() + "\r\n/\r\n24/01/01 00:01:00 DSN=x;\tSELECT late\r\n/\r\n";
+    {
+        QFile f(file());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(before);
+    }
+    SqlHistory h(file(), 20);
+    h.ReadHist();
+    EXPECT_EQ(h.GetHistNum(), 20);
+    h.AddHist(QStringLiteral("DSN=x;"), QStringLiteral("SELECT new"));
+    EXPECT_TRUE(h.SaveHist());
+    EXPECT_TRUE(contents().startsWith(before));
+    EXPECT_TRUE(contents().endsWith("\tSELECT new\r\n/\r\n"));
+}
+
+struct FaultCase {
+    const char* name;
+    int records;
+    bool fileWritable, folderWritable;
+    long sizeLimit;  // 0: none
+    int saves;
+    int told;  // reports of failed writes
+    int recordsAfter;
+};
+
+// A failed append or trim is told once, when it happens, and loses nothing stored; a file that
+// can be written in a folder that cannot is trimmed in place.
+TEST_F(SqlHistoryTest, FailedWritesAreToldOnceAndLoseNothing) {
+    const FaultCase cases[] = {
+        {"file and folder read-only", 5, false, false, 0, 2, 1, 5},
+        {"folder read-only", 25, true, false, 0, 1, 0, 20},
+        {"disk full", 25, true, true, 100, 1, 1, 25},
+    };
+    for (const FaultCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetWritable(file(), true);
+        SetWritable(dir_.path(), true);
+        QFile::remove(file());
+        writeRecords(c.records);
+        const QByteArray before = contents();
+        SqlHistory h(file(), 20);
+        QSignalSpy told(&h, &SqlHistory::writeFailed);
+        h.ReadHist();
+        h.AddHist(QStringLiteral("DSN=x;"), QStringLiteral("SELECT 1"));
+        h.AddHist(QStringLiteral("DSN=x;"), QStringLiteral("SELECT 2"));
+        {
+            ScopedPermissionsObeyed obeyed;
+            SetWritable(file(), c.fileWritable);
+            SetWritable(dir_.path(), c.folderWritable);
+            std::optional<ScopedFileSizeLimit> full;
+            if (c.sizeLimit) full.emplace(c.sizeLimit);
+            for (int i = 0; i < c.saves; ++i)
+                h.SaveHist();  // an append that fails again is not told again
+            SetWritable(dir_.path(), true);
+        }
+        EXPECT_EQ(told.count(), c.told);
+        for (const QList<QVariant>& args : told)
+            EXPECT_TRUE(args.first().toString().contains(QDir::toNativeSeparators(file())));
+        EXPECT_EQ(h.GetHistNum(), std::min(20, c.records + 2));  // memory keeps its records
+        const QStringList records = SplitHistoryRecords(QString::fromUtf8(contents()));
+        EXPECT_EQ(records.size(), c.recordsAfter);
+        if (c.told > 0) {
+            EXPECT_EQ(contents(), before);
+        } else {
+            EXPECT_TRUE(records.last().endsWith(QStringLiteral("\tSELECT 2")));
+        }
+        EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files),
+                  QStringList{QStringLiteral("SQLHIST.TXT")});
+    }
+    SetWritable(file(), true);
+}
+
+TEST(HistoryHeadTest, PasswordsAreMaskedWhateverTheirSpelling) {
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("DSN=a;UID=u;PWD=x;"), QStringLiteral("DSN=a;UID=u;PWD=****;")},
+        {QStringLiteral("dsn=a;pwd=secret"), QStringLiteral("dsn=a;pwd=****")},
+        {QStringLiteral("Password={a;b}};c};DSN=d"), QStringLiteral("Password=****;DSN=d")},
+        {QStringLiteral("DRIVER=x; PassWord =y;Pwd=z"),
+         QStringLiteral("DRIVER=x; PassWord =****;Pwd=****")},
+        {QStringLiteral("DSN=pwd;PWDX=1;UID=password"),
+         QStringLiteral("DSN=pwd;PWDX=1;UID=password")},
+        {QStringLiteral("no attributes"), QStringLiteral("no attributes")},
+    };
+    for (const auto& [text, masked] : cases)
+        EXPECT_EQ(MaskPasswords(text), masked) << text.toStdString();
+}
+
+// The history and templates hold statements and connection labels: only their owner may read
+// them, and a head never carries a password.
+TEST_F(SqlHistoryTest, TheFilesAreOwnerOnlyAndHeadsCarryNoPassword) {
+    SqlHistory h(file(), 20);
+    h.ReadHist();
+    h.AddHist(QStringLiteral("DSN=a;password=secret;"), QStringLiteral("SELECT 1"));
+    h.SaveHist();
+    EXPECT_FALSE(contents().contains("secret"));
+    EXPECT_TRUE(contents().contains("password=****;"));
+    const QString templates = dir_.filePath(QStringLiteral("SQLTMPL.TXT"));
+    ASSERT_TRUE(WriteTemplateFile(templates, {{QStringLiteral("t"), QStringLiteral("SELECT 1")}}));
+    for (const QString& path : {file(), templates}) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_EQ(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+                  QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+}
+
+TEST(TemplateFileTest, SavingKeepsTheRecordsAndTheLineEnds) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("SQLTMPL.TXT"));
+    const std::pair<QByteArray, QByteArray> cases[] = {
+        {"a\tSELECT 1\r\n/\r\nb\tSELECT\r\n 2\r\n/",
+         "a\tSELECT 1\r\n/\r\nb\tSELECT\r\n 2\r\n/\r\n"},
+        {"a\tSELECT\n 1\n/\nb\tx\n/", "a\tSELECT\n 1\n/\nb\tx\n/\n"},
+        {"a\tSELECT 1\n/\n", "a\tSELECT 1\n/\n"},
+    };
+    for (const auto& [bytes, saved] : cases) {
+        SCOPED_TRACE(bytes.toStdString());
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+        f.close();
+        const QList<ClassSQL> templates = ReadTemplateFile(path);
+        EXPECT_EQ(templates.size(), 2 - (saved.count('/') == 1));
+        ASSERT_TRUE(WriteTemplateFile(path, templates));
+        QFile g(path);
+        ASSERT_TRUE(g.open(QIODevice::ReadOnly));
+        EXPECT_EQ(g.readAll(), saved);
+    }
 }
 
 }  // namespace

@@ -287,6 +287,10 @@ void ConnectDS::SaveHist() {
     if (historyLoaded_) history_.save(SettingsFile(), connHistSave_);
 }
 
+void ConnectDS::SaveHist(IniFile& ini) {
+    if (historyLoaded_) history_.save(ini, connHistSave_);
+}
+
 void ConnectDS::fillHistoryList(const QString& selectedEntry) {
     Lst_conn_hist->clear();
     for (const QString& entry : history_.entries())

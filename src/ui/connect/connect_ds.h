@@ -37,6 +37,7 @@ class ConnectDS : public QDialog {
     void SetDataSrcTag(const QString& DSTag);
     // Writes the history and its switch to the settings file (not when the load stopped early).
     void SaveHist();
+    void SaveHist(IniFile& ini);  // into settings saved later, with others
 
     bool closedByFrame() const { return closedByFrame_; }
     int normalWidth() const { return normalWidth_; }

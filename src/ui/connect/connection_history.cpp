@@ -47,10 +47,15 @@ void ConnectionHistory::removeAt(int index) {
 }
 
 void ConnectionHistory::save(const QString& settingsFile, const QString& saveSwitch) const {
-    WriteIniString(settingsFile, settings::ConnHist(), settings::Save(), saveSwitch);
+    IniFile ini(settingsFile);
+    save(ini, saveSwitch);
+    ini.save();
+}
+
+void ConnectionHistory::save(IniFile& ini, const QString& saveSwitch) const {
+    ini.write(settings::ConnHist(), settings::Save(), saveSwitch);
     for (int i = 1; i <= settings::kConnHistSlots; ++i)
-        WriteIniString(settingsFile, settings::ConnHist(), QString::number(i),
-                       entries_.value(i - 1));
+        ini.write(settings::ConnHist(), QString::number(i), entries_.value(i - 1));
 }
 
 }  // namespace varkel

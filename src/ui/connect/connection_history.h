@@ -9,6 +9,8 @@
 // shown with the password masked.
 namespace varkel {
 
+class IniFile;
+
 // The entry with its password part (from the "P" of the first ";PWD=" to the next ";" or the
 // end) replaced by "PWD=********" wherever it occurs; unchanged without ";PWD=".
 QString MaskHistoryEntry(const QString& entry);
@@ -29,6 +31,7 @@ class ConnectionHistory {
     void removeAt(int index);
     // SAVE, then keys "1" … "20": the newest twenty entries, empty values after the last.
     void save(const QString& settingsFile, const QString& saveSwitch) const;
+    void save(IniFile& ini, const QString& saveSwitch) const;  // saved later, with others
 
   private:
     QStringList entries_;

@@ -14,6 +14,8 @@
 #include "ui/history/statement_box.h"
 #include "ui/history/statement_text.h"
 #include "ui/toolkit/auto_size_columns.h"
+#include "ui/toolkit/box_text.h"
+#include "ui/toolkit/message_box.h"
 #include "ui/toolkit/tool_icons.h"
 #include "ui/toolkit/twips.h"
 #include "ui/toolkit/window_position.h"
@@ -26,6 +28,7 @@ namespace {
 
 constexpr int kSplitHeight = 100;  // twips
 constexpr int kPictureHeight = 600;
+constexpr int kRecordIdRole = Qt::UserRole + 1;  // the row's record in the store
 
 int InnerWidth(const QWidget* w) {
     return PixelsToTwipsX(w->width());
@@ -50,8 +53,13 @@ ShowHist::ShowHist(const QString& historyFile, const QString& windowPos, Calls c
     layOutList();
     connect(&store_, &SqlHistory::reloaded, this, &ShowHist::fillList);
     connect(&store_, &SqlHistory::recordsDropped, this, &ShowHist::removeRows);
-    connect(&store_, &SqlHistory::recordAdded, this,
-            [this](const ClassSQL& r) { addRow(r, true); });
+    connect(&store_, &SqlHistory::recordAdded, this, [this](const ClassSQL& r, quint64 id) {
+        ListView1->insertTopLevelItem(0, makeRow(r, id));
+        AutoSizeColumns(ListView1, true, 3);
+    });
+    connect(&store_, &SqlHistory::writeFailed, this, [this](const QString& text) {
+        ShowMessageBox(text, MsgButtons::Ok, MsgIcon::Exclamation, windowTitle());
+    });
 }
 
 void ShowHist::build() {
@@ -126,45 +134,41 @@ void ShowHist::layOutList() {
 
 void ShowHist::fillList() {
     ListView1->clear();
-    for (const ClassSQL& record : store_.records())
-        addRow(record, true, false);
-    AutoSizeColumns(ListView1, true, 3);  // once, over every row
+    // All rows at once, newest first, and one fitting: row by row would measure the list again
+    // for every record.
+    QList<QTreeWidgetItem*> rows;
+    const QList<ClassSQL>& records = store_.records();
+    rows.reserve(records.size());
+    for (qsizetype i = records.size() - 1; i >= 0; --i)
+        rows << makeRow(records[i], store_.ids()[i]);
+    ListView1->addTopLevelItems(rows);
+    AutoSizeColumns(ListView1, true, 3);
     if (ListView1->topLevelItemCount() > 0) {
         ListView1->setCurrentItem(ListView1->topLevelItem(0));
-        Text1->setPlainText(ForTextBox(store_.records().last().SQLstmt));
+        Text1->setPlainText(ForTextBox(records.last().SQLstmt));
     }
 }
 
-void ShowHist::addRow(const ClassSQL& record, bool atTop, bool fit) {
+QTreeWidgetItem* ShowHist::makeRow(const ClassSQL& record, quint64 id) {
     auto* item = new QTreeWidgetItem(
         {record.SQLhead.left(17), record.SQLhead.mid(18), OneLineStatement(record.SQLstmt)});
-    if (atTop)
-        ListView1->insertTopLevelItem(0, item);
-    else
-        ListView1->addTopLevelItem(item);
-    if (fit) AutoSizeColumns(ListView1, true, 3);
+    item->setData(0, kRecordIdRole, QVariant::fromValue(id));
+    return item;
 }
 
-void ShowHist::removeRows(const QList<ClassSQL>& records) {
-    for (const ClassSQL& record : records) {
-        const QString stamp = record.SQLhead.left(17);
-        for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
-            if (ListView1->topLevelItem(i)->text(0) == stamp) {
-                delete ListView1->takeTopLevelItem(i);
-                break;
-            }
-        }
-    }
+quint64 ShowHist::rowRecord(const QTreeWidgetItem* item) {
+    return item ? item->data(0, kRecordIdRole).value<quint64>() : 0;
+}
+
+void ShowHist::removeRows(const QList<quint64>& ids) {
+    for (int i = ListView1->topLevelItemCount() - 1; i >= 0; --i)
+        if (ids.contains(rowRecord(ListView1->topLevelItem(i))))
+            delete ListView1->takeTopLevelItem(i);
 }
 
 void ShowHist::chooseRow(QTreeWidgetItem* item) {
-    if (!item) return;
-    for (const ClassSQL& record : store_.records()) {
-        if (record.SQLhead.left(17) == item->text(0)) {
-            Text1->setPlainText(ForTextBox(record.SQLstmt));
-            return;
-        }
-    }
+    if (const ClassSQL* record = store_.record(rowRecord(item)))
+        Text1->setPlainText(ForTextBox(record->SQLstmt));
 }
 
 void ShowHist::sortByHeader(int column) {
@@ -255,7 +259,7 @@ void ShowHist::resizeEvent(QResizeEvent* event) {
 void ShowHist::putBack() {
     SaveWindowPos(this, settings::Hist());
     hide();
-    if (calls_.InputHist) calls_.InputHist(Text1->toPlainText());
+    if (calls_.InputHist) calls_.InputHist(BoxText(Text1));
 }
 
 void ShowHist::runAtOnce() {
@@ -263,7 +267,7 @@ void ShowHist::runAtOnce() {
     SaveWindowPos(this, settings::Hist());
     hide();
     DoEvents();
-    if (calls_.PostSQL) calls_.PostSQL(Text1->toPlainText());
+    if (calls_.PostSQL) calls_.PostSQL(BoxText(Text1));
 }
 
 void ShowHist::closeWindow() {

@@ -53,8 +53,9 @@ class ShowHist : public QWidget {
     void build();
     void layOutList();
     void fillList();
-    void addRow(const ClassSQL& record, bool atTop, bool fit = true);
-    void removeRows(const QList<ClassSQL>& records);
+    static QTreeWidgetItem* makeRow(const ClassSQL& record, quint64 id);
+    static quint64 rowRecord(const QTreeWidgetItem* item);  // 0 for none
+    void removeRows(const QList<quint64>& ids);
     void chooseRow(QTreeWidgetItem* item);
     void putBack();
     void runAtOnce();

@@ -221,7 +221,9 @@ void ShowTemp::closeEvent(QCloseEvent* event) {
 }
 
 void ShowTemp::SaveTmpl() {
-    WriteTemplateFile(file_, TmplList);
+    QString error;
+    if (!WriteTemplateFile(file_, TmplList, &error))
+        ShowMessageBox(error, MsgButtons::Ok, MsgIcon::Exclamation, windowTitle());
 }
 
 void ShowTemp::resizeEvent(QResizeEvent* event) {

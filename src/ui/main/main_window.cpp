@@ -28,6 +28,7 @@
 #include "ui/main/result_sorter.h"
 #include "ui/toolkit/auto_size_columns.h"
 #include "ui/toolkit/keyed_bars.h"
+#include "ui/toolkit/message_box.h"
 #include "ui/toolkit/processes.h"
 #include "ui/toolkit/twips.h"
 #include "ui/toolkit/window_position.h"
@@ -297,20 +298,24 @@ void Varkel::closeEvent(QCloseEvent* event) {
 void Varkel::unload() {
     if (unloaded_) return;
     unloaded_ = true;
-    SaveWindowPos(this, settings::Main());
-    const QString file = SettingsFile();
-    WriteIniString(file, settings::Window(), settings::ToolBar(),
-                   settings::SwitchText(menus_.mn_disp_toolbar->isChecked()));
-    WriteIniString(file, settings::Window(), settings::StatusBar(),
-                   settings::SwitchText(menus_.mn_disp_statusbar->isChecked()));
-    WriteIniString(file, settings::Window(), settings::KwdList(),
-                   settings::SwitchText(menus_.mn_disp_kwdlist->isChecked()));
-    WriteIniString(file, settings::Window(), settings::Con2Title(),
-                   settings::SwitchText(menus_.mn_disp_con2title->isChecked()));
+    // Every setting of the end reaches the file in one write.
+    IniFile ini(SettingsFile());
+    SaveWindowPos(this, settings::Main(), ini);
+    ini.write(settings::Window(), settings::ToolBar(),
+              settings::SwitchText(menus_.mn_disp_toolbar->isChecked()));
+    ini.write(settings::Window(), settings::StatusBar(),
+              settings::SwitchText(menus_.mn_disp_statusbar->isChecked()));
+    ini.write(settings::Window(), settings::KwdList(),
+              settings::SwitchText(menus_.mn_disp_kwdlist->isChecked()));
+    ini.write(settings::Window(), settings::Con2Title(),
+              settings::SwitchText(menus_.mn_disp_con2title->isChecked()));
     hide();
     DoEvents();
     DbDisconnect(session_);
-    if (connectDialog_) connectDialog_->SaveHist();
+    if (connectDialog_) connectDialog_->SaveHist(ini);
+    if (QString error; !ini.save(&error))
+        ShowMessageBox(error, MsgButtons::Ok, MsgIcon::Exclamation,
+                       baseTitle_ + QStringLiteral(" - 設定の保存"));
     if (showTemp_ && showTemp_->Changed()) showTemp_->SaveTmpl();
     if (showHist_ && showHist_->store().Changed()) showHist_->store().SaveHist();
     QCoreApplication::quit();

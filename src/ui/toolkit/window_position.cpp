@@ -70,13 +70,19 @@ void RestoreWindowPos(QWidget* window, const QString& value) {
     PlaceOuterFrame(window, TwipsToPixels(twips.x(), twips.y(), twips.width(), twips.height()));
 }
 
-void SaveWindowPos(QWidget* window, const QString& key) {
+void SaveWindowPos(QWidget* window, const QString& key, IniFile& ini) {
     if (window->isMinimized()) return;
     const QRect frame = OuterFrame(window);
-    WriteIniString(
-        ProgramFolder() + settings::FileName(), settings::Window(), key,
+    ini.write(
+        settings::Window(), key,
         FormatWindowPos(QRect(PixelsToTwipsX(frame.x()), PixelsToTwipsY(frame.y()),
                               PixelsToTwipsX(frame.width()), PixelsToTwipsY(frame.height()))));
+}
+
+void SaveWindowPos(QWidget* window, const QString& key) {
+    IniFile ini(ProgramFolder() + settings::FileName());
+    SaveWindowPos(window, key, ini);
+    ini.save();
 }
 
 }  // namespace varkel

@@ -177,6 +177,51 @@ TEST_F(HistoryWindowTest, TheMenuBarSpansAndTheListFollowsTheRestoredSize) {
     }
 }
 
+// Two records of one second (two instances recording at once) are two rows, each with its own
+// statement; when the oldest falls off the MAXHIST end, its row alone leaves the list.
+TEST_F(HistoryWindowTest, EachRowIsItsOwnRecordUntilItFallsOff) {
+    QFile f(dir_.filePath(QStringLiteral("SQLHIST.TXT")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(
+        "24/01/01 10:00:00 DSN=a;\tSELECT 'first'\r\n/\r\n"
+        "24/01/01 10:00:00 DSN=b;\tSELECT 'twin'\r\n/\r\n");
+    for (int i = 1; i <= 18; ++i)
+        f.write(QStringLiteral("24/01/01 11:00:%1 DSN=c;\tSELECT %2\r\n/\r\n")
+                    .arg(i, 2, 10, QLatin1Char('0'))
+                    .arg(i)
+                    .toUtf8());
+    f.close();
+    QString putBack, ran;
+    ShowHist::Calls calls;
+    calls.InputHist = [&](const QString& s) { putBack = s; };
+    calls.PostSQL = [&](const QString& s) { ran = s; };
+    ShowHist w(dir_.filePath(QStringLiteral("SQLHIST.TXT")), QString(), calls, nullptr);
+    w.store().ReadHist();
+    ASSERT_EQ(w.ListView1->topLevelItemCount(), 20);
+    QTreeWidgetItem* first = w.ListView1->topLevelItem(19);
+    QTreeWidgetItem* twin = w.ListView1->topLevelItem(18);
+    ASSERT_EQ(first->text(0), twin->text(0));
+    w.ListView1->setCurrentItem(first);
+    EXPECT_EQ(w.Text1->toPlainText(), QStringLiteral("SELECT 'first'"));
+    w.ListView1->setCurrentItem(twin);
+    EXPECT_EQ(w.Text1->toPlainText(), QStringLiteral("SELECT 'twin'"));
+    w.Command2->click();
+    EXPECT_EQ(ran, QStringLiteral("SELECT 'twin'"));
+
+    w.store().AddHist(QStringLiteral("DSN=d;"), QStringLiteral("SELECT 'new'"));
+    ASSERT_EQ(w.ListView1->topLevelItemCount(), 20);
+    EXPECT_EQ(column(w, 2).first(), QStringLiteral("SELECT 'new'"));
+    EXPECT_FALSE(column(w, 2).contains(QStringLiteral("SELECT 'first'")));
+    ASSERT_EQ(column(w, 2).last(), QStringLiteral("SELECT 'twin'"));
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(19));
+    EXPECT_EQ(w.Text1->toPlainText(), QStringLiteral("SELECT 'twin'"));
+    // What the box holds is handed on as it is: a no-break space stays one.
+    w.Text1->setPlainText(QStringLiteral("SELECT '\u00A0'"));
+    w.Command1->click();
+    EXPECT_EQ(putBack, QStringLiteral("SELECT '\u00A0'"));
+}
+
 class TemplateWindowTest : public ::testing::Test {
   protected:
     void SetUp() override { qputenv("VARKEL_HOME", QFile::encodeName(dir_.path())); }

@@ -1,0 +1,82 @@
+#include "store/text_file.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace varkel {
+
+namespace {
+
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// The folder refuses a new file, but the file itself may be writable.
+bool RewriteInPlace(const QString& path, const QByteArray& bytes, QString* error) {
+    QFile out(path);
+    if (!out.exists() || !out.open(QIODevice::ReadWrite) || out.write(bytes) != bytes.size() ||
+        !out.flush() || !out.resize(bytes.size())) {
+        if (error) *error = out.errorString();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+QString LineEndOf(const QString& text) {
+    return !text.isEmpty() && !text.contains(u'\r') ? QStringLiteral("\n") : QStringLiteral("\r\n");
+}
+
+QByteArray ReadFileBytes(const QString& path, bool* readable) {
+    QFile in(path);
+    const bool ok = in.open(QIODevice::ReadOnly);
+    if (readable) *readable = ok;
+    return ok ? in.readAll() : QByteArray();
+}
+
+bool WriteFileBytes(const QString& path, const QByteArray& bytes, QString* error, bool inPlace) {
+    QSaveFile out(path);
+    // Unbuffered, so that a write the disk refuses fails here rather than in a flush that
+    // commit() might not notice.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        if (inPlace) return RewriteInPlace(path, bytes, error);
+        if (error) *error = out.errorString();
+        return false;
+    }
+    out.setPermissions(kOwnerOnly);
+    if (out.write(bytes) != bytes.size()) {
+        if (error) *error = out.errorString();
+        out.cancelWriting();
+        return false;
+    }
+    if (!out.commit()) {
+        if (error) *error = out.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool AppendFileBytes(const QString& path, const QByteArray& bytes, QString* error) {
+    QFile out(path);
+    if (!out.open(QIODevice::Append, kOwnerOnly)) {
+        if (error) *error = out.errorString();
+        return false;
+    }
+    const qint64 before = out.size();
+    if (out.write(bytes) != bytes.size() || !out.flush()) {
+        if (error) *error = out.errorString();
+        // What did get written would glue the next record to a torn one.
+        out.resize(before);
+        return false;
+    }
+    return true;
+}
+
+QByteArray FileTail(const QString& path, qsizetype count) {
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) return {};
+    const qint64 size = in.size();
+    in.seek(std::max<qint64>(0, size - count));
+    return in.read(count);
+}
+
+}  // namespace varkel

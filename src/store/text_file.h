@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace varkel {
+
+// The program's own files (settings, history, templates): owner-only, since they may hold
+// connection strings and statements with passwords.
+
+// The line end a file's text uses: LF when the text holds no CR at all and is not empty, else
+// CR LF (which new files get).
+QString LineEndOf(const QString& text);
+
+// The whole file, or nothing when it is missing or unreadable (`readable` says which).
+QByteArray ReadFileBytes(const QString& path, bool* readable = nullptr);
+
+// Replaces the file's content in one step: a new file renamed over the old one, so a crash or a
+// full disk leaves the old file whole. With `inPlace`, a folder that refuses the new file lets
+// the file itself be rewritten. On failure `error` tells why, and the file is unchanged.
+bool WriteFileBytes(const QString& path, const QByteArray& bytes, QString* error,
+                    bool inPlace = false);
+
+// Adds the bytes to the end of the file, creating it owner-only; false (with `error`) when
+// not everything reached the file.
+bool AppendFileBytes(const QString& path, const QByteArray& bytes, QString* error);
+
+// The last `count` bytes of the file (fewer when it is shorter), without reading the rest.
+QByteArray FileTail(const QString& path, qsizetype count);
+
+}  // namespace varkel
