@@ -125,6 +125,18 @@ QByteArray Convert(void* cd, QByteArray utf8) {
     return out;
 }
 
+// Calls `take` with each character of the text in turn, a surrogate pair as one.
+template <typename Take>
+void EachCharacter(const QString& text, Take take) {
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const bool pair =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        take(text.mid(i, pair ? 2 : 1));
+        i += pair ? 2 : 1;
+    }
+}
+
 bool HasLoneSurrogate(const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
@@ -151,19 +163,10 @@ QByteArray CodePage::encode(const QString& text, bool* exact) const {
     }
     if (exact) *exact = false;
     out.clear();
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const qsizetype n =
-            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2
-                                                                                             : 1;
-        const QString one = text.mid(i, n);
+    EachCharacter(text, [&](const QString& one) {
         const QByteArray bytes = Convert(fromUnicode_, one.toUtf8());
-        if (decode(bytes) == one)
-            out += bytes;
-        else
-            out += '?';
-        i += n;
-    }
+        out += decode(bytes) == one ? bytes : QByteArray("?");
+    });
     return out;
 }
 
@@ -172,17 +175,11 @@ QString CodePage::unheld(const QString& text) const {
     encode(text, &exact);
     if (exact) return QString();
     QString found;
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const qsizetype n =
-            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2
-                                                                                             : 1;
-        const QString one = text.mid(i, n);
+    EachCharacter(text, [&](const QString& one) {
         bool held = true;
         encode(one, &held);
         if (!held && !found.contains(one)) found += one;
-        i += n;
-    }
+    });
     return found;
 }
 
