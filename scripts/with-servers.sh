@@ -37,15 +37,50 @@ pick_port() {
   exit 1
 }
 
+stop_pid() {  # stop_pid PID: asks the process to end, waits for it, and kills it after 30 s
+  local pid=$1
+  kill -TERM "$pid" 2>/dev/null || return 0
+  for _ in $(seq 1 300); do
+    kill -0 "$pid" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  kill -KILL "$pid" 2>/dev/null || true
+  for _ in $(seq 1 50); do
+    kill -0 "$pid" 2>/dev/null || return 0
+    sleep 0.1
+  done
+}
+
+# The processes of this run's servers: every one started with a path in its folder.
+run_pids() {
+  pgrep -f -- "$work/" || true
+}
+
 stop_servers() {
+  local status=$?
   if [ -f "$work/pg/data/postmaster.pid" ]; then
     as_user postgres "$pg_bin/pg_ctl" -D "$work/pg/data" -m fast -w stop >/dev/null 2>&1 || true
   fi
+  # MariaDB runs below runuser, which does not pass a signal on: the server is stopped by its
+  # own pid, and waited for before its folder goes.
+  if [ -s "$work/maria/mysqld.pid" ]; then
+    stop_pid "$(cat "$work/maria/mysqld.pid")"
+  fi
   if [ -n "$maria_pid" ]; then
-    kill "$maria_pid" 2>/dev/null || true
+    stop_pid "$maria_pid"
     wait "$maria_pid" 2>/dev/null || true
   fi
+  local pid
+  for pid in $(run_pids); do
+    stop_pid "$pid"
+  done
+  if [ -n "$(run_pids)" ]; then
+    echo "with-servers: server processes of this run are still running:" >&2
+    ps -o pid,args -p "$(run_pids | paste -sd,)" >&2 || true
+    status=1
+  fi
   rm -rf "$work"
+  exit $status
 }
 trap stop_servers EXIT
 
