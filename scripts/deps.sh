@@ -12,6 +12,7 @@ packages=(
   libxlsxwriter-dev unzip
   openbox x11-utils dbus at-spi2-core python3-gi gir1.2-atspi-2.0
   qt6-translations-l10n xdg-utils
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -10,3 +10,5 @@ cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARKEL_SANITIZE=ON 
   -DVARKEL_BUILD_BENCH=OFF
 cmake --build build-test -j2
 bash scripts/with-servers.sh ctest --test-dir build-test --output-on-failure -j2
+# The fuzz harnesses, about 20 s each, with their properties as oracles.
+bash scripts/fuzz.sh

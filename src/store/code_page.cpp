@@ -151,8 +151,15 @@ bool HasLoneSurrogate(const QString& text) {
 
 QByteArray CodePage::encode(const QString& text, bool* exact) const {
     if (utf8_) {
-        if (exact) *exact = !HasLoneSurrogate(text);
-        return text.toUtf8();
+        const bool whole = !HasLoneSurrogate(text);
+        if (exact) *exact = whole;
+        if (whole) return text.toUtf8();
+        QString held = text;
+        EachCharacter(text, [&, at = qsizetype(0)](const QString& one) mutable {
+            if (one.size() == 1 && one[0].isSurrogate()) held[at] = u'?';
+            at += one.size();
+        });
+        return held.toUtf8();
     }
     QByteArray out = Convert(fromUnicode_, text.toUtf8());
     // iconv maps some characters to look-alikes; only a conversion that reads back the same is
@@ -188,9 +195,13 @@ QString CodePage::decode(const char* data, qsizetype length) const {
     if (utf8_) {
         // fromUtf8 drops a leading byte order mark; here it is a character of the text.
         const qsizetype whole = length - incompleteUtf8Tail(data, length);
-        if (whole >= 3 && QByteArrayView(data, 3) == QByteArrayView("\xEF\xBB\xBF"))
-            return QChar(0xFEFF) + QString::fromUtf8(data + 3, whole - 3);
-        return QString::fromUtf8(data, whole);
+        qsizetype marks = 0;
+        while (3 * marks + 3 <= whole &&
+               QByteArrayView(data + 3 * marks, 3) == QByteArrayView("\xEF\xBB\xBF"))
+            ++marks;
+        if (marks == 0) return QString::fromUtf8(data, whole);
+        return QString(marks, QChar(0xFEFF)) +
+               QString::fromUtf8(data + 3 * marks, whole - 3 * marks);
     }
     resetState(toUnicode_);
     QByteArray utf8;

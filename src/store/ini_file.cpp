@@ -103,9 +103,11 @@ void IniFile::write(const QString& section, const QString& key, const QString& v
         entry.end = lines_[f.keyLine].end.isEmpty() ? QByteArray() : lineEnd_;
         lines_[f.keyLine] = entry;
     } else {
-        if (!lines_.isEmpty() && lines_.last().end.isEmpty()) lines_.last().end = lineEnd_;
+        const qsizetype at = f.sectionLine >= 0 ? f.lastLine + 1 : lines_.size();
+        // Only the line the new one follows may need a line end of its own.
+        if (at > 0 && lines_[at - 1].end.isEmpty()) lines_[at - 1].end = lineEnd_;
         if (f.sectionLine >= 0) {
-            lines_.insert(f.lastLine + 1, entry);
+            lines_.insert(at, entry);
         } else {
             lines_ << makeLine(u'[' + section + u']') << entry;
         }

@@ -69,13 +69,21 @@ RecordFile ParseRecordFile(const QString& text) {
     while (at < text.size()) {
         const qsizetype end = text.indexOf(term, at);
         QString record = text.mid(at, end < 0 ? -1 : end - at);
-        if (end < 0) record.chop(CutTerminatorAtEnd(record, file.lineEnd));
+        qsizetype cut = 0;
+        if (end < 0) {
+            cut = CutTerminatorAtEnd(record, file.lineEnd);
+            record.chop(cut);
+        }
         if (record.isEmpty()) {
             file.unreadTail = true;
+            file.missing = TerminatorRepair(text.right(16), file.lineEnd).value_or(term);
             break;
         }
         file.records << record;
-        if (end < 0) break;
+        if (end < 0) {
+            file.missing = term.mid(cut);
+            break;
+        }
         at = end + term.size();
     }
     return file;
@@ -109,6 +117,17 @@ QString HistoryRecordText(const ClassSQL& record, const QString& lineEnd) {
     return GuardTerminators(ToFileLineEnds(record.SQLhead + u'\t' + record.SQLstmt, lineEnd),
                             lineEnd) +
            Terminator(lineEnd);
+}
+
+std::optional<QString> TerminatorRepair(const QString& fileEnd, const QString& lineEnd) {
+    // After a run of "/" lines (line end, "/", line end, "/" …) only reading from the start
+    // tells which line ends close records.
+    const QString run = lineEnd + u'/' + lineEnd + u'/';
+    for (qsizetype k = 0; k <= lineEnd.size(); ++k)
+        if (fileEnd.endsWith(run + lineEnd.left(k))) return std::nullopt;
+    const QString term = Terminator(lineEnd);
+    if (fileEnd.isEmpty() || fileEnd.endsWith(term)) return QString();
+    return term.mid(CutTerminatorAtEnd(fileEnd, lineEnd));
 }
 
 QString StorableStatement(const QString& sql) {
@@ -145,18 +164,17 @@ QString MaskPasswords(const QString& connectString) {
         while (valueEnd < size && connectString[valueEnd].isSpace())
             ++valueEnd;
         if (valueEnd < size && connectString[valueEnd] == u'{') {
-            ++valueEnd;
-            while (valueEnd < size) {
-                if (connectString[valueEnd] == u'}') {
-                    if (valueEnd + 1 < size && connectString[valueEnd + 1] == u'}') {
-                        valueEnd += 2;
-                        continue;
-                    }
-                    ++valueEnd;
-                    break;
-                }
-                ++valueEnd;
+            qsizetype close = valueEnd + 1;
+            bool closed = false;
+            while (close < size && !closed) {
+                if (connectString[close] == u'}' && close + 1 < size &&
+                    connectString[close + 1] == u'}')
+                    close += 2;
+                else
+                    closed = connectString[close++] == u'}';
             }
+            // A brace that is never closed hides nothing: the value ends at the next ";".
+            if (closed) valueEnd = close;
         }
         const qsizetype next = connectString.indexOf(u';', valueEnd);
         valueEnd = next < 0 ? size : next;
@@ -244,16 +262,9 @@ bool SqlHistory::appendToFile(const ClassSQL& record) {
     const CodePage page(CodePage::systemName());
     // A file that does not end with a whole terminator (cut short, edited by hand) is ended
     // first, so that the new record does not become part of its last one.
-    QByteArray bytes;
-    const QString tail = page.decode(FileTail(file_, 16));
-    if (!tail.isEmpty()) {
-        const QString term = Terminator(lineEnd_);
-        if (!tail.endsWith(term)) {
-            const qsizetype cut = CutTerminatorAtEnd(tail, lineEnd_);
-            bytes = page.encode(cut > 0 ? term.mid(cut) : term);
-        }
-    }
-    bytes += page.encode(HistoryRecordText(record, lineEnd_));
+    std::optional<QString> repair = TerminatorRepair(page.decode(FileTail(file_, 16)), lineEnd_);
+    if (!repair) repair = ParseRecordFile(page.decodeFile(ReadFileBytes(file_))).missing;
+    const QByteArray bytes = page.encode(*repair + HistoryRecordText(record, lineEnd_));
     QString error;
     if (AppendFileBytes(file_, bytes, &error)) {
         appendFailureTold_ = false;

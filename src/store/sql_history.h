@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <optional>
 
 namespace varkel {
 
@@ -22,6 +23,7 @@ struct RecordFile {
     QStringList records;      // each record's text as the file holds it
     QString lineEnd;          // "\r\n" or "\n"
     bool unreadTail = false;  // an empty record stopped the reading before the end of the text
+    QString missing;          // what the text lacks at its end to close its last record
 };
 // Records up to the first empty one; a last record whose terminator lost its final line end
 // (or part of it) is still that one record.
@@ -33,6 +35,10 @@ QStringList SplitHistoryRecords(const QString& text);  // ParseRecordFile's reco
 ClassSQL ParseHistoryRecord(const QString& record, const QString& lineEnd = QStringLiteral("\r\n"));
 // The record with its terminator, its line breaks in the file's line end.
 QString HistoryRecordText(const ClassSQL& record, const QString& lineEnd = QStringLiteral("\r\n"));
+// What a file ending in `fileEnd` (its last 16 characters) needs before a new record, so that
+// its last record stays whole and the new one is a record of its own; nothing when only the
+// whole file tells (then RecordFile::missing does).
+std::optional<QString> TerminatorRepair(const QString& fileEnd, const QString& lineEnd);
 // The statement as stored: a "/" that would read back as a record terminator (CR LF "/" CR LF
 // inside, or CR LF "/" at the end) gets a blank after it, so every record reads back whole.
 QString StorableStatement(const QString& sql);

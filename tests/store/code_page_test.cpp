@@ -56,7 +56,7 @@ TEST(CodePageTest, EncodingIsExactOrSaysSo) {
         {"CP932", QStringLiteral("😀x"), "?x", false, QStringLiteral("😀")},
         {"CP932", QStringLiteral("\uFEFFa"), "?a", false, QStringLiteral("\uFEFF")},
         {"UTF-8", QStringLiteral("¥\u00A0\uFEFF"), "\xC2\xA5\xC2\xA0\xEF\xBB\xBF", true, QString()},
-        {"UTF-8", QString(QChar(0xD800)) + u'a', "", false, QString(QChar(0xD800))},
+        {"UTF-8", QString(QChar(0xD800)) + u'a', "?a", false, QString(QChar(0xD800))},
     };
     for (const ExactCase& c : cases) {
         SCOPED_TRACE(c.codePage + (" " + c.text.toStdString()));
@@ -80,6 +80,9 @@ TEST(CodePageTest, AZeroWidthNoBreakSpaceIsKeptButAFileBomIsNot) {
     EXPECT_EQ(utf8.decodeFile(QByteArray("\xEF\xBB\xBF"
                                          "a\xEF\xBB\xBF")),
               QStringLiteral("a\uFEFF"));
+    EXPECT_EQ(utf8.decode(QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF"
+                                     "a")),
+              QStringLiteral("\uFEFF\uFEFFa"));
     QString value;
     utf8.decodeInto(value,
                     "\xEF\xBB\xBF"

@@ -129,6 +129,7 @@ TEST_F(IniFileTest, WritingOneKeyChangesNoOtherByte) {
         {"[A]\r\nx=1", "A", "x", "2", "[A]\r\nx=2"},
         {"[A]\r\nx=1\r\n", "A", "x", "two\r\nlines\nor\rthree", "[A]\r\nx=two lines or three\r\n"},
         {"[A]\nx=1\n", "A", "x", "1", "[A]\nx=1\n"},
+        {"[A]\r\nx=1\r\n[B]\r\ny=2", "A", "z", "3", "[A]\r\nx=1\r\nz=3\r\n[B]\r\ny=2"},
     };
     for (const WriteCase& c : cases) {
         SCOPED_TRACE(c.before);

@@ -322,6 +322,7 @@ TEST(HistoryHeadTest, PasswordsAreMaskedWhateverTheirSpelling) {
         {QStringLiteral("DSN=pwd;PWDX=1;UID=password"),
          QStringLiteral("DSN=pwd;PWDX=1;UID=password")},
         {QStringLiteral("no attributes"), QStringLiteral("no attributes")},
+        {QStringLiteral("={open;PWD=s;"), QStringLiteral("={open;PWD=****;")},
     };
     for (const auto& [text, masked] : cases)
         EXPECT_EQ(MaskPasswords(text), masked) << text.toStdString();
