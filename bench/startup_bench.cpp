@@ -1,0 +1,179 @@
+// Start-up of the main window up to the connection dialog with a large SQL history, and the
+// time to add one statement to it, beside a plain C loop that only reads and cuts the same file.
+//
+//   startup_bench [--runs R]
+//
+// Each case runs in a process of its own, so that its peak memory is its own. Run it with the
+// window shown (scripts/bench.sh starts Xvfb and uses the xcb platform).
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "db/odbc_comm.h"
+#include "store/ini_file.h"
+#include "ui/connect/connect_ds.h"
+#include "ui/history/show_hist.h"
+#include "ui/main/main_window.h"
+#include "ui/toolkit/message_box.h"
+
+using namespace varkel;
+
+namespace {
+
+struct Case {
+    const char* name;
+    int records;
+    int maxHist;
+    qsizetype recordBytes;
+};
+
+const Case kCases[] = {
+    {"20 of 5,000 records", 5000, 20, 120},
+    {"300 of 5,000 records", 5000, 300, 120},
+    {"999 of 5,000 records", 5000, 999, 120},
+    {"one 50 MB record", 1, 20, 50 * 1024 * 1024},
+};
+
+void WriteHistory(const QString& path, const Case& c) {
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    for (int i = 0; i < c.records; ++i) {
+        QByteArray head = QStringLiteral("24/01/01 %1:%2:%3 DSN=bench;UID=u;PWD=****;")
+                              .arg(i / 3600 % 24, 2, 10, QLatin1Char('0'))
+                              .arg(i / 60 % 60, 2, 10, QLatin1Char('0'))
+                              .arg(i % 60, 2, 10, QLatin1Char('0'))
+                              .toUtf8();
+        QByteArray statement = "SELECT a, b, c\r\n  FROM t" + QByteArray::number(i) + " WHERE ";
+        while (statement.size() < c.recordBytes)
+            statement += "x = 1 AND ";
+        f.write(head + '\t' + statement + "\r\n/\r\n");
+    }
+}
+
+long PeakKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
+// The floor: read the whole file and count its records, nothing else.
+double PlainReadMs(const QString& path, long* records) {
+    QElapsedTimer t;
+    t.start();
+    FILE* f = std::fopen(QFile::encodeName(path).constData(), "rb");
+    std::fseek(f, 0, SEEK_END);
+    const long size = std::ftell(f);
+    std::fseek(f, 0, SEEK_SET);
+    std::vector<char> buffer(static_cast<size_t>(size));
+    const size_t got = std::fread(buffer.data(), 1, buffer.size(), f);
+    std::fclose(f);
+    long n = 0;
+    const char* p = buffer.data();
+    const char* end = p + got;
+    while (
+        (p = static_cast<const char*>(memmem(p, static_cast<size_t>(end - p), "\r\n/\r\n", 5)))) {
+        ++n;
+        p += 5;
+    }
+    *records = n;
+    return t.nsecsElapsed() / 1e6;
+}
+
+// One case, in this process: prints "dialog-ms add-ms peak-kb".
+int RunCase(int argc, char** argv, const QString& folder) {
+    qputenv("VARKEL_HOME", QFile::encodeName(folder));
+    QElapsedTimer clock;
+    clock.start();
+    QApplication app(argc, argv);
+    ScopedMessageResponder quiet([](const MessageBoxRequest&) { return MsgResult::Ok; });
+    DbSession session;
+    Varkel window(session);
+    double dialogMs = -1;
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        ConnectDS* dialog = window.connectDialog();
+        if (!dialog || !dialog->isVisible()) return;
+        poll.stop();
+        dialogMs = clock.nsecsElapsed() / 1e6;
+        dialog->Cmd_cancel->click();
+    });
+    poll.start();
+    window.Load();
+    QElapsedTimer add;
+    add.start();
+    window.historyWindow()->store().AddHist(QStringLiteral("DSN=bench;"),
+                                            QStringLiteral("SELECT 1"));
+    QCoreApplication::processEvents();
+    const double addMs = add.nsecsElapsed() / 1e6;
+    std::printf("%.1f %.1f %ld\n", dialogMs, addMs, PeakKb());
+    window.close();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 4 && std::strcmp(argv[1], "--case") == 0)
+        return RunCase(argc, argv, QString::fromLocal8Bit(argv[3]));
+    int runs = 3;
+    if (argc >= 3 && std::strcmp(argv[1], "--runs") == 0) runs = std::max(1, std::atoi(argv[2]));
+    std::printf("%-22s %10s %12s %12s %10s %12s\n", "history", "file MB", "plain C ms", "dialog ms",
+                "add ms", "peak MB");
+    for (size_t i = 0; i < std::size(kCases); ++i) {
+        const Case& c = kCases[i];
+        QTemporaryDir dir;
+        const QString history = QDir(dir.path()).filePath(QStringLiteral("SQLHIST.TXT"));
+        WriteHistory(history, c);
+        WriteIniString(QDir(dir.path()).filePath(QStringLiteral("VARKEL.INI")),
+                       QStringLiteral("SET"), QStringLiteral("MAXHIST"),
+                       QString::number(c.maxHist));
+        const double fileMb = QFileInfo(history).size() / 1048576.0;
+        std::vector<double> plain, dialog, added;
+        double peakMb = 0;
+        for (int r = 0; r < runs; ++r) {
+            long records = 0;
+            plain.push_back(PlainReadMs(history, &records));
+            // Each run starts from the same file: the previous run's statement is taken back out.
+            const QByteArray original = [&] {
+                QFile f(history);
+                f.open(QIODevice::ReadOnly);
+                return f.readAll();
+            }();
+            QProcess child;
+            child.start(QFile::symLinkTarget(QStringLiteral("/proc/self/exe")),
+                        {QStringLiteral("--case"), QString::number(i), dir.path()});
+            child.waitForFinished(-1);
+            const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
+            if (figures.size() == 3) {
+                dialog.push_back(figures[0].toDouble());
+                added.push_back(figures[1].toDouble());
+                peakMb = std::max(peakMb, figures[2].toDouble() / 1024);
+            }
+            QFile f(history);
+            f.open(QIODevice::WriteOnly);
+            f.write(original);
+        }
+        auto median = [](std::vector<double> v) {
+            if (v.empty()) return -1.0;
+            std::sort(v.begin(), v.end());
+            return v[v.size() / 2];
+        };
+        std::printf("%-22s %10.1f %12.1f %12.1f %10.1f %12.1f\n", c.name, fileMb, median(plain),
+                    median(dialog), median(added), peakMb);
+    }
+    return 0;
+}
