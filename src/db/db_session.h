@@ -46,6 +46,7 @@ struct DbSession {
     bool TableScan = false;
     bool ColumnScan = false;
     bool KeyScan = false;
+    bool PrimaryKeyScan = false;
     // Column-wise block buffers: per column 256 rows of 256 bytes, and 256 length indicators
     // (the driver manager's SQLLEN, 64 bits here).
     std::vector<char> BlockData;

@@ -62,7 +62,7 @@ DbStatus StartCatalog(DbSession& s, bool& flag, int columnsRead, Call call) {
 }  // namespace
 
 DbStatus NextTable(DbSession& s, const QString& tableTypes, const QString& owner,
-                   QString& tableType, QString& tableName) {
+                   QString& tableType, QString& tableName, ObjectOwner& where) {
     if (!s.TableScan) {
         CatalogName schema = Owner(s, owner);
         CatalogName types = Name(s, tableTypes);
@@ -74,19 +74,27 @@ DbStatus NextTable(DbSession& s, const QString& tableTypes, const QString& owner
     }
     QStringList row;
     const DbStatus status = FetchCatalogRow(s, s.TableScan, row);
+    where = {row.value(0), row.value(1)};
     tableType = row.value(3);
     tableName = row.value(2);
     return status;
 }
 
-DbStatus NextColumn(DbSession& s, const QString& owner, const QString& table, QString& tableName,
-                    QString& columnName, QString& typeText) {
+DbStatus NextTable(DbSession& s, const QString& tableTypes, const QString& owner,
+                   QString& tableType, QString& tableName) {
+    ObjectOwner where;
+    return NextTable(s, tableTypes, owner, tableType, tableName, where);
+}
+
+DbStatus NextColumn(DbSession& s, const ObjectOwner& where, const QString& table,
+                    QString& tableName, QString& columnName, QString& typeText) {
     if (!s.ColumnScan) {
-        CatalogName schema = Owner(s, owner);
+        CatalogName catalog = Owner(s, where.catalog);
+        CatalogName schema = Owner(s, where.schema);
         CatalogName name = Name(s, table);
         const DbStatus started = StartCatalog(s, s.ColumnScan, 11, [&](SQLHSTMT stmt) {
-            return SQLColumns(stmt, nullptr, 0, schema.pointer(), schema.length(), name.pointer(),
-                              name.length(), nullptr, 0);
+            return SQLColumns(stmt, catalog.pointer(), catalog.length(), schema.pointer(),
+                              schema.length(), name.pointer(), name.length(), nullptr, 0);
         });
         if (started != 0) return started;
     }
@@ -104,14 +112,21 @@ DbStatus NextColumn(DbSession& s, const QString& owner, const QString& table, QS
     return status;
 }
 
-DbStatus NextKeyColumn(DbSession& s, const QString& owner, const QString& table,
-                       QString& columnName, std::int16_t& position) {
+DbStatus NextColumn(DbSession& s, const QString& owner, const QString& table, QString& tableName,
+                    QString& columnName, QString& typeText) {
+    return NextColumn(s, ObjectOwner{QString(), owner}, table, tableName, columnName, typeText);
+}
+
+DbStatus NextKeyColumn(DbSession& s, const ObjectOwner& where, const QString& table,
+                       QString& columnName, std::int16_t& position, QString& indexName) {
     if (!s.KeyScan) {
-        CatalogName schema = Owner(s, owner);
+        CatalogName catalog = Owner(s, where.catalog);
+        CatalogName schema = Owner(s, where.schema);
         CatalogName name = Name(s, table);
         const DbStatus started = StartCatalog(s, s.KeyScan, 9, [&](SQLHSTMT stmt) {
-            return SQLStatistics(stmt, nullptr, 0, schema.pointer(), schema.length(),
-                                 name.pointer(), name.length(), SQL_INDEX_UNIQUE, SQL_QUICK);
+            return SQLStatistics(stmt, catalog.pointer(), catalog.length(), schema.pointer(),
+                                 schema.length(), name.pointer(), name.length(), SQL_INDEX_UNIQUE,
+                                 SQL_QUICK);
         });
         if (started != 0) return started;
     }
@@ -120,8 +135,35 @@ DbStatus NextKeyColumn(DbSession& s, const QString& owner, const QString& table,
     do {  // the table's own statistics row (TYPE 0) is no key column
         status = FetchCatalogRow(s, s.KeyScan, row);
     } while (status == 0 && row.value(6).trimmed().toInt() == SQL_TABLE_STAT);
+    indexName = row.value(5);
     columnName = row.value(8);
     position = static_cast<std::int16_t>(row.value(7).trimmed().toInt());
+    return status;
+}
+
+DbStatus NextKeyColumn(DbSession& s, const QString& owner, const QString& table,
+                       QString& columnName, std::int16_t& position) {
+    QString indexName;
+    return NextKeyColumn(s, ObjectOwner{QString(), owner}, table, columnName, position, indexName);
+}
+
+DbStatus NextPrimaryKeyColumn(DbSession& s, const ObjectOwner& where, const QString& table,
+                              QString& columnName, std::int16_t& position, QString& keyName) {
+    if (!s.PrimaryKeyScan) {
+        CatalogName catalog = Owner(s, where.catalog);
+        CatalogName schema = Owner(s, where.schema);
+        CatalogName name = Name(s, table);
+        const DbStatus started = StartCatalog(s, s.PrimaryKeyScan, 6, [&](SQLHSTMT stmt) {
+            return SQLPrimaryKeys(stmt, catalog.pointer(), catalog.length(), schema.pointer(),
+                                  schema.length(), name.pointer(), name.length());
+        });
+        if (started != 0) return started;
+    }
+    QStringList row;
+    const DbStatus status = FetchCatalogRow(s, s.PrimaryKeyScan, row);
+    columnName = row.value(3);
+    position = static_cast<std::int16_t>(row.value(4).trimmed().toInt());
+    keyName = row.value(5);
     return status;
 }
 

@@ -1,5 +1,7 @@
 #include "db/odbc_comm.h"
 
+#include <algorithm>
+
 #include "db/api_call.h"
 #include "db/odbc_lib.h"
 #include "ui/toolkit/busy_pointer.h"
@@ -80,34 +82,43 @@ DbStatus ListDrivers(DbSession& s, int maximum, int& count, QStringList& descrip
     });
 }
 
-DbStatus ListTables(DbSession& s, const QString& owner, int& tableCount, QStringList& tables,
-                    int& viewCount, QStringList& views, int& otherCount, QStringList& others) {
+DbStatus ListTables(DbSession& s, const QString& owner, CatalogObjects& tables,
+                    CatalogObjects& views, CatalogObjects& others) {
     BusyPointer busy;
     tables.clear();
     views.clear();
     others.clear();
-    tableCount = viewCount = otherCount = 0;
     QString type;
     QString name;
-    const DbStatus status = Drain([&] {
-        const DbStatus step = NextTable(s, QStringLiteral("TABLE,VIEW,SYNONYM"), owner, type, name);
-        if (step == 0) {
-            if (type == QStringLiteral("TABLE"))
-                tables.append(name);
-            else if (type == QStringLiteral("VIEW"))
-                views.append(name);
-            else
-                others.append(name);
-        }
-        return step;
-    });
-    tableCount = static_cast<int>(tables.size());
-    viewCount = static_cast<int>(views.size());
-    otherCount = static_cast<int>(others.size());
-    return Checked(s, status);
+    ObjectOwner where;
+    return Checked(s, Drain([&] {
+                       const DbStatus step = NextTable(s, QStringLiteral("TABLE,VIEW,SYNONYM"),
+                                                       owner, type, name, where);
+                       if (step == 0) {
+                           CatalogObjects& list = type == QStringLiteral("TABLE")  ? tables
+                                                  : type == QStringLiteral("VIEW") ? views
+                                                                                   : others;
+                           list.names.append(name);
+                           list.owners.append(where);
+                       }
+                       return step;
+                   }));
 }
 
-DbStatus ListColumns(DbSession& s, const QString& owner, const QString& table, int maximum,
+DbStatus ListTables(DbSession& s, const QString& owner, int& tableCount, QStringList& tables,
+                    int& viewCount, QStringList& views, int& otherCount, QStringList& others) {
+    CatalogObjects t, v, o;
+    const DbStatus status = ListTables(s, owner, t, v, o);
+    tables = t.names;
+    views = v.names;
+    others = o.names;
+    tableCount = t.count();
+    viewCount = v.count();
+    otherCount = o.count();
+    return status;
+}
+
+DbStatus ListColumns(DbSession& s, const ObjectOwner& where, const QString& table, int maximum,
                      int& count, QStringList& names, QStringList& typeTexts) {
     BusyPointer busy;
     count = 0;
@@ -117,7 +128,7 @@ DbStatus ListColumns(DbSession& s, const QString& owner, const QString& table, i
     QString column;
     QString type;
     return Checked(s, Drain([&] {
-                       const DbStatus status = NextColumn(s, owner, table, tableName, column, type);
+                       const DbStatus status = NextColumn(s, where, table, tableName, column, type);
                        // "_" is a pattern character: A_B also matches AXB, whose columns are not
                        // asked for.
                        if (status == 0 && tableName == table && count < maximum) {
@@ -129,25 +140,93 @@ DbStatus ListColumns(DbSession& s, const QString& owner, const QString& table, i
                    }));
 }
 
-DbStatus MarkKeyColumns(DbSession& s, const QString& owner, const QString& table, int columnCount,
-                        const QStringList& names, std::vector<std::int16_t>& positions) {
+DbStatus ListColumns(DbSession& s, const QString& owner, const QString& table, int maximum,
+                     int& count, QStringList& names, QStringList& typeTexts) {
+    return ListColumns(s, ObjectOwner{QString(), owner}, table, maximum, count, names, typeTexts);
+}
+
+namespace {
+
+struct KeyPart {
+    QString column;
+    std::int16_t position = 0;
+};
+
+struct KeyIndex {
+    QString name;
+    QList<KeyPart> parts;
+};
+
+QStringList SortedColumns(const QList<KeyPart>& parts) {
+    QStringList columns;
+    for (const KeyPart& part : parts)
+        columns << part.column;
+    columns.sort();
+    return columns;
+}
+
+}  // namespace
+
+DbStatus MarkKeyColumns(DbSession& s, const ObjectOwner& where, const QString& table,
+                        int columnCount, const QStringList& names,
+                        std::vector<std::int16_t>& positions) {
     BusyPointer busy;
     if (static_cast<int>(positions.size()) < columnCount)
         positions.resize(static_cast<size_t>(columnCount), 0);
-    QString column;
+    QString column, keyName, indexName;
     std::int16_t position = 0;
-    return Checked(s, Drain([&] {
-                       const DbStatus status = NextKeyColumn(s, owner, table, column, position);
-                       if (status == 0) {
-                           for (int i = 0; i < columnCount && i < names.size(); ++i) {
-                               if (names[i] == column) {
-                                   positions[static_cast<size_t>(i)] = position;
-                                   break;
-                               }
-                           }
-                       }
-                       return status;
-                   }));
+    // The primary key's columns. A driver without primary keys (or failing to list them) leaves
+    // the unique indexes alone to decide.
+    KeyIndex primary;
+    const DbStatus keys = Drain([&] {
+        const DbStatus status = NextPrimaryKeyColumn(s, where, table, column, position, keyName);
+        if (status == 0) {
+            primary.name = keyName;
+            primary.parts << KeyPart{column, position};
+        }
+        return status;
+    });
+    if (s.ConnectionLost) return Checked(s, keys);
+    QList<KeyIndex> indexes;
+    const DbStatus status = Drain([&] {
+        const DbStatus step = NextKeyColumn(s, where, table, column, position, indexName);
+        if (step == 0) {
+            if (indexes.isEmpty() || indexes.last().name != indexName)
+                indexes << KeyIndex{indexName, {}};
+            indexes.last().parts << KeyPart{column, position};
+        }
+        return step;
+    });
+    // The positions come from one index: the primary key's own (some drivers number the key's
+    // columns by their place in the table, the index numbers them right), else the first one.
+    const KeyIndex* chosen = indexes.isEmpty() ? nullptr : &indexes.first();
+    if (!primary.parts.isEmpty()) {
+        chosen = &primary;
+        for (const KeyIndex& index : indexes) {
+            if ((!primary.name.isEmpty() && index.name == primary.name) ||
+                SortedColumns(index.parts) == SortedColumns(primary.parts)) {
+                chosen = &index;
+                break;
+            }
+        }
+    }
+    if (chosen) {
+        const int n = std::min(columnCount, static_cast<int>(names.size()));
+        for (const KeyPart& part : chosen->parts) {
+            for (int i = 0; i < n; ++i) {
+                if (names[i] == part.column) {
+                    positions[static_cast<size_t>(i)] = part.position;
+                    break;
+                }
+            }
+        }
+    }
+    return Checked(s, status);
+}
+
+DbStatus MarkKeyColumns(DbSession& s, const QString& owner, const QString& table, int columnCount,
+                        const QStringList& names, std::vector<std::int16_t>& positions) {
+    return MarkKeyColumns(s, ObjectOwner{QString(), owner}, table, columnCount, names, positions);
 }
 
 bool IsConnected(const DbSession& s) {

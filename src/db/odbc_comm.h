@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "db/db_session.h"
+#include "db/object_owner.h"
 
 // The session services: the database as the rest of the program sees it, with the busy pointer,
 // the connected state, the counts of the last execution and the standard error boxes.
@@ -21,6 +22,16 @@ DbStatus ListColumns(DbSession& s, const QString& owner, const QString& table, i
                      int& count, QStringList& names, QStringList& typeTexts);
 DbStatus MarkKeyColumns(DbSession& s, const QString& owner, const QString& table, int columnCount,
                         const QStringList& names, std::vector<std::int16_t>& positions);
+// The catalog queries of the object tree, each object with the owner the catalog reported, and
+// the column and key queries asked exactly where an object was found. The key positions come
+// from one index: the primary key when the driver reports one, else the first unique index.
+DbStatus ListTables(DbSession& s, const QString& owner, CatalogObjects& tables,
+                    CatalogObjects& views, CatalogObjects& others);
+DbStatus ListColumns(DbSession& s, const ObjectOwner& where, const QString& table, int maximum,
+                     int& count, QStringList& names, QStringList& typeTexts);
+DbStatus MarkKeyColumns(DbSession& s, const ObjectOwner& where, const QString& table,
+                        int columnCount, const QStringList& names,
+                        std::vector<std::int16_t>& positions);
 bool IsConnected(const DbSession& s);
 // 0 on success, -99 on any failure (already reported to the user).
 int DbConnect(DbSession& s, std::uintptr_t mainWindow, const QString& dataSource, QString& userId,

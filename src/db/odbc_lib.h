@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "db/db_session.h"
+#include "db/object_owner.h"
 
 // The ODBC call layer: the only code that calls the ODBC API besides the environment routines.
 // It shows nothing; every failure is a status plus the session's LastMessage.
@@ -26,6 +27,16 @@ DbStatus NextColumn(DbSession& s, const QString& owner, const QString& table, QS
                     QString& columnName, QString& typeText);
 DbStatus NextKeyColumn(DbSession& s, const QString& owner, const QString& table,
                        QString& columnName, std::int16_t& position);
+// The same enumerations, asking in the catalog and owner given and reporting where each object
+// was found; a key column also reports the index it belongs to.
+DbStatus NextTable(DbSession& s, const QString& tableTypes, const QString& owner,
+                   QString& tableType, QString& tableName, ObjectOwner& where);
+DbStatus NextColumn(DbSession& s, const ObjectOwner& where, const QString& table,
+                    QString& tableName, QString& columnName, QString& typeText);
+DbStatus NextKeyColumn(DbSession& s, const ObjectOwner& where, const QString& table,
+                       QString& columnName, std::int16_t& position, QString& indexName);
+DbStatus NextPrimaryKeyColumn(DbSession& s, const ObjectOwner& where, const QString& table,
+                              QString& columnName, std::int16_t& position, QString& keyName);
 
 DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString& dataSource,
                         QString& userId, QString& password, const QString& driver,

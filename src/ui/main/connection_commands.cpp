@@ -11,6 +11,7 @@
 #include "ui/connect/connect_ds.h"
 #include "ui/main/connection_text.h"
 #include "ui/main/main_window.h"
+#include "ui/main/tree_pane.h"
 #include "ui/toolkit/desktop.h"
 
 namespace varkel {
@@ -51,7 +52,7 @@ void Varkel::Connect() {
     lastGoodTag_ = DSTag_;
     lastGoodBarText_ = toolbar_.TB_DSN->text();
     showConnected();
-    // The object tree is filled here by its own code, which comes with its issue.
+    tree_->FillTree();
 }
 
 void Varkel::Reconnect() {

@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "ui/main/object_tree_widget.h"
 #include "ui/toolkit/tool_icons.h"
 #include "ui/toolkit/twips.h"
 
@@ -48,7 +49,7 @@ void LeftPane::build(QWidget* parent) {
         TabObjects->setTabToolTip(index, tip);
     }
 
-    TreeView1 = new QTreeWidget(parent);
+    TreeView1 = new ObjectTreeWidget(parent);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
     TreeView1->setAccessibleName(QStringLiteral("DBオブジェクト"));
     TreeView1->setHeaderHidden(true);

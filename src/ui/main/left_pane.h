@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/main/layout_rules.h"
+#include "ui/main/object_tree_widget.h"
 
 class QComboBox;
 class QFrame;
@@ -18,7 +19,7 @@ struct LeftPane {
     QToolButton* Cmd_srch_obj = nullptr;
     QComboBox* CB_srch_obj = nullptr;
     QTabBar* TabObjects = nullptr;
-    QTreeWidget* TreeView1 = nullptr;
+    ObjectTreeWidget* TreeView1 = nullptr;
     QFrame* Fra_Found = nullptr;
     QLabel* L_Found = nullptr;
     QTreeWidget* LV_Found = nullptr;

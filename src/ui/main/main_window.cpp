@@ -25,7 +25,9 @@
 #include "ui/connect/connect_ds.h"
 #include "ui/history/show_hist.h"
 #include "ui/history/show_temp.h"
+#include "ui/main/column_view.h"
 #include "ui/main/result_sorter.h"
+#include "ui/main/tree_pane.h"
 #include "ui/toolkit/auto_size_columns.h"
 #include "ui/toolkit/keyed_bars.h"
 #include "ui/toolkit/message_box.h"
@@ -65,6 +67,7 @@ Varkel::Varkel(DbSession& session) : session_(session) {
     buildStatusBar();
     commands_ = std::make_unique<CommandState>(menus_, *toolbar_.Toolbar1, *left_.TreeView1);
     commands_->created();
+    tree_ = new ObjectTree(session_, left_.TreeView1, left_.TabObjects, menus_, U_id_, this);
 
     drags_ = new DragHandles(this);
     drags_->add(sql_.L_split, DragHandles::Splitter);
@@ -105,6 +108,13 @@ void Varkel::wireCommands() {
         connect(a, &QAction::triggered, this, [this] { applySwitches(); });
     connect(menus_.mn_disp_con2title, &QAction::triggered, this, &Varkel::UpdateTitle);
     // mn_get_tables refills the object tree; it is wired with the tree's own code.
+    for (QAction* a : {menus_.mn_disp_cols_all, menus_.mn_disp_cols_name}) {
+        connect(a, &QAction::triggered, this, [this, a] {
+            ShowAllColumnInfo = a == menus_.mn_disp_cols_all;
+            ShowColumnView(*tree_, {sql_.ListView1, StatusBar1, executor_.get(), sorter_.get()},
+                           ShowAllColumnInfo);
+        });
+    }
     connect(toolbar_.Toolbar1, &KeyedToolBar::buttonClicked, this, &Varkel::onToolbarButton);
     connect(menus_.mn_inp_csv, &QAction::triggered, this, &Varkel::ShowLoadCsv);
     wireDesktopCommands();
@@ -168,6 +178,14 @@ void Varkel::Load() {
     show();
     RestoreWindowPos(this, mainWindowPos_);
     left_.CB_srch_obj->addItem(QString());
+    tree_->setImages(TreeImageList());
+    tree_->beforeCatalogQuery = [this] { executor_->EndFetch(); };
+    tree_->clearSearchResults = [this] {
+        left_.LV_Found->clear();
+        left_.L_Found->setText(QStringLiteral("検出："));
+        geometry_.foundList.height = 0;
+        LayoutWindow();
+    };
 
     DbInit(session_);
     showTemp_ = new ShowTemp(

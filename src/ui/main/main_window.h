@@ -8,6 +8,7 @@
 #include "ui/connect/connect_ds.h"
 #include "ui/main/command_state.h"
 #include "ui/main/drag_handles.h"
+#include "ui/main/image_lists.h"
 #include "ui/main/layout_rules.h"
 #include "ui/main/left_pane.h"
 #include "ui/main/main_menus.h"
@@ -28,6 +29,7 @@ class ResultSorter;
 class ResultCopyMenu;
 class LoadCSV;
 class FrmEditor;
+class ObjectTree;
 
 // The main window "Varkel Light": assembled from its panes, it owns the program's windows, the
 // start-up and shutdown steps, the layout and the connection commands.
@@ -79,6 +81,7 @@ class Varkel : public QMainWindow {
     void LoadKeywords();
     QStringList Keywords;
     SaveCSV* exportWindow() const { return saveCsv_; }
+    ObjectTree* objectTree() const { return tree_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -128,6 +131,8 @@ class Varkel : public QMainWindow {
     SaveCSV* saveCsv_ = nullptr;
     bool closePending_ = false;
     LoadCSV* loadCsv_ = nullptr;  // the import window, loaded at its first use
+    ObjectTree* tree_ = nullptr;
+    bool ShowAllColumnInfo = false;
 
     MainGeometry geometry_;
     ConnectionBarGeometry bar_;
