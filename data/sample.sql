@@ -1,5 +1,5 @@
 -- The sample database of the run command: a few related tables with Japanese text, dates,
--- decimals and NULLs, a view, a table whose name has a blank, and one table of 30,000 rows.
+-- decimals and NULLs, two views, a table whose name has a blank, and one table of 30,000 rows.
 PRAGMA foreign_keys = ON;
 
 CREATE TABLE customers (
@@ -61,6 +61,10 @@ INSERT INTO order_items VALUES
 CREATE VIEW customer_orders AS
 SELECT c.customer_id, c.name, o.order_no, o.ordered_at, o.status
   FROM customers c JOIN orders o ON o.customer_id = c.customer_id;
+
+CREATE VIEW order_totals AS
+SELECT i.order_no, COUNT(*) AS lines, SUM(i.amount) AS total
+  FROM order_items i GROUP BY i.order_no;
 
 CREATE TABLE "order notes" (
     note_id  INTEGER NOT NULL PRIMARY KEY,

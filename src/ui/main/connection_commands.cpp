@@ -53,6 +53,10 @@ void Varkel::Connect() {
     lastGoodBarText_ = toolbar_.TB_DSN->text();
     showConnected();
     tree_->FillTree();
+    // Some drivers (SQLite's) open a transaction for a catalog query when automatic commit is
+    // off, which would keep other programs from writing. Nothing of the user's can be pending
+    // right after connecting, so it is ended at once.
+    if (IsConnected(session_)) DbCommit(session_);
 }
 
 void Varkel::Reconnect() {

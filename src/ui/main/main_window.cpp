@@ -179,7 +179,11 @@ void Varkel::Load() {
     RestoreWindowPos(this, mainWindowPos_);
     left_.CB_srch_obj->addItem(QString());
     tree_->setImages(TreeImageList());
-    tree_->beforeCatalogQuery = [this] { executor_->EndFetch(); };
+    tree_->takeCursor = [this] {
+        if (commandLock_.locked()) return false;
+        executor_->EndFetch();  // an interrupted fill cannot be resumed after the query
+        return true;
+    };
     tree_->clearSearchResults = [this] {
         left_.LV_Found->clear();
         left_.L_Found->setText(QStringLiteral("検出："));

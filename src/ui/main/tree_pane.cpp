@@ -119,8 +119,8 @@ void ObjectTree::addObjects(const QString& key, const QStringList& names,
     parent->addChildren(nodes);  // one insertion per category
 }
 
-void ObjectTree::queryCatalog() {
-    if (beforeCatalogQuery) beforeCatalogQuery();
+bool ObjectTree::queryCatalog() {
+    return !takeCursor || takeCursor();
 }
 
 void ObjectTree::FillTree() {
@@ -138,19 +138,25 @@ void ObjectTree::FillTree() {
         tree_->addTopLevelItem(node);
     }
     CatalogObjects tables, views, others;
-    queryCatalog();
+    if (!queryCatalog()) return;
     DbStatus status = ListTables(session_, U_id_, tables, views, others);
+    // Without an owner the query already asked for every owner: asking again would repeat it,
+    // so there is no question, only the failure.
+    const bool owned = !U_id_.isEmpty();
     bool again = false;
     if (status != 0) {
-        if (!askAllOwners(QStringLiteral("TABLE/VIEW/SYNONYMの取得に失敗しました。"))) return;
+        if (owned && !askAllOwners(QStringLiteral("TABLE/VIEW/SYNONYMの取得に失敗しました。")))
+            return;
         again = true;
-    } else if (tables.count() == 0 && views.count() == 0) {  // synonyms alone are not counted
+    } else if (owned && tables.count() == 0 && views.count() == 0) {  // synonyms do not count
         if (!askAllOwners(QStringLiteral("TABLE/VIEW/SYNONYMが取得できませんでした。"))) return;
         again = true;
     }
     if (again) {
-        queryCatalog();
-        status = ListTables(session_, QString(), tables, views, others);
+        if (owned) {
+            if (!queryCatalog()) return;
+            status = ListTables(session_, QString(), tables, views, others);
+        }
         if (status != 0) {
             ShowMessageBox(QStringLiteral("TABLE/VIEW/SYNONYMが取得できません。"), MsgButtons::Ok,
                            MsgIcon::Critical, kTitle);
@@ -212,17 +218,17 @@ bool ObjectTree::GetColumns(QTreeWidgetItem* node, ColumnList& columns) {
     const QString kind = NodeKey(node->parent());
     const QString name = node->text(0);
     const ObjectOwner where = NodeOwner(node);
-    queryCatalog();
-    if (ListColumns(session_, where, name, ColumnList::kMaxColumns, columns.Col_num,
-                    columns.ColName, columns.ColDesc) != 0)
+    if (!queryCatalog() || ListColumns(session_, where, name, ColumnList::kMaxColumns,
+                                       columns.Col_num, columns.ColName, columns.ColDesc) != 0)
         return false;
     DoEvents();
     if (!stillThere()) return false;
     columns.ColKeySeq.assign(static_cast<size_t>(columns.Col_num), 0);
     if (kind == QStringLiteral("TABLE") || kind == QStringLiteral("SYNONYM")) {
-        queryCatalog();
         // A failed key query leaves the columns without key positions.
-        MarkKeyColumns(session_, where, name, columns.Col_num, columns.ColName, columns.ColKeySeq);
+        if (queryCatalog())
+            MarkKeyColumns(session_, where, name, columns.Col_num, columns.ColName,
+                           columns.ColKeySeq);
     }
     DoEvents();
     return stillThere();

@@ -44,8 +44,9 @@ class ObjectTree : public QObject {
     void setClickedNode(QTreeWidgetItem* node);
     QTreeWidgetItem* category(const QString& key) const;
 
-    // Run before every catalog query of the tree: a result fill must give up the cursor.
-    std::function<void()> beforeCatalogQuery;
+    // Asked before every catalog query of the tree: ends a result fill that keeps the cursor,
+    // or answers false while something that must not lose the cursor holds it (no query then).
+    std::function<bool()> takeCursor;
     // Run at the start of FillTree: the object search results are cleared and hidden.
     std::function<void()> clearSearchResults;
 
@@ -68,7 +69,7 @@ class ObjectTree : public QObject {
     bool askAllOwners(const QString& firstLine) const;
     void addObjects(const QString& key, const QStringList& names, const QList<ObjectOwner>& owners,
                     const QString& tag);
-    void queryCatalog();
+    bool queryCatalog();
 
     DbSession& session_;
     ObjectTreeWidget* tree_;
