@@ -123,7 +123,8 @@ void Varkel::wireCommands() {
 void Varkel::ShowLoadCsv() {
     // Once the import releases the command lock, a pending close goes ahead.
     if (!loadCsv_) loadCsv_ = new LoadCSV(session_, commandLock_, baseTitle_, this);
-    loadCsv_->ShowOption({}, 0, {}, 0);
+    const ObjectLists& objects = tree_->lists();
+    loadCsv_->ShowOption(objects.TblName, objects.Tbl_num, objects.SynmName, objects.Synm_num);
 }
 
 void Varkel::onToolbarButton(const QString& key) {
