@@ -26,6 +26,7 @@
 #include "ui/history/show_hist.h"
 #include "ui/history/show_temp.h"
 #include "ui/main/column_view.h"
+#include "ui/main/object_search.h"
 #include "ui/main/result_sorter.h"
 #include "ui/main/tree_pane.h"
 #include "ui/toolkit/auto_size_columns.h"
@@ -205,6 +206,7 @@ void Varkel::Load() {
     executor_->setHistory(&showHist_->store());
     showHist_->store().ReadHist();
     wireSqlBox();
+    wireSearch();
     frmEditor_->GetEditorCommand();
     buildExport();
 
@@ -266,7 +268,8 @@ void Varkel::onDrag(DragHandles::Handle handle, int dx, int dy) {
             moved = DragSqlBoundary(geometry_, m, geometry_.info.top + dy);
             break;
         case DragHandles::FoundBoundary:
-            break;  // the search results come with the search issue
+            moved = DragFoundBoundary(geometry_, m, geometry_.foundFrame.top + dy);
+            break;
         case DragHandles::ConnectionBar:
             if (auto bar = DragConnectionBar(bar_.handleLeft + dx)) {
                 bar_ = *bar;

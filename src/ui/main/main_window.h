@@ -30,6 +30,7 @@ class ResultCopyMenu;
 class LoadCSV;
 class FrmEditor;
 class ObjectTree;
+class ObjectSearch;
 
 // The main window "Varkel Light": assembled from its panes, it owns the program's windows, the
 // start-up and shutdown steps, the layout and the connection commands.
@@ -63,6 +64,15 @@ class Varkel : public QMainWindow {
     // The import window with the tables and synonyms of the object lists.
     void ShowLoadCsv();
     LoadCSV* importWindow() const { return loadCsv_; }
+    // The search-word mode button: "？", "ﾄｰｸﾝ", "ｷｰﾜｰﾄﾞ" in turn.
+    void CycleWordMode();
+    // Quick statement `index` of the object pop-up into the SQL input box; [0] also runs it.
+    void QuickSql(int index);
+    // The columns of the clicked object as one line; empty when they cannot be fetched.
+    QString AllColumnsText();
+    // "SQLの読込": an SQL file chosen in the open dialog replaces the SQL input box text.
+    void OpenSqlFile();
+    ObjectSearch* objectSearch() const { return search_; }
 
     const QString& BaseTitle() const { return baseTitle_; }
     const MainGeometry& geometryTwips() const { return geometry_; }
@@ -101,6 +111,7 @@ class Varkel : public QMainWindow {
     void buildExecution();
     void beforeRun();
     void wireSqlBox();
+    void wireSearch();
     void wireDesktopCommands();
     void editSqlBox();
     void editKeywordList();
@@ -127,6 +138,7 @@ class Varkel : public QMainWindow {
     KeywordSet keywords_;
     QStringList keywordEntries_;  // what the set was built from
     QString lastSqlFile_;
+    ObjectSearch* search_ = nullptr;
     FrmEditor* frmEditor_ = nullptr;
     SaveCSV* saveCsv_ = nullptr;
     bool closePending_ = false;

@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 
 #include "ui/main/sql_box.h"
+#include "ui/main/keyword_list.h"
 #include "ui/toolkit/twips.h"
 
 namespace varkel {
@@ -67,7 +68,7 @@ void SqlPane::build(QWidget* parent) {
     Cmd_srch_wd = Named(new QPushButton(Frm_SQL_head), "Cmd_srch_wd");
     Cmd_srch_wd->setGeometry(TwipsToPixels(2940, 15, 900, 360));
 
-    Lst_kwd = Named(new QListWidget(parent), "Lst_kwd");
+    Lst_kwd = Named(new KeywordList(parent), "Lst_kwd");
     Lst_kwd->setAccessibleName(QStringLiteral("キーワードリスト"));
 
     TB_SQL = Named(new SqlBox(parent), "TB_SQL");

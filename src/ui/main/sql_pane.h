@@ -2,6 +2,7 @@
 
 #include <QList>
 
+#include "ui/main/keyword_list.h"
 #include "ui/main/layout_rules.h"
 
 class QFrame;
@@ -26,7 +27,7 @@ struct SqlPane {
     QPushButton* Cmd_clear = nullptr;
     QList<QToolButton*> Cmd_q;  // (0) searches to the right, (1) to the left
     QPushButton* Cmd_srch_wd = nullptr;
-    QListWidget* Lst_kwd = nullptr;
+    KeywordList* Lst_kwd = nullptr;
     SqlBox* TB_SQL = nullptr;
     QFrame* Fra_SqlInfo = nullptr;
     QList<QLabel*> L_fetch;  // the fixed captions of the execution frame
