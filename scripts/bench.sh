@@ -11,3 +11,5 @@ bash scripts/with-servers.sh build-bench/bench/fetch_bench "$@"
 xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb build-bench/bench/column_fit_bench
 cmake --build build-bench -j2 --target sort_bench
 xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb build-bench/bench/sort_bench
+cmake --build build-bench -j2 --target search_bench
+xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb build-bench/bench/search_bench

@@ -8,15 +8,15 @@ namespace varkel {
 
 namespace {
 
-bool IsObjectTag(const QString& tag) {
-    return tag == u"table" || tag == u"view" || tag == u"synonym";
-}
-
 bool IsCategoryTag(const QString& tag) {
     return tag == u"tables" || tag == u"views" || tag == u"synonyms";
 }
 
 }  // namespace
+
+bool IsObjectTag(const QString& tag) {
+    return tag == u"table" || tag == u"view" || tag == u"synonym";
+}
 
 bool NameContains(const QString& name, const QString& text) {
     return name.contains(text, Qt::CaseInsensitive);

@@ -12,6 +12,9 @@ class QTreeWidgetItem;
 // Finding database objects in the object tree by a part of their names.
 namespace varkel {
 
+// True for the tags of table, view and synonym nodes.
+bool IsObjectTag(const QString& tag);
+
 // True when `name` holds `text` anywhere, without regard to case.
 bool NameContains(const QString& name, const QString& text);
 

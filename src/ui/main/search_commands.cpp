@@ -31,8 +31,7 @@ namespace varkel {
 namespace {
 
 bool IsObjectNode(const QTreeWidgetItem* node) {
-    const QString tag = NodeTag(node);
-    return tag == u"table" || tag == u"view" || tag == u"synonym";
+    return IsObjectTag(NodeTag(node));
 }
 
 void ToClipboard(const QString& text) {

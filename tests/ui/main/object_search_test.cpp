@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -129,6 +130,16 @@ TEST_P(ObjectSearchTest, SearchListsAppendsAndStepsWithF3) {
     box()->moveCursor(QTextCursor::End);
     action("mn_objcopy_sql")->trigger();
     EXPECT_EQ(box()->toPlainText(), u"SELECT * FROM EMP_V"_qs);
+
+    // The label above the results is the handle of the boundary between tree and results.
+    QLabel* handle = child<QLabel>("L_Found");
+    const int treeHeight = tree()->height(), foundHeight = found()->height();
+    QTest::mousePress(handle, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(handle, QPoint(5, -55));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(5, -55));
+    EXPECT_NEAR(tree()->height(), treeHeight - 60, 2);
+    EXPECT_NEAR(found()->height(), foundHeight + 60, 2);
+    EXPECT_EQ(found()->geometry().top(), child<QFrame>("Fra_Found")->geometry().bottom() + 1);
 
     // Typed text is searched as typed: no completion from the used texts, Enter only moves on.
     combo()->setEditText(QString());
@@ -263,6 +274,11 @@ TEST_P(ObjectSearchTest, KeywordListWordButtonsAndSqlFiles) {
     QTest::mouseDClick(keywords->viewport(), Qt::LeftButton, {}, first.center());
     EXPECT_EQ(box()->toPlainText(), u"SELECT * FROM T WHERE ? = ?"_qs);
     EXPECT_EQ(box()->textCursor().selectionStart(), 22);
+    // Enter inserts the selected keyword over the selection, the key itself goes nowhere.
+    keywords->setCurrentRow(3);
+    QTest::keyClick(keywords, Qt::Key_Return);
+    EXPECT_EQ(box()->toPlainText(), u"SELECT * FROM T WHERE WHERE = ?"_qs);
+    EXPECT_EQ(box()->textCursor().selectionStart(), 30);
     // Below the last entry a click clears the selection; the copies then do nothing.
     QTest::mouseClick(keywords->viewport(), Qt::LeftButton, {},
                       QPoint(5, keywords->visualItemRect(keywords->item(3)).bottom() + 5));
