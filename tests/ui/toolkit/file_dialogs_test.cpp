@@ -160,7 +160,9 @@ TEST_F(FileDialogTest, SaveAsksBeforeReplacingAndAddsNoSuffix) {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         answer(QMessageBox::No);
-        dialog->selectFile(QStringLiteral("a.csv"));
+        // Typed as a user would: selectFile() leaves a focused name field as it is.
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QStringLiteral("a.csv"));
         static_cast<QDialog*>(dialog)->accept();
         stillOpen = dialog->isVisible();
         answer(QMessageBox::Yes);
