@@ -32,7 +32,10 @@ def check(what, expected, actual):
 def wait_for(what, find, seconds=30):
     end = time.monotonic() + seconds
     while time.monotonic() < end:
-        found = find()
+        try:
+            found = find()
+        except gi.repository.GLib.Error:
+            found = None  # an object went away while it was read (a closing box): look again
         if found:
             return found
         time.sleep(0.1)
