@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
@@ -16,4 +17,7 @@
 // The fuzzer's bytes as text of every kind: UTF-8 where they are, the rest kept as Latin-1.
 inline QString FuzzText(const uint8_t* data, size_t size) {
     return QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+}
+inline QString FuzzText(QByteArrayView bytes) {
+    return QString::fromUtf8(bytes);
 }

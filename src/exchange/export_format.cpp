@@ -50,14 +50,12 @@ void AppendExportLine(QString& out, const QStringList& fields, const std::vector
 }
 
 int AppendEncoded(QByteArray& out, const CodePage& codePage, const QString& text) {
-    if (codePage.isUtf8()) {
-        out += text.toUtf8();
-        return 0;
-    }
-    // The code page writes one '?' for each character it cannot hold: the surplus of '?' over
-    // the text's own is the count of replaced characters.
-    const QByteArray bytes = codePage.encode(text);
+    bool exact = true;
+    const QByteArray bytes = codePage.encode(text, &exact);
     out += bytes;
+    if (exact) return 0;
+    // The code page writes one '?' for each character it cannot hold (in UTF-8 a lone surrogate):
+    // the surplus of '?' over the text's own is the count of replaced characters.
     return static_cast<int>(bytes.count('?') - text.count(u'?'));
 }
 

@@ -1,6 +1,7 @@
 #include "exchange/import_text.h"
 
 #include <cstring>
+#include <utility>
 
 namespace varkel {
 
@@ -56,20 +57,43 @@ QStringList SplitImportFields(const QString& line, const QString& delimiter) {
     return line.split(delimiter, Qt::KeepEmptyParts);
 }
 
-QString ToSqlValue(QString field) {
+namespace {
+
+// NULs removed, then blanks trimmed: how every field is read before it becomes a value.
+QString CleanField(QString field) {
     field.remove(QChar(u'\0'));
     qsizetype from = 0, to = field.size();
     while (from < to && field[from] == u' ')
         ++from;
     while (to > from && field[to - 1] == u' ')
         --to;
-    if (from == to) return QStringLiteral("NULL");
-    field = field.sliced(from, to - from);
+    return field.sliced(from, to - from);
+}
+
+QString ValueOfClean(QString field) {
+    if (field.isEmpty()) return QStringLiteral("NULL");
     if (!field.startsWith(u'"') && !field.endsWith(u'"')) return field;
     field.replace(u'\'', QStringLiteral("''"));
     if (field.front() == u'"') field.front() = u'\'';
     if (field.back() == u'"') field.back() = u'\'';
     return field;
+}
+
+// A quoted field that held the delimiter arrives in pieces; the first one opened the literal.
+// Every later piece is text of that literal up to the one ending in a double quote, which closes
+// it: their apostrophes are doubled too, so nothing in the field can end the literal early.
+QString ContinuedValue(QString piece, bool& open) {
+    open = !piece.endsWith(u'"');
+    if (!open) piece.chop(1);
+    piece.replace(u'\'', QStringLiteral("''"));
+    if (!open) piece += u'\'';
+    return piece;
+}
+
+}  // namespace
+
+QString ToSqlValue(QString field) {
+    return ValueOfClean(CleanField(std::move(field)));
 }
 
 QString DelimiterOf(const QString& item) {
@@ -95,9 +119,16 @@ QString InsertStatement(const QString& head, const QStringList& fields) {
     sql.reserve(head.size() + 16 + fields.size() * 12);
     sql += head;
     sql += QStringLiteral(" VALUES(");
+    bool open = false;  // inside a quoted field that held the delimiter
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0) sql += u',';
-        sql += ToSqlValue(fields[i]);
+        QString field = CleanField(fields[i]);
+        if (open) {
+            sql += ContinuedValue(std::move(field), open);
+            continue;
+        }
+        open = field.startsWith(u'"') && (field.size() == 1 || !field.endsWith(u'"'));
+        sql += ValueOfClean(std::move(field));
     }
     sql += u')';
     return sql;

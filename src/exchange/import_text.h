@@ -49,7 +49,9 @@ QString ImportTableName(const QString& typed);
 // unchanged.
 QString HeaderColumnList(const QString& header, const QString& delimiter);
 
-// head + " VALUES(" + the SQL values of the fields joined by "," + ")".
+// head + " VALUES(" + the SQL values of the fields joined by "," + ")". A quoted field that the
+// delimiter split stays one literal: the pieces after its first are its text (trimmed, apostrophes
+// doubled) up to the piece that ends in a double quote.
 QString InsertStatement(const QString& head, const QStringList& fields);
 
 // An import file read whole: mapped into memory where the system allows it, else read.

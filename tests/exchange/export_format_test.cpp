@@ -110,6 +110,8 @@ TEST(ExportFormatTest, EncodingCountsTheCharactersTheCodePageCannotHold) {
         {"CP932", u"漢字"_s, QByteArray("\x8A\xBF\x8E\x9A"), 0},
         {"CP932", u"😀x😀"_s, QByteArray("?x?"), 2},
         {"UTF-8", u"😀é"_s, u"😀é"_s.toUtf8(), 0},
+        // A lone surrogate has no UTF-8 form either: it is written as '?' and counted.
+        {"UTF-8", QChar(0xD800) + u"a"_s, QByteArray("?a"), 1},
     };
     for (const auto& c : cases) {
         const CodePage page{QByteArray(c.codePage)};

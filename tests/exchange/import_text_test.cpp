@@ -53,6 +53,14 @@ TEST(ImportTextTest, LinesSplitAtEveryDelimiterIntoStatements) {
         {QString(), QStringLiteral(" ,"), QStringLiteral("NULL")},
         {QStringLiteral("no delimiter"), QStringLiteral(" ,"), QStringLiteral("no delimiter")},
         {QStringLiteral("1\t\"x, y\"\t"), QStringLiteral("TAB"), QStringLiteral("1,'x, y',NULL")},
+        // Whatever a quoted field split in three or more holds, it cannot leave its literal.
+        {QStringLiteral("1,\"Smith, O'Brien, Jones\",2"), QStringLiteral(" ,"),
+         QStringLiteral("1,'Smith,O''Brien,Jones',2")},
+        {QStringLiteral("\"x,');DELETE FROM T;--,y\""), QStringLiteral(" ,"),
+         QStringLiteral("'x,'');DELETE FROM T;--,y'")},
+        {QStringLiteral("\"a, ,b\",3"), QStringLiteral(" ,"), QStringLiteral("'a,,b',3")},
+        {QStringLiteral("\"a,\"b\",c"), QStringLiteral(" ,"), QStringLiteral("'a,\"b',c")},
+        {QStringLiteral("\",\",1"), QStringLiteral(" ,"), QStringLiteral("',',1")},
     };
     for (const StatementCase& c : cases) {
         const QStringList fields = SplitImportFields(c.line, DelimiterOf(c.delimiterItem));

@@ -8,6 +8,7 @@
 
 #include "db/odbc_comm.h"
 #include "exec/sql_executor.h"
+#include "store/connection_mask.h"
 #include "ui/connect/connect_ds.h"
 #include "ui/main/connection_text.h"
 #include "ui/main/main_window.h"

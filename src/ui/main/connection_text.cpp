@@ -4,12 +4,6 @@
 
 namespace varkel {
 
-QString MaskConnectionBarText(const QString& connectString, const QString& password) {
-    if (password.isEmpty()) return connectString;
-    QString text = connectString;
-    return text.replace(QStringLiteral("PWD=") + password, QStringLiteral("PWD=****"));
-}
-
 QString ConnectionTooltip(const QString& text) {
     return text.size() <= 128 ? text : text.left(128) + QStringLiteral("...");
 }

@@ -2,12 +2,9 @@
 
 #include <QString>
 
-// How a connection string is shown: the connection bar's text and tooltip, and the connection
-// information of the window title.
+// How a connection string is shown: the connection bar's tooltip and the connection information
+// of the window title (the bar's masked text is MaskConnectionBarText, store/connection_mask.h).
 namespace varkel {
-
-// Every "PWD=" + password replaced by "PWD=****" (exact case); unchanged for an empty password.
-QString MaskConnectionBarText(const QString& connectString, const QString& password);
 
 // The text itself up to 128 characters, else its first 128 and "...".
 QString ConnectionTooltip(const QString& text);

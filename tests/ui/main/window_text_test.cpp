@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "store/connection_mask.h"
 #include "support/qt_printers.h"
 #include "ui/main/connection_text.h"
 #include "ui/toolkit/window_position.h"
@@ -59,7 +60,7 @@ TEST(ConnectionTextTest, TheTitleShowsTheConnectionsParts) {
         EXPECT_EQ(ConnInfoTitle(text), title) << text.toStdString();
 }
 
-TEST(ConnectionTextTest, TheConnectionBarMasksTheTypedPassword) {
+TEST(ConnectionTextTest, TheConnectionBarMasksEveryPassword) {
     struct MaskCase {
         QString text, password, shown;
     };
@@ -68,9 +69,15 @@ TEST(ConnectionTextTest, TheConnectionBarMasksTheTypedPassword) {
          QStringLiteral("DSN=a;UID=u;PWD=****;X=1")},
         {QStringLiteral("DSN=a;UID=u;PWD=secret"), QStringLiteral("secret"),
          QStringLiteral("DSN=a;UID=u;PWD=****")},
+        // A password spelled in any case, or one that came inside the string (from the
+        // connection history, with the password field empty), is not shown either.
         {QStringLiteral("DSN=a;uid=u;pwd=secret;"), QStringLiteral("secret"),
-         QStringLiteral("DSN=a;uid=u;pwd=secret;")},
-        {QStringLiteral("DSN=a;PWD=secret;"), QString(), QStringLiteral("DSN=a;PWD=secret;")},
+         QStringLiteral("DSN=a;uid=u;pwd=****;")},
+        {QStringLiteral("DSN=a;PWD=secret;"), QString(), QStringLiteral("DSN=a;PWD=****;")},
+        {QStringLiteral("DRIVER=x;Password={a;b}}c};UID=u"), QString(),
+         QStringLiteral("DRIVER=x;Password=****;UID=u")},
+        {QStringLiteral("DSN=a;UID=u;PWD=other;X=PWD=typed"), QStringLiteral("typed"),
+         QStringLiteral("DSN=a;UID=u;PWD=****;X=PWD=****")},
     };
     for (const MaskCase& c : cases)
         EXPECT_EQ(MaskConnectionBarText(c.text, c.password), c.shown) << c.text.toStdString();
