@@ -13,3 +13,6 @@ cmake --build build-bench -j2 --target sort_bench
 xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb build-bench/bench/sort_bench
 cmake --build build-bench -j2 --target search_bench
 xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb build-bench/bench/search_bench
+cmake --build build-bench -j2 --target tree_bench
+bash scripts/with-servers.sh xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb \
+  build-bench/bench/tree_bench

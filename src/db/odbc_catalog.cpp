@@ -25,13 +25,34 @@ CatalogName Name(const DbSession& s, const QString& name) {
     return {ToAnsi(s, name), true};
 }
 
+// Bytes a catalog value is read into, as the driver is told: as for a value of a result row.
+constexpr SQLLEN kCatalogValueBytes = kSlotBytes - 1;
+
 // The part of every catalog enumeration after its first call: fetch one row into `row`,
-// ending the enumeration (flag cleared, cursor dropped) on anything but a row.
+// ending the enumeration (flag cleared, cursor dropped) on anything but a row. The columns are
+// bound to the session's block buffers before the first row (the cursor is the session's only
+// one), so that a row costs one call, not one per column: catalogs have tens of thousands.
 DbStatus FetchCatalogRow(DbSession& s, bool& flag, QStringList& row) {
-    int status = SQLFetch(s.CursorStmt.get());
-    if (status == SQL_SUCCESS) {
+    SQLHSTMT stmt = s.CursorStmt.get();
+    const int columns = s.CursorColumns;
+    int status = SQL_SUCCESS;
+    if (s.RowsFetched == 0) {
+        s.BlockData.assign(static_cast<size_t>(columns) * kSlotBytes, '\0');
+        s.BlockLengths.assign(static_cast<size_t>(columns), 0);
+        for (int c = 0; c < columns && status == SQL_SUCCESS; ++c)
+            status = SQLBindCol(stmt, static_cast<SQLUSMALLINT>(c + 1), SQL_C_CHAR,
+                                s.BlockData.data() + static_cast<size_t>(c) * kSlotBytes,
+                                kCatalogValueBytes, &s.BlockLengths[static_cast<size_t>(c)]);
+    }
+    if (status == SQL_SUCCESS) status = SQLFetch(stmt);
+    // A value longer than its buffer comes with a warning, and is cut as a result value is.
+    if (Succeeded(static_cast<SQLRETURN>(status))) {
         s.RowsFetched += 1;
-        status = GetRowData(s, s.CursorStmt.get(), s.CursorColumns, row);
+        if (row.size() < columns) row.resize(columns);
+        for (int c = 0; c < columns; ++c)
+            ReadSlot(s, s.BlockData.data() + static_cast<size_t>(c) * kSlotBytes,
+                     kCatalogValueBytes, s.BlockLengths[static_cast<size_t>(c)], row[c]);
+        status = SQL_SUCCESS;
     }
     if (status == SQL_NO_DATA_FOUND) row = QStringList(s.CursorColumns, QString());
     const DbStatus result = CheckReturn(s, status);

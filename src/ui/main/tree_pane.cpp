@@ -5,6 +5,7 @@
 #include <QTabBar>
 
 #include "db/odbc_comm.h"
+#include "ui/main/catalog_node.h"
 #include "ui/main/main_menus.h"
 #include "ui/main/object_tree_widget.h"
 #include "ui/toolkit/message_box.h"
@@ -36,11 +37,9 @@ class TreeDisabled {
     bool was_;
 };
 
-QTreeWidgetItem* NewNode(const QString& text, const QString& tag, const QIcon& image) {
-    auto* node = new QTreeWidgetItem(QStringList{text});
-    node->setData(0, node_data::kTag, tag);
-    if (!image.isNull()) node->setIcon(0, image);
-    return node;
+QTreeWidgetItem* NewNode(const QString& text, const QString& tag, const QIcon& image,
+                         const ObjectOwner& owner = {}) {
+    return new CatalogNode(text, tag, image, owner);
 }
 
 }  // namespace
@@ -110,9 +109,7 @@ void ObjectTree::addObjects(const QString& key, const QStringList& names,
     QList<QTreeWidgetItem*> nodes;
     nodes.reserve(names.size());
     for (qsizetype i = 0; i < names.size(); ++i) {
-        QTreeWidgetItem* node = NewNode(names[i], tag, image);
-        node->setData(0, node_data::kCatalog, owners.value(i).catalog);
-        node->setData(0, node_data::kSchema, owners.value(i).schema);
+        QTreeWidgetItem* node = NewNode(names[i], tag, image, owners.value(i));
         node->addChild(NewNode(placeholder, dummy, QIcon()));
         nodes << node;
     }
