@@ -6,7 +6,7 @@
 namespace varkel {
 
 QStringList ReadKeywordFile(const QString& path) {
-    const QString text = CodePage(CodePage::systemName()).decodeFile(ReadFileBytes(path));
+    const QString text = ReadFileText(path, CodePage(CodePage::systemName()));
     if (text.isEmpty()) return {};
     QStringList lines = text.split(LineEndOf(text));
     if (lines.last().isEmpty()) lines.removeLast();  // the line end of the last line

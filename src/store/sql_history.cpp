@@ -31,7 +31,7 @@ bool HasStamp(const QList<ClassSQL>& records, const QString& stamp) {
 
 // The length of the terminator's remains at the end of a record whose terminator was cut
 // short after its "/": line end "/" and part of a line end, or 0.
-qsizetype CutTerminatorAtEnd(const QString& record, const QString& lineEnd) {
+qsizetype CutTerminatorAtEnd(QStringView record, const QString& lineEnd) {
     const QString full = Terminator(lineEnd);
     for (qsizetype keep = full.size() - 1; keep >= lineEnd.size() + 1; --keep)
         if (record.endsWith(QStringView(full).left(keep))) return keep;
@@ -61,22 +61,23 @@ QString NativePath(const QString& file) {
 
 }  // namespace
 
-RecordFile ParseRecordFile(const QString& text) {
-    RecordFile file;
-    file.lineEnd = LineEndOf(text);
+RecordSpans FindRecords(QStringView text) {
+    RecordSpans file;
+    file.lineEnd =
+        !text.isEmpty() && !text.contains(u'\r') ? QStringLiteral("\n") : QStringLiteral("\r\n");
     const QString term = Terminator(file.lineEnd);
     qsizetype at = 0;
     while (at < text.size()) {
         const qsizetype end = text.indexOf(term, at);
-        QString record = text.mid(at, end < 0 ? -1 : end - at);
+        RecordSpan record{at, (end < 0 ? text.size() : end) - at};
         qsizetype cut = 0;
         if (end < 0) {
-            cut = CutTerminatorAtEnd(record, file.lineEnd);
-            record.chop(cut);
+            cut = CutTerminatorAtEnd(text.mid(record.start, record.length), file.lineEnd);
+            record.length -= cut;
         }
-        if (record.isEmpty()) {
+        if (record.length == 0) {
             file.unreadTail = true;
-            file.missing = TerminatorRepair(text.right(16), file.lineEnd).value_or(term);
+            file.missing = TerminatorRepair(text.right(16).toString(), file.lineEnd).value_or(term);
             break;
         }
         file.records << record;
@@ -86,6 +87,15 @@ RecordFile ParseRecordFile(const QString& text) {
         }
         at = end + term.size();
     }
+    return file;
+}
+
+RecordFile ParseRecordFile(const QString& text) {
+    const RecordSpans spans = FindRecords(text);
+    RecordFile file{{}, spans.lineEnd, spans.unreadTail, spans.missing};
+    file.records.reserve(spans.records.size());
+    for (const RecordSpan& r : spans.records)
+        file.records << text.mid(r.start, r.length);
     return file;
 }
 
@@ -105,12 +115,13 @@ QStringList SplitHistoryRecords(const QString& text) {
     return ParseRecordFile(text).records;
 }
 
-ClassSQL ParseHistoryRecord(const QString& record, const QString& lineEnd) {
-    QString r = record;
-    if (lineEnd == QStringLiteral("\n")) r.replace(u'\n', QStringLiteral("\r\n"));
-    const qsizetype tab = r.indexOf(u'\t');
-    if (tab < 0) return {QString(), r};
-    return {r.left(tab), r.mid(tab + 1)};
+ClassSQL ParseHistoryRecord(QString record, const QString& lineEnd) {
+    if (lineEnd == QStringLiteral("\n")) record.replace(u'\n', QStringLiteral("\r\n"));
+    const qsizetype tab = record.indexOf(u'\t');
+    if (tab < 0) return {QString(), std::move(record)};
+    QString head = record.left(tab);
+    record.remove(0, tab + 1);  // in place: the statement keeps the record's buffer
+    return {std::move(head), std::move(record)};
 }
 
 QString HistoryRecordText(const ClassSQL& record, const QString& lineEnd) {
@@ -213,15 +224,28 @@ void SqlHistory::drop(int count, QList<quint64>* dropped) {
 void SqlHistory::ReadHist() {
     records_.clear();
     ids_.clear();
-    const QString text = CodePage(CodePage::systemName()).decodeFile(ReadFileBytes(file_));
-    const RecordFile file = ParseRecordFile(text);
+    QString text = ReadFileText(file_, CodePage(CodePage::systemName()));
+    const RecordSpans file = FindRecords(text);
     lineEnd_ = file.lineEnd;
     // Only the newest maxHist records are parsed: a file of thousands stays quick to load.
     const qsizetype first = std::max<qsizetype>(0, file.records.size() - maxHist_);
-    for (qsizetype i = first; i < file.records.size(); ++i) {
-        records_ << ParseHistoryRecord(file.records[i], lineEnd_);
-        ids_ << nextId_++;
+    // A record that is most of the file takes the file's text over instead of a copy of it, so
+    // that a huge statement is held once; it is parsed after the others were copied out.
+    qsizetype huge = -1;
+    for (qsizetype i = first; i < file.records.size(); ++i)
+        if (file.records[i].length > text.size() / 2) huge = i;
+    records_.resize(file.records.size() - first);
+    for (qsizetype i = first; i < file.records.size(); ++i)
+        if (i != huge)
+            records_[i - first] = ParseHistoryRecord(
+                text.mid(file.records[i].start, file.records[i].length), lineEnd_);
+    if (huge >= 0) {
+        text.truncate(file.records[huge].start + file.records[huge].length);
+        text.remove(0, file.records[huge].start);
+        records_[huge - first] = ParseHistoryRecord(std::move(text), lineEnd_);
     }
+    for (qsizetype i = first; i < file.records.size(); ++i)
+        ids_ << nextId_++;
     emit reloaded();
     pending_.clear();
     timer_.start();
@@ -263,7 +287,7 @@ bool SqlHistory::appendToFile(const ClassSQL& record) {
     // A file that does not end with a whole terminator (cut short, edited by hand) is ended
     // first, so that the new record does not become part of its last one.
     std::optional<QString> repair = TerminatorRepair(page.decode(FileTail(file_, 16)), lineEnd_);
-    if (!repair) repair = ParseRecordFile(page.decodeFile(ReadFileBytes(file_))).missing;
+    if (!repair) repair = FindRecords(ReadFileText(file_, page)).missing;
     const QByteArray bytes = page.encode(*repair + HistoryRecordText(record, lineEnd_));
     QString error;
     if (AppendFileBytes(file_, bytes, &error)) {
@@ -286,15 +310,18 @@ bool SqlHistory::SaveHist() {
     while (!pending_.isEmpty() && appendToFile(pending_.first()))
         pending_.removeFirst();
     bool readable = false;
-    const QByteArray bytes = ReadFileBytes(file_, &readable);
-    if (!readable) return true;
     const CodePage page(CodePage::systemName());
-    const QString text = page.decodeFile(bytes);
-    const RecordFile file = ParseRecordFile(text);
+    const QString text = ReadFileText(file_, page, &readable);
+    if (!readable) return true;
+    const RecordSpans file = FindRecords(text);
     // What follows an empty record was never read: rewriting would lose it.
     if (file.records.isEmpty() || file.unreadTail) return true;
-    QStringList records = file.records;
-    if (records.size() > maxHist_) records.erase(records.begin(), records.end() - maxHist_);
+    // Nothing to cut and nothing to close: the file stays as it is, without a copy of it.
+    if (file.records.size() <= maxHist_ && file.missing.isEmpty()) return true;
+    QStringList records;
+    for (qsizetype i = std::max<qsizetype>(0, file.records.size() - maxHist_);
+         i < file.records.size(); ++i)
+        records << text.mid(file.records[i].start, file.records[i].length);
     const QString trimmed = RecordFileText(records, file.lineEnd);
     if (trimmed == text) return true;
     // A new file renamed over the old one, so a failure leaves the old file as it was; only where

@@ -19,6 +19,16 @@ struct ClassSQL {
 // The files "SQLHIST.TXT" and "SQLTMPL.TXT": records of head, TAB, statement, each closed by the
 // terminator line end, "/", line end. The line end is the file's own: LF in a file without any
 // CR, else CR LF. In memory a statement's line breaks are always CR LF.
+struct RecordSpan {
+    qsizetype start = 0;
+    qsizetype length = 0;
+};
+struct RecordSpans {
+    QList<RecordSpan> records;  // where each record's text lies in the file's text
+    QString lineEnd;            // "\r\n" or "\n"
+    bool unreadTail = false;    // an empty record stopped the reading before the end of the text
+    QString missing;            // what the text lacks at its end to close its last record
+};
 struct RecordFile {
     QStringList records;      // each record's text as the file holds it
     QString lineEnd;          // "\r\n" or "\n"
@@ -27,12 +37,14 @@ struct RecordFile {
 };
 // Records up to the first empty one; a last record whose terminator lost its final line end
 // (or part of it) is still that one record.
+RecordSpans FindRecords(QStringView text);
 RecordFile ParseRecordFile(const QString& text);
 // The text of the file holding these records (each as the file held it) in order.
 QString RecordFileText(const QStringList& records, const QString& lineEnd);
 QStringList SplitHistoryRecords(const QString& text);  // ParseRecordFile's records
 // Split at the first TAB; a record of an LF file gets CR LF line breaks.
-ClassSQL ParseHistoryRecord(const QString& record, const QString& lineEnd = QStringLiteral("\r\n"));
+// Taken by value: a record handed over whole keeps its buffer for the statement.
+ClassSQL ParseHistoryRecord(QString record, const QString& lineEnd = QStringLiteral("\r\n"));
 // The record with its terminator, its line breaks in the file's line end.
 QString HistoryRecordText(const ClassSQL& record, const QString& lineEnd = QStringLiteral("\r\n"));
 // What a file ending in `fileEnd` (its last 16 characters) needs before a new record, so that

@@ -8,8 +8,7 @@
 namespace varkel {
 
 QList<ClassSQL> ReadTemplateFile(const QString& path) {
-    const RecordFile file =
-        ParseRecordFile(CodePage(CodePage::systemName()).decodeFile(ReadFileBytes(path)));
+    const RecordFile file = ParseRecordFile(ReadFileText(path, CodePage(CodePage::systemName())));
     QList<ClassSQL> templates;
     for (const QString& record : file.records)
         templates << ParseHistoryRecord(record, file.lineEnd);

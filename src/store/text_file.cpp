@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include "store/code_page.h"
+
 namespace varkel {
 
 namespace {
@@ -31,6 +33,31 @@ QByteArray ReadFileBytes(const QString& path, bool* readable) {
     const bool ok = in.open(QIODevice::ReadOnly);
     if (readable) *readable = ok;
     return ok ? in.readAll() : QByteArray();
+}
+
+QString ReadFileText(const QString& path, const CodePage& page, bool* readable, qint64 pieceSize) {
+    QFile in(path);
+    const bool ok = in.open(QIODevice::ReadOnly);
+    if (readable) *readable = ok;
+    if (!ok) return {};
+    QString text;
+    // A character never takes fewer bytes than UTF-16 units in the code pages read.
+    text.reserve(static_cast<qsizetype>(in.size()));
+    QByteArray piece;
+    while (true) {
+        piece += in.read(pieceSize);
+        const bool last = in.atEnd() || piece.size() < pieceSize;
+        // A piece ends at a whole character; what follows starts the next one.
+        qsizetype whole =
+            last ? piece.size()
+                 : page.wholeCharacterPrefix(piece.constData(), piece.size(), piece.size());
+        if (whole == 0) whole = piece.size();
+        text += page.decode(piece.constData(), whole);
+        if (last) break;
+        piece.remove(0, whole);
+    }
+    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    return text;
 }
 
 bool WriteFileBytes(const QString& path, const QByteArray& bytes, QString* error, bool inPlace) {

@@ -5,6 +5,8 @@
 
 namespace varkel {
 
+class CodePage;
+
 // The program's own files (settings, history, templates): owner-only, since they may hold
 // connection strings and statements with passwords.
 
@@ -14,6 +16,11 @@ QString LineEndOf(const QString& text);
 
 // The whole file, or nothing when it is missing or unreadable (`readable` says which).
 QByteArray ReadFileBytes(const QString& path, bool* readable = nullptr);
+
+// The whole file's text as CodePage::decodeFile gives it, read and decoded a piece at a time so
+// that a large file is never held as bytes and as text at once (`piece` bytes at a time).
+QString ReadFileText(const QString& path, const CodePage& page, bool* readable = nullptr,
+                     qint64 piece = 4 << 20);
 
 // Replaces the file's content in one step: a new file renamed over the old one, so a crash or a
 // full disk leaves the old file whole. With `inPlace`, a folder that refuses the new file lets

@@ -2,7 +2,10 @@
 
 #include <cstdlib>
 
+#include <QTemporaryDir>
+
 #include "store/code_page.h"
+#include "store/text_file.h"
 
 namespace varkel {
 namespace {
@@ -128,6 +131,34 @@ TEST(CodePageTest, CutAtAByteLimitNeverSplitsACharacter) {
                   c.expected)
             << c.codePage << " " << c.bytes.toHex().toStdString() << " max " << c.maxBytes;
     }
+}
+
+// A file read a piece at a time reads as the whole file decoded at once, wherever a multi-byte
+// character, a byte order mark or an invalid byte falls at a piece's end.
+TEST(CodePageTest, AFileReadInPiecesReadsAsAWhole) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.txt"));
+    for (const char* name : {"UTF-8", "CP932", "EUC-JP"}) {
+        const CodePage page(name);
+        QByteArray bytes = page.encode(QStringLiteral("\uFEFFa"));
+        while (bytes.size() < 3000)
+            bytes += page.encode(QStringLiteral("日本語のＳＱＬ\r\nｱ\uFEFF"));
+        bytes += "\xFF\x81";  // an invalid byte, then an incomplete character
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        for (const qint64 piece : {4, 5, 7, 1024, 1 << 20}) {
+            bool readable = false;
+            const QString text = ReadFileText(path, page, &readable, piece);
+            EXPECT_TRUE(readable);
+            EXPECT_TRUE(text == page.decodeFile(bytes)) << name << " piece " << piece;
+        }
+    }
+    bool readable = true;
+    EXPECT_TRUE(
+        ReadFileText(dir.filePath(QStringLiteral("none")), CodePage("UTF-8"), &readable).isEmpty());
+    EXPECT_FALSE(readable);
 }
 
 TEST(CodePageTest, SystemNameFollowsOverrideThenLocale) {

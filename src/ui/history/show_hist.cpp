@@ -29,6 +29,9 @@ namespace {
 constexpr int kSplitHeight = 100;  // twips
 constexpr int kPictureHeight = 600;
 constexpr int kRecordIdRole = Qt::UserRole + 1;  // the row's record in the store
+// A text box lays a line out whole: beyond this many characters it would stall the window, so
+// the box shows the beginning and the buttons hand on the whole statement.
+constexpr qsizetype kBoxLimit = 200000;
 
 int InnerWidth(const QWidget* w) {
     return PixelsToTwipsX(w->width());
@@ -145,7 +148,7 @@ void ShowHist::fillList() {
     AutoSizeColumns(ListView1, true, 3);
     if (ListView1->topLevelItemCount() > 0) {
         ListView1->setCurrentItem(ListView1->topLevelItem(0));
-        Text1->setPlainText(ForTextBox(records.last().SQLstmt));
+        showStatement(records.last().SQLstmt);
     }
 }
 
@@ -167,8 +170,26 @@ void ShowHist::removeRows(const QList<quint64>& ids) {
 }
 
 void ShowHist::chooseRow(QTreeWidgetItem* item) {
-    if (const ClassSQL* record = store_.record(rowRecord(item)))
-        Text1->setPlainText(ForTextBox(record->SQLstmt));
+    if (const ClassSQL* record = store_.record(rowRecord(item))) showStatement(record->SQLstmt);
+}
+
+void ShowHist::showStatement(const QString& statement) {
+    const bool cut = statement.size() > kBoxLimit;
+    cutStatement_ = cut ? statement : QString();
+    Text1->setReadOnly(cut);
+    Text1->setAcceptDrops(!cut);  // what was dropped into a shortened text could not be handed on
+    if (!cut) {
+        Text1->setPlainText(ForTextBox(statement));
+        return;
+    }
+    Text1->setPlainText(ForTextBox(statement.left(kBoxLimit)) +
+                        QStringLiteral("\n…\n（長いＳＱＬのため先頭の%1文字だけを表示しています。"
+                                       "ボタンでは全文を渡します）")
+                            .arg(kBoxLimit));
+}
+
+QString ShowHist::handedOn() const {
+    return cutStatement_.isNull() ? BoxText(Text1) : ForTextBox(cutStatement_);
 }
 
 void ShowHist::sortByHeader(int column) {
@@ -259,7 +280,7 @@ void ShowHist::resizeEvent(QResizeEvent* event) {
 void ShowHist::putBack() {
     SaveWindowPos(this, settings::Hist());
     hide();
-    if (calls_.InputHist) calls_.InputHist(BoxText(Text1));
+    if (calls_.InputHist) calls_.InputHist(handedOn());
 }
 
 void ShowHist::runAtOnce() {
@@ -267,7 +288,7 @@ void ShowHist::runAtOnce() {
     SaveWindowPos(this, settings::Hist());
     hide();
     DoEvents();
-    if (calls_.PostSQL) calls_.PostSQL(BoxText(Text1));
+    if (calls_.PostSQL) calls_.PostSQL(handedOn());
 }
 
 void ShowHist::closeWindow() {

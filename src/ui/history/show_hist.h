@@ -57,6 +57,8 @@ class ShowHist : public QWidget {
     static quint64 rowRecord(const QTreeWidgetItem* item);  // 0 for none
     void removeRows(const QList<quint64>& ids);
     void chooseRow(QTreeWidgetItem* item);
+    void showStatement(const QString& statement);
+    QString handedOn() const;
     void putBack();
     void runAtOnce();
     void closeWindow();
@@ -64,6 +66,8 @@ class ShowHist : public QWidget {
 
     SqlHistory store_;
     Calls calls_;
+    // The whole statement while the box shows only its beginning (shared, not copied).
+    QString cutStatement_;
     QMenuBar* menu_ = nullptr;
     int sortColumn_ = 0;
     Qt::SortOrder sortOrder_ = Qt::DescendingOrder;

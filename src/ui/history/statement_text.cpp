@@ -3,8 +3,12 @@
 namespace varkel {
 
 QString OneLineStatement(const QString& statement) {
+    // A list line shows a few hundred characters at most: a huge statement is cut before it is
+    // copied, so that the list never measures or draws it whole.
+    constexpr qsizetype kShown = 1000;
+    const bool cut = statement.size() > kShown;
     const QString crlf = QStringLiteral("\r\n");
-    QString s = statement;
+    QString s = cut ? statement.left(kShown) : statement;
     s.replace(u'\t', u' ');
     const auto trimBlanks = [](QString& t) {
         qsizetype start = 0, end = t.size();
@@ -27,7 +31,8 @@ QString OneLineStatement(const QString& statement) {
         while (s.endsWith(u' '))
             s.chop(1);
     }
-    return s.replace(crlf, QStringLiteral("↓"));
+    s.replace(crlf, QStringLiteral("↓"));
+    return cut ? s + u'…' : s;
 }
 
 QString TemplateItemText(const ClassSQL& t) {

@@ -8,7 +8,8 @@
 namespace varkel {
 
 // A statement on one line, as the history list and the template list show it: TABs become
-// blanks, blanks and line breaks at both ends go, the line breaks inside become "↓".
+// blanks, blanks and line breaks at both ends go, the line breaks inside become "↓". Only the
+// first thousand characters are shown, then "…".
 QString OneLineStatement(const QString& statement);
 
 // A statement as a text box holds it (line breaks as LF); the SQL input box turns them back into

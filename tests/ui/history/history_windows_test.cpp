@@ -30,6 +30,9 @@ TEST(StatementTextTest, TheOneLineFormOfAStatement) {
     EXPECT_EQ(TemplateItemText(
                   {QStringLiteral("Monthly"), QStringLiteral("SELECT * FROM T\r\nWHERE X = 1")}),
               QStringLiteral("【Monthly】SELECT * FROM T↓WHERE X = 1"));
+    // A huge statement shows its first thousand characters and "…".
+    const QString huge = QStringLiteral("SELECT ") + QString(5000, u'x');
+    EXPECT_EQ(OneLineStatement(huge), huge.left(1000) + u'…');
 }
 
 struct MoveCase {
@@ -158,6 +161,40 @@ TEST_F(HistoryWindowTest, ButtonsHandTheStatementOnAndTheFrameOnlyHides) {
                   .split(u',')
                   .size(),
               4);
+}
+
+// A statement too long for a text box to lay out: the list and the box show its beginning, and
+// the buttons still hand the whole statement on; the next record is shown and editable again.
+TEST_F(HistoryWindowTest, AHugeStatementIsShownCutButHandedOnWhole) {
+    const QString huge = QStringLiteral("SELECT 'a\r\n") + QString(300000, u'y') + u'\'';
+    QFile f(dir_.filePath(QStringLiteral("SQLHIST.TXT")));
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("24/01/01 13:00:00 DSN=d;\t" + huge.toUtf8() + "\r\n/\r\n");
+    f.close();
+    QString putBack, ran;
+    ShowHist::Calls calls;
+    calls.InputHist = [&](const QString& s) { putBack = s; };
+    calls.PostSQL = [&](const QString& s) { ran = s; };
+    ShowHist w(dir_.filePath(QStringLiteral("SQLHIST.TXT")), QString(), calls, nullptr);
+    w.store().ReadHist();
+    w.show();
+    const QString line = w.ListView1->topLevelItem(0)->text(2);  // the line break is one "↓"
+    EXPECT_EQ(line, QStringLiteral("SELECT 'a↓") + QString(989, u'y') + u'…');
+    EXPECT_TRUE(w.Text1->toPlainText().startsWith(QStringLiteral("SELECT 'a\nyyy")));
+    EXPECT_LT(w.Text1->toPlainText().size(), 201000);
+    EXPECT_TRUE(w.Text1->isReadOnly());
+    w.Command1->click();
+    EXPECT_EQ(putBack, QStringLiteral("SELECT 'a\n") + QString(300000, u'y') + u'\'');
+    w.show();
+    w.Command2->click();
+    EXPECT_EQ(ran, putBack);
+    w.show();
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
+    EXPECT_EQ(w.Text1->toPlainText(), QStringLiteral("SELECT 3"));
+    EXPECT_FALSE(w.Text1->isReadOnly());
+    w.Text1->setPlainText(QStringLiteral("SELECT 33"));
+    w.Command1->click();
+    EXPECT_EQ(putBack, QStringLiteral("SELECT 33"));
 }
 
 // The menu bar spans the window, and the list takes half the room between the menu bar and the
