@@ -479,6 +479,41 @@ TEST_P(ServerGoneTest, TheDriversMessageIsShownAndTheSessionEnds) {
     }
 }
 
+// The server ends the session before the tree's catalog query: refilling the tree and
+// expanding a table each tell the driver's message once, ask nothing about owners, and leave the
+// window disconnected with the nodes in place.
+TEST_P(ServerGoneTest, ATreeQueryAfterTheServerWentLeavesTheWindowDisconnected) {
+    CreateNumbers(*db_, QStringLiteral("gone_t"), 3);
+    auto* tree = window_->findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
+    auto* dsn = window_->findChild<QLineEdit*>(QStringLiteral("TB_DSN"));
+    for (const bool expand : {false, true}) {
+        SCOPED_TRACE(expand ? "expand" : "refill");
+        if (!IsConnected(session_)) action("mn_reconnect")->trigger();
+        ASSERT_TRUE(IsConnected(session_)) << boxes_.texts().join(u'\n').toStdString();
+        action("mn_get_tables")->trigger();
+        const auto found =
+            tree->findItems(QStringLiteral("gone_t"), Qt::MatchExactly | Qt::MatchRecursive);
+        ASSERT_EQ(found.size(), 1);
+        const int nodes = tree->topLevelItem(0)->childCount();
+        endSessionAtServer();
+        const qsizetype before = boxes_.boxes().size();
+        if (expand)
+            found.first()->setExpanded(true);
+        else
+            action("mn_get_tables")->trigger();
+        const auto shown = boxes_.boxes().mid(before);
+        ASSERT_EQ(shown.size(), 1) << boxes_.texts().join(u'\n').toStdString();
+        EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("ＤＢとの接続が切れました。\r\n")));
+        EXPECT_GT(shown[0].text.size(), 16) << "the driver's message follows";
+        EXPECT_FALSE(IsConnected(session_));
+        EXPECT_FALSE(action("mn_disconnect")->isEnabled());
+        EXPECT_TRUE(action("mn_connect")->isEnabled());
+        EXPECT_TRUE(dsn->toolTip().isEmpty());
+        EXPECT_TRUE(tree->isEnabled());
+        EXPECT_EQ(tree->topLevelItem(0)->childCount(), expand ? nodes : 0);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ServerGoneTest,
                          ::testing::Values(Engine::PostgreSQL, Engine::MariaDB), EngineParamName());
 

@@ -186,6 +186,11 @@ void Varkel::Load() {
         executor_->EndFetch();  // an interrupted fill cannot be resumed after the query
         return true;
     };
+    tree_->connectionLost = [this] {
+        ShowMessageBox(QStringLiteral("ＤＢとの接続が切れました。\r\n") + LastDbMessage(session_),
+                       MsgButtons::Ok, MsgIcon::Critical, baseTitle_);
+        Disconnect();
+    };
     tree_->clearSearchResults = [this] {
         left_.LV_Found->clear();
         left_.L_Found->setText(QStringLiteral("検出："));

@@ -94,6 +94,12 @@ void ObjectTree::setClickedNode(QTreeWidgetItem* node) {
     clicked_ = node ? placeOf(node) : NodePlace{};
 }
 
+bool ObjectTree::lost() const {
+    if (IsConnected(session_)) return false;
+    if (connectionLost) connectionLost();
+    return true;
+}
+
 bool ObjectTree::askAllOwners(const QString& firstLine) const {
     return ShowMessageBox(firstLine + QStringLiteral("\r\n") +
                               QStringLiteral("テーブルオーナー無視で、再取得しますか？"),
@@ -141,6 +147,7 @@ void ObjectTree::FillTree() {
     // so there is no question, only the failure.
     const bool owned = !U_id_.isEmpty();
     bool again = false;
+    if (status != 0 && lost()) return;  // asking about owners would be no use
     if (status != 0) {
         if (owned && !askAllOwners(QStringLiteral("TABLE/VIEW/SYNONYMの取得に失敗しました。")))
             return;
@@ -154,6 +161,7 @@ void ObjectTree::FillTree() {
             if (!queryCatalog()) return;
             status = ListTables(session_, QString(), tables, views, others);
         }
+        if (status != 0 && lost()) return;
         if (status != 0) {
             ShowMessageBox(QStringLiteral("TABLE/VIEW/SYNONYMが取得できません。"), MsgButtons::Ok,
                            MsgIcon::Critical, kTitle);
@@ -215,17 +223,22 @@ bool ObjectTree::GetColumns(QTreeWidgetItem* node, ColumnList& columns) {
     const QString kind = NodeKey(node->parent());
     const QString name = node->text(0);
     const ObjectOwner where = NodeOwner(node);
-    if (!queryCatalog() || ListColumns(session_, where, name, ColumnList::kMaxColumns,
-                                       columns.Col_num, columns.ColName, columns.ColDesc) != 0)
+    if (!queryCatalog()) return false;
+    if (ListColumns(session_, where, name, ColumnList::kMaxColumns, columns.Col_num,
+                    columns.ColName, columns.ColDesc) != 0) {
+        lost();
         return false;
+    }
     DoEvents();
     if (!stillThere()) return false;
     columns.ColKeySeq.assign(static_cast<size_t>(columns.Col_num), 0);
     if (kind == QStringLiteral("TABLE") || kind == QStringLiteral("SYNONYM")) {
         // A failed key query leaves the columns without key positions.
-        if (queryCatalog())
+        if (queryCatalog() &&
             MarkKeyColumns(session_, where, name, columns.Col_num, columns.ColName,
-                           columns.ColKeySeq);
+                           columns.ColKeySeq) != 0 &&
+            lost())
+            return false;
     }
     DoEvents();
     return stillThere();

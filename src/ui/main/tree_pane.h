@@ -49,6 +49,9 @@ class ObjectTree : public QObject {
     std::function<bool()> takeCursor;
     // Run at the start of FillTree: the object search results are cleared and hidden.
     std::function<void()> clearSearchResults;
+    // Run when a catalog query failed because the connection is gone (the server stopped or
+    // ended the session): the window tells the driver's message and shows itself disconnected.
+    std::function<void()> connectionLost;
 
   signals:
     // Just before the pop-up of a table, view or synonym node and of a column node is shown,
@@ -66,6 +69,7 @@ class ObjectTree : public QObject {
     QTreeWidgetItem* find(const NodePlace& place) const;
     void onExpanded(QTreeWidgetItem* node);
     void onNodeMenu(QTreeWidgetItem* node, const QPoint& at);
+    bool lost() const;  // the connection is gone; connectionLost was told
     bool askAllOwners(const QString& firstLine) const;
     void addObjects(const QString& key, const QStringList& names, const QList<ObjectOwner>& owners,
                     const QString& tag);
