@@ -16,3 +16,5 @@ xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb build-bench/benc
 cmake --build build-bench -j2 --target tree_bench
 bash scripts/with-servers.sh xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb \
   build-bench/bench/tree_bench
+cmake --build build-bench -j2 --target startup_bench
+xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb build-bench/bench/startup_bench
