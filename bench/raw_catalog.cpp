@@ -65,16 +65,20 @@ long RawCatalog::tables(const QString& owner) {
     });
 }
 
-long RawCatalog::columnsAndKeys(const QString& catalog, const QString& schema,
-                                const QString& table) {
+long RawCatalog::columnsAndKeys(const QString& catalog, const QString& schema, const QString& table,
+                                bool primaryKey) {
     Name cat(catalog), owner(schema), name(table);
     const long columns = rows(11, [&](void* stmt) {
         return SQLColumns(stmt, cat.pointer(), cat.length(), owner.pointer(), owner.length(),
                           name.pointer(), name.length(), nullptr, 0);
     });
+    const long primary = !primaryKey ? 0 : rows(6, [&](void* stmt) {
+        return SQLPrimaryKeys(stmt, cat.pointer(), cat.length(), owner.pointer(), owner.length(),
+                              name.pointer(), name.length());
+    });
     const long keys = rows(9, [&](void* stmt) {
         return SQLStatistics(stmt, cat.pointer(), cat.length(), owner.pointer(), owner.length(),
                              name.pointer(), name.length(), SQL_INDEX_UNIQUE, SQL_QUICK);
     });
-    return columns < 0 || keys < 0 ? -1 : columns;
+    return columns < 0 || primary < 0 || keys < 0 ? -1 : columns;
 }

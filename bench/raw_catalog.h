@@ -16,9 +16,10 @@ class RawCatalog {
 
     // SQLTables for the types "TABLE,VIEW,SYNONYM" and `owner` (every owner when empty).
     long tables(const QString& owner);
-    // SQLColumns of one table, then SQLStatistics of its unique indexes; the column rows.
-    // An empty catalog or schema is passed as "any".
-    long columnsAndKeys(const QString& catalog, const QString& schema, const QString& table);
+    // SQLColumns of one table, then (with `primaryKey`) SQLPrimaryKeys, then SQLStatistics of
+    // its unique indexes; the column rows. An empty catalog or schema is passed as "any".
+    long columnsAndKeys(const QString& catalog, const QString& schema, const QString& table,
+                        bool primaryKey = false);
 
   private:
     long rows(int columns, const std::function<short(void*)>& call);
