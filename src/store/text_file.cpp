@@ -47,11 +47,15 @@ QString ReadFileText(const QString& path, const CodePage& page, bool* readable, 
     while (true) {
         piece += in.read(pieceSize);
         const bool last = in.atEnd() || piece.size() < pieceSize;
-        // A piece ends at a whole character; what follows starts the next one.
-        qsizetype whole =
-            last ? piece.size()
-                 : page.wholeCharacterPrefix(piece.constData(), piece.size(), piece.size());
-        if (whole == 0) whole = piece.size();
+        // A piece ends just after a byte below 0x40: in every code page read, such a byte is a
+        // character of its own and never part of another, so decoding starts afresh after it
+        // (a cut anywhere else could take an invalid byte for the start of a character).
+        qsizetype whole = piece.size();
+        if (!last) {
+            while (whole > 0 && static_cast<unsigned char>(piece[whole - 1]) >= 0x40)
+                --whole;
+            if (whole == 0) continue;  // none yet: read on
+        }
         text += page.decode(piece.constData(), whole);
         if (last) break;
         piece.remove(0, whole);

@@ -143,12 +143,16 @@ TEST(CodePageTest, AFileReadInPiecesReadsAsAWhole) {
         QByteArray bytes = page.encode(QStringLiteral("\uFEFFa"));
         while (bytes.size() < 3000)
             bytes += page.encode(QStringLiteral("日本語のＳＱＬ\r\nｱ\uFEFF"));
+        // Invalid bytes that look like the start of a character, one before a valid character.
+        bytes += name == QByteArrayView("UTF-8")   ? QByteArray("a\xC2\xC4\xC3\x90 ")
+                 : name == QByteArrayView("CP932") ? QByteArray("a\x85\x88\x9F ")
+                                                   : QByteArray("a\xA9\xB0\xA1 ");
         bytes += "\xFF\x81";  // an invalid byte, then an incomplete character
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
         f.close();
-        for (const qint64 piece : {4, 5, 7, 1024, 1 << 20}) {
+        for (const qint64 piece : {3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 64, 1024, 1 << 20}) {
             bool readable = false;
             const QString text = ReadFileText(path, page, &readable, piece);
             EXPECT_TRUE(readable);

@@ -8,7 +8,22 @@ QString OneLineStatement(const QString& statement) {
     constexpr qsizetype kShown = 1000;
     const bool cut = statement.size() > kShown;
     const QString crlf = QStringLiteral("\r\n");
-    QString s = cut ? statement.left(kShown) : statement;
+    QString s = statement;
+    if (cut) {
+        // What the trimming below drops at the front is skipped first, and the cut never
+        // leaves half a line break or half a surrogate pair at the end.
+        qsizetype from = 0;
+        while (from < statement.size()) {
+            if (statement[from] == u' ' || statement[from] == u'\t')
+                ++from;
+            else if (QStringView(statement).mid(from, 2) == crlf)
+                from += 2;
+            else
+                break;
+        }
+        s = statement.mid(from, kShown);
+        if (s.endsWith(u'\r') || (!s.isEmpty() && s.back().isHighSurrogate())) s.chop(1);
+    }
     s.replace(u'\t', u' ');
     const auto trimBlanks = [](QString& t) {
         qsizetype start = 0, end = t.size();

@@ -33,6 +33,12 @@ TEST(StatementTextTest, TheOneLineFormOfAStatement) {
     // A huge statement shows its first thousand characters and "…".
     const QString huge = QStringLiteral("SELECT ") + QString(5000, u'x');
     EXPECT_EQ(OneLineStatement(huge), huge.left(1000) + u'…');
+    // Blank lines in front do not use up the shown part; a cut keeps no half line break.
+    const QString blankFirst = QString(600, u'\r').replace(u'\r', QStringLiteral("\r\n")) +
+                               QStringLiteral(" \tSELECT ") + QString(2000, u'x');
+    EXPECT_EQ(OneLineStatement(blankFirst), QStringLiteral("SELECT ") + QString(993, u'x') + u'…');
+    const QString crlfAtCut = QString(999, u'a') + QStringLiteral("\r\nb") + QString(10, u'c');
+    EXPECT_EQ(OneLineStatement(crlfAtCut), QString(999, u'a') + u'…');
 }
 
 struct MoveCase {
