@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
+#include <cstring>
 
 #include "store/code_page.h"
 
@@ -37,28 +39,34 @@ QByteArray ReadFileBytes(const QString& path, bool* readable) {
 
 QString ReadFileText(const QString& path, const CodePage& page, bool* readable, qint64 pieceSize) {
     QFile in(path);
-    const bool ok = in.open(QIODevice::ReadOnly);
+    const bool ok = in.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     if (readable) *readable = ok;
     if (!ok) return {};
     QString text;
     // A character never takes fewer bytes than UTF-16 units in the code pages read.
     text.reserve(static_cast<qsizetype>(in.size()));
-    QByteArray piece;
+    QByteArray piece(static_cast<qsizetype>(pieceSize), Qt::Uninitialized);
+    qsizetype held = 0;  // bytes of the piece not decoded yet
     while (true) {
-        piece += in.read(pieceSize);
-        const bool last = in.atEnd() || piece.size() < pieceSize;
+        const qint64 got = in.read(piece.data() + held, piece.size() - held);
+        held += std::max<qint64>(0, got);
+        const bool last = got <= 0 || in.atEnd();
         // A piece ends just after a byte below 0x40: in every code page read, such a byte is a
         // character of its own and never part of another, so decoding starts afresh after it
         // (a cut anywhere else could take an invalid byte for the start of a character).
-        qsizetype whole = piece.size();
+        qsizetype whole = held;
         if (!last) {
             while (whole > 0 && static_cast<unsigned char>(piece[whole - 1]) >= 0x40)
                 --whole;
-            if (whole == 0) continue;  // none yet: read on
+            if (whole == 0) {  // none yet: read on into a larger piece
+                if (held == piece.size()) piece.resize(piece.size() * 2);
+                continue;
+            }
         }
         text += page.decode(piece.constData(), whole);
         if (last) break;
-        piece.remove(0, whole);
+        held -= whole;
+        std::memmove(piece.data(), piece.constData() + whole, static_cast<size_t>(held));
     }
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     return text;

@@ -20,7 +20,7 @@ QByteArray ReadFileBytes(const QString& path, bool* readable = nullptr);
 // The whole file's text as CodePage::decodeFile gives it, read and decoded a piece at a time so
 // that a large file is never held as bytes and as text at once (`piece` bytes at a time).
 QString ReadFileText(const QString& path, const CodePage& page, bool* readable = nullptr,
-                     qint64 piece = 4 << 20);
+                     qint64 piece = 1 << 20);
 
 // Replaces the file's content in one step: a new file renamed over the old one, so a crash or a
 // full disk leaves the old file whole. With `inPlace`, a folder that refuses the new file lets

@@ -31,7 +31,7 @@ constexpr int kPictureHeight = 600;
 constexpr int kRecordIdRole = Qt::UserRole + 1;  // the row's record in the store
 // A text box lays a line out whole: beyond this many characters it would stall the window, so
 // the box shows the beginning and the buttons hand on the whole statement.
-constexpr qsizetype kBoxLimit = 200000;
+constexpr qsizetype kBoxLimit = 100000;
 
 int InnerWidth(const QWidget* w) {
     return PixelsToTwipsX(w->width());
