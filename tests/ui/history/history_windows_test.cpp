@@ -95,6 +95,13 @@ class HistoryWindowTest : public ::testing::Test {
             m << w.ListView1->headerItem()->data(c, Qt::UserRole + 8).toString();
         return m;
     }
+    // Calls that keep what the buttons hand on.
+    static ShowHist::Calls recording(QString& putBack, QString& ran) {
+        ShowHist::Calls calls;
+        calls.InputHist = [&putBack](const QString& s) { putBack = s; };
+        calls.PostSQL = [&ran](const QString& s) { ran = s; };
+        return calls;
+    }
     QTemporaryDir dir_;
 };
 
@@ -146,10 +153,8 @@ TEST_F(HistoryWindowTest, TheSplitterKeepsItsLimits) {
 
 TEST_F(HistoryWindowTest, ButtonsHandTheStatementOnAndTheFrameOnlyHides) {
     QString putBack, ran;
-    ShowHist::Calls calls;
-    calls.InputHist = [&](const QString& s) { putBack = s; };
-    calls.PostSQL = [&](const QString& s) { ran = s; };
-    ShowHist w(dir_.filePath(QStringLiteral("SQLHIST.TXT")), QString(), calls, nullptr);
+    ShowHist w(dir_.filePath(QStringLiteral("SQLHIST.TXT")), QString(), recording(putBack, ran),
+               nullptr);
     w.store().ReadHist();
     w.show();
     w.ListView1->setCurrentItem(w.ListView1->topLevelItem(2));
@@ -178,10 +183,8 @@ TEST_F(HistoryWindowTest, AHugeStatementIsShownCutButHandedOnWhole) {
     f.write("24/01/01 13:00:00 DSN=d;\t" + huge.toUtf8() + "\r\n/\r\n");
     f.close();
     QString putBack, ran;
-    ShowHist::Calls calls;
-    calls.InputHist = [&](const QString& s) { putBack = s; };
-    calls.PostSQL = [&](const QString& s) { ran = s; };
-    ShowHist w(dir_.filePath(QStringLiteral("SQLHIST.TXT")), QString(), calls, nullptr);
+    ShowHist w(dir_.filePath(QStringLiteral("SQLHIST.TXT")), QString(), recording(putBack, ran),
+               nullptr);
     w.store().ReadHist();
     w.show();
     const QString line = w.ListView1->topLevelItem(0)->text(2);  // the line break is one "↓"
@@ -235,10 +238,8 @@ TEST_F(HistoryWindowTest, EachRowIsItsOwnRecordUntilItFallsOff) {
                     .toUtf8());
     f.close();
     QString putBack, ran;
-    ShowHist::Calls calls;
-    calls.InputHist = [&](const QString& s) { putBack = s; };
-    calls.PostSQL = [&](const QString& s) { ran = s; };
-    ShowHist w(dir_.filePath(QStringLiteral("SQLHIST.TXT")), QString(), calls, nullptr);
+    ShowHist w(dir_.filePath(QStringLiteral("SQLHIST.TXT")), QString(), recording(putBack, ran),
+               nullptr);
     w.store().ReadHist();
     ASSERT_EQ(w.ListView1->topLevelItemCount(), 20);
     QTreeWidgetItem* first = w.ListView1->topLevelItem(19);
