@@ -19,8 +19,8 @@ QString Terminator(const QString& lineEnd) {
     return lineEnd + u'/' + lineEnd;
 }
 
-QString Stamp() {
-    return QDateTime::currentDateTime().toString(QStringLiteral("yy/MM/dd HH:mm:ss"));
+QString Stamp(const QDateTime& time) {
+    return time.toString(QStringLiteral("yy/MM/dd HH:mm:ss"));
 }
 
 bool HasStamp(const QList<ClassSQL>& records, const QString& stamp) {
@@ -205,7 +205,7 @@ QString MaskPasswords(const QString& connectString) {
 SqlHistory::SqlHistory(const QString& file, int maxHist, QObject* parent)
     : QObject(parent), file_(file), maxHist_(maxHist) {
     timer_.setInterval(1000);
-    connect(&timer_, &QTimer::timeout, this, &SqlHistory::appendNext);
+    connect(&timer_, &QTimer::timeout, this, &SqlHistory::AppendNext);
 }
 
 const ClassSQL* SqlHistory::record(RecordId id) const {
@@ -255,11 +255,11 @@ void SqlHistory::AddHist(const QString& dsn, const QString& sql) {
     if (sql.isEmpty()) return;
     QList<quint64> dropped;
     drop(std::max(0, GetHistNum() - maxHist_ + 1), &dropped);
-    QString stamp = Stamp();
+    QString stamp = Stamp(clock_());
     while (HasStamp(records_, stamp)) {  // one record a second: wait for the next one
         QCoreApplication::processEvents();
         QThread::msleep(10);
-        stamp = Stamp();
+        stamp = Stamp(clock_());
     }
     const QString masked = MaskPasswords(dsn);
     const QString label =
@@ -274,7 +274,7 @@ void SqlHistory::AddHist(const QString& dsn, const QString& sql) {
     emit recordAdded(record, id);
 }
 
-void SqlHistory::appendNext() {
+void SqlHistory::AppendNext() {
     timer_.stop();
     QCoreApplication::processEvents();
     // A record whose append failed stays first in the queue and is tried again next time.

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <optional>
 
 namespace varkel {
@@ -69,7 +71,15 @@ class SqlHistory : public QObject {
   public:
     using RecordId = quint64;
 
+    using Clock = std::function<QDateTime()>;
+
     SqlHistory(const QString& file, int maxHist, QObject* parent = nullptr);
+    // The time that stamps new records; the local time unless replaced (tests step it).
+    void setClock(Clock clock) { clock_ = std::move(clock); }
+    // What the append timer does each second: the oldest queued record goes to the file.
+    // Tests call it to step the timer instead of waiting for it.
+    void AppendNext();
+    QTimer& appendTimer() { return timer_; }
 
     void ReadHist();
     void AddHist(const QString& dsn, const QString& sql);
@@ -97,7 +107,6 @@ class SqlHistory : public QObject {
     void writeFailed(const QString& text);
 
   private:
-    void appendNext();
     bool appendToFile(const ClassSQL& record);
     void drop(int count, QList<quint64>* dropped);
 
@@ -112,6 +121,7 @@ class SqlHistory : public QObject {
     bool appendFailureTold_ = false;
     int told_ = 0;  // failures told so far
     QTimer timer_;
+    Clock clock_ = [] { return QDateTime::currentDateTime(); };
 };
 
 }  // namespace varkel

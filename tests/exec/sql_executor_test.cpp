@@ -20,6 +20,7 @@
 #include "exec/sql_executor.h"
 #include "store/sql_history.h"
 #include "support/message_recorder.h"
+#include "support/stepping_clock.h"
 #include "support/when_shown.h"
 #include "ui/history/show_hist.h"
 #include "ui/main/main_window.h"
@@ -47,6 +48,7 @@ class SqlExecutorTest : public EngineTest {
                 d.Cmd_ok->click();
             });
         window_->Load();
+        window_->historyWindow()->store().setClock(SteppingClock());
         ASSERT_TRUE(IsConnected(session_)) << boxes_.texts().join(u'\n').toStdString();
     }
     void TearDown() override {
@@ -603,6 +605,7 @@ class FetchFailureTest : public ::testing::Test {
                 d.Cmd_ok->click();
             });
         window_->Load();
+        window_->historyWindow()->store().setClock(SteppingClock());
         ASSERT_TRUE(IsConnected(session_));
     }
     void TearDown() override { window_->close(); }

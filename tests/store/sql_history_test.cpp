@@ -12,6 +12,7 @@
 #include "store/sql_templates.h"
 #include "support/file_faults.h"
 #include "support/qt_printers.h"
+#include "support/stepping_clock.h"
 
 namespace varkel {
 namespace {
@@ -19,6 +20,7 @@ namespace {
 using test::ScopedFileSizeLimit;
 using test::ScopedPermissionsObeyed;
 using test::SetWritable;
+using test::SteppingClock;
 
 class SqlHistoryTest : public ::testing::Test {
   protected:
@@ -36,10 +38,11 @@ class SqlHistoryTest : public ::testing::Test {
                         .arg(i)
                         .toUtf8());
     }
-    // Waits until the append timer has written everything queued.
+    // Steps the append timer until everything queued is written, a record a step.
     void drain(SqlHistory& h) {
+        ASSERT_TRUE(h.appendTimer().isActive());
         for (int i = 0; i < 100 && h.pending() > 0; ++i)
-            QTest::qWait(100);
+            h.AppendNext();
         ASSERT_EQ(h.pending(), 0);
     }
     QTemporaryDir dir_;
@@ -71,6 +74,7 @@ TEST_F(SqlHistoryTest, NoFileMeansAnEmptyHistory) {
 
 TEST_F(SqlHistoryTest, RecordsRoundTripThroughTheFile) {
     SqlHistory h(file(), 20);
+    h.setClock(SteppingClock());
     h.ReadHist();
     const QString label(70, u'L');
     h.AddHist(label, QStringLiteral("SELECT *\r\n  FROM t\r\n WHERE a = '\t'"));
@@ -91,6 +95,10 @@ TEST_F(SqlHistoryTest, RecordsRoundTripThroughTheFile) {
 
 TEST_F(SqlHistoryTest, TwoStatementsInOneSecondGetStampsOneSecondApart) {
     SqlHistory h(file(), 20);
+    // The clock stays in one second for its first four readings, as on a fast machine.
+    const QDateTime second(QDate(2024, 3, 1), QTime(9, 0, 59));
+    int readings = 0;
+    h.setClock([&] { return ++readings <= 4 ? second : second.addSecs(1); });
     h.ReadHist();
     h.AddHist(QStringLiteral("DSN=x;"), QStringLiteral("SELECT 1"));
     h.AddHist(QStringLiteral("DSN=x;"), QStringLiteral("SELECT 2"));
@@ -116,6 +124,7 @@ TEST_F(SqlHistoryTest, TheFileIsTrimmedOnlyAtTheEndOfARunThatAdded) {
     EXPECT_EQ(SplitHistoryRecords(QString::fromUtf8(contents())).size(), 30);  // untouched
 
     SqlHistory h(file(), 20);
+    h.setClock(SteppingClock());
     h.ReadHist();
     QSignalSpy dropped(&h, &SqlHistory::recordsDropped);
     h.AddHist(QStringLiteral("DSN=x;"), QStringLiteral("SELECT new"));
@@ -154,6 +163,7 @@ TEST_F(SqlHistoryTest, StepsThroughThePositions) {
 // A statement that would read back as two records is stored with a blank after its "/".
 TEST_F(SqlHistoryTest, AStatementHoldingTheTerminatorReadsBackWhole) {
     SqlHistory h(file(), 20);
+    h.setClock(SteppingClock());
     h.ReadHist();
     h.AddHist(QString(), QStringLiteral("SELECT 1\r\n/\r\nSELECT 2"));
     h.AddHist(QString(), QStringLiteral("SELECT 3\r\n/"));
@@ -214,6 +224,7 @@ TEST_F(SqlHistoryTest, ARunKeepsEveryRecordWhateverTheFileEnding) {
         }
         const bool lf = !c.bytes.contains('\r');
         SqlHistory h(file(), 20);
+        h.setClock(SteppingClock());
         h.ReadHist();
         EXPECT_EQ(Statements(h.records()), c.statements);
         h.AddHist(QStringLiteral("DSN=x;"), added);
@@ -247,6 +258,7 @@ TEST_F(SqlHistoryTest, TheTrimKeepsTheRecordsItReadsAndLeavesWhatItCannot) {
         f.write(before);
     }
     SqlHistory h(file(), 20);
+    h.setClock(SteppingClock());
     h.ReadHist();
     EXPECT_EQ(h.GetHistNum(), 20);
     h.AddHist(QStringLiteral("DSN=x;"), QStringLiteral("SELECT new"));
@@ -281,6 +293,7 @@ TEST_F(SqlHistoryTest, FailedWritesAreToldOnceAndLoseNothing) {
         writeRecords(c.records);
         const QByteArray before = contents();
         SqlHistory h(file(), 20);
+        h.setClock(SteppingClock());
         QSignalSpy told(&h, &SqlHistory::writeFailed);
         h.ReadHist();
         h.AddHist(QStringLiteral("DSN=x;"), QStringLiteral("SELECT 1"));
@@ -332,6 +345,7 @@ TEST(HistoryHeadTest, PasswordsAreMaskedWhateverTheirSpelling) {
 // them, and a head never carries a password.
 TEST_F(SqlHistoryTest, TheFilesAreOwnerOnlyAndHeadsCarryNoPassword) {
     SqlHistory h(file(), 20);
+    h.setClock(SteppingClock());
     h.ReadHist();
     h.AddHist(QStringLiteral("DSN=a;password=secret;"), QStringLiteral("SELECT 1"));
     h.SaveHist();

@@ -9,7 +9,9 @@
 
 #include "db/odbc_comm.h"
 #include "support/engines.h"
+#include "support/stepping_clock.h"
 #include "support/when_shown.h"
+#include "ui/history/show_hist.h"
 #include "ui/main/main_window.h"
 
 namespace varkel::test {
@@ -30,6 +32,7 @@ inline std::unique_ptr<Varkel> LoadConnectedWindow(DbSession& session, TestDatab
             d.Cmd_ok->click();
         });
     window->Load();
+    window->historyWindow()->store().setClock(SteppingClock());
     return window;
 }
 

@@ -12,9 +12,11 @@
 #include "db/db_session.h"
 #include "store/ini_file.h"
 #include "support/message_recorder.h"
+#include "support/stepping_clock.h"
 #include "support/odbc_config.h"
 #include "support/qt_printers.h"
 #include "support/when_shown.h"
+#include "ui/history/show_hist.h"
 #include "tools/frm_version.h"
 #include "ui/main/main_window.h"
 #include "ui/toolkit/open_document.h"
@@ -41,6 +43,7 @@ class DesktopCommandsTest : public ::testing::Test {
         WhenShown<ConnectDS>(
             w, [w] { return w->connectDialog(); }, [](ConnectDS& d) { d.Cmd_cancel->click(); });
         window_->Load();
+        window_->historyWindow()->store().setClock(SteppingClock());
     }
     void trigger(const char* name) {
         window_->findChild<QAction*>(QString::fromLatin1(name))->trigger();

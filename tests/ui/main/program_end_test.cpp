@@ -11,6 +11,7 @@
 #include "store/sql_templates.h"
 #include "support/file_faults.h"
 #include "support/message_recorder.h"
+#include "support/stepping_clock.h"
 #include "support/odbc_config.h"
 #include "support/when_shown.h"
 #include "ui/connect/connect_ds.h"
@@ -67,6 +68,7 @@ class ProgramEndTest : public ::testing::Test {
             window, [window] { return window->connectDialog(); },
             [](ConnectDS& d) { d.Cmd_cancel->click(); });
         window_->Load();
+        window_->historyWindow()->store().setClock(SteppingClock());
         // The run deletes one template (and changes nothing else there) and runs a statement.
         boxes_.answer(MsgResult::Yes);
         window_->templateWindow()->Cmd_del->click();
