@@ -96,12 +96,14 @@ ImportReader::Next ImportReader::next(QByteArrayView& line) {
         const qsizetype from = begin_ + scanned_;
         qsizetype at = -1;
         if (ends_ == Ends::Unknown) {
-            for (qsizetype i = from; i < end_; ++i) {
-                if (data[i] == '\r' || data[i] == '\n') {
-                    ends_ = data[i] == '\n' ? Ends::Lf : Ends::Cr;
-                    at = i;
-                    break;
-                }
+            const auto size = static_cast<size_t>(end_ - from);
+            const void* cr = std::memchr(data + from, '\r', size);
+            const void* lf = std::memchr(
+                data + from, '\n',
+                cr ? static_cast<size_t>(static_cast<const char*>(cr) - (data + from)) : size);
+            if (lf || cr) {
+                ends_ = lf ? Ends::Lf : Ends::Cr;
+                at = static_cast<const char*>(lf ? lf : cr) - data;
             }
         } else {
             const char wanted = ends_ == Ends::Lf ? '\n' : '\r';
