@@ -278,7 +278,7 @@ bool LoadCSV::ReadPreview() {
         case ImportScan::Outcome::Failed:
             ShowMessageBox((scan.outcome == ImportScan::Outcome::Changed
                                 ? QStringLiteral("ファイルが読み込み中に変更されました。")
-                                : QStringLiteral("ファイルを読み込めません。") + scan.error),
+                                : QStringLiteral("ファイルを読み込めません。\r\n") + scan.error),
                            MsgButtons::Ok, MsgIcon::Exclamation, fileTitle);
             TB_file->setFocus();
             return false;
