@@ -68,10 +68,12 @@ QString TrimBlanks(const QString& text, bool front, bool back) {
 void CheckLines(QByteArrayView bytes) {
     const QList<QByteArray> lines = SplitImportLines(bytes);
     FUZZ_CHECK(CountImportLines(bytes) == lines.size());
-    const bool lfOnly = !bytes.contains('\r');
-    FUZZ_CHECK(ImportLines(bytes).lfOnly() == lfOnly);
     const QByteArrayView body =
         bytes.startsWith(QByteArrayView("\xEF\xBB\xBF")) ? bytes.sliced(3) : bytes;
+    // The first line end decides which line ends the file has.
+    const qsizetype cr = body.indexOf('\r'), lf = body.indexOf('\n');
+    const bool lfOnly = cr < 0 || (lf >= 0 && lf < cr);
+    FUZZ_CHECK(ImportLines(bytes).lfOnly() == lfOnly);
     qsizetype at = 0;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QByteArray& line = lines[i];

@@ -1,5 +1,6 @@
 #include "exchange/import_text.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -13,8 +14,10 @@ constexpr char kBom[] = "\xEF\xBB\xBF";
 
 ImportLines::ImportLines(QByteArrayView bytes) : bytes_(bytes) {
     if (bytes_.startsWith(QByteArrayView(kBom, 3))) pos_ = 3;
-    lfOnly_ = bytes_.isEmpty() ||
-              std::memchr(bytes_.data(), '\r', static_cast<size_t>(bytes_.size())) == nullptr;
+    // The first line end decides, so a stray CR inside a value of an LF file stays in its line.
+    const auto end = std::find_if(bytes_.begin() + pos_, bytes_.end(),
+                                  [](char c) { return c == '\r' || c == '\n'; });
+    lfOnly_ = end == bytes_.end() || *end == '\n';
 }
 
 bool ImportLines::next(QByteArrayView& line) {
@@ -132,25 +135,6 @@ QString InsertStatement(const QString& head, const QStringList& fields) {
     }
     sql += u')';
     return sql;
-}
-
-bool ImportFile::open(const QString& path) {
-    file_.close();
-    read_.clear();
-    bytes_ = {};
-    file_.setFileName(path);
-    if (!file_.open(QIODevice::ReadOnly)) return false;
-    const qint64 size = file_.size();
-    if (size > 0) {
-        if (uchar* mapped = file_.map(0, size)) {
-            bytes_ = QByteArrayView(reinterpret_cast<const char*>(mapped), size);
-            return true;
-        }
-    }
-    // Not mappable (a pipe, a special file): what can be read is what the import sees.
-    read_ = file_.readAll();
-    bytes_ = read_;
-    return true;
 }
 
 }  // namespace varkel

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QFile>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -11,10 +10,11 @@
 // field. Plain functions on bytes and strings; the import window calls them.
 namespace varkel {
 
-// Walks the lines of a file's bytes. A file holding any CR ends a line at CR LF or at a lone CR
-// (a lone LF stays inside the line); a file without any CR was written on Linux and ends its
-// lines at LF. A UTF-8 byte order mark at the start is not part of the first line. Only bytes
-// are looked at: CR and LF are never part of a double-byte character of the code pages read.
+// Walks the lines of a file's bytes. The first line end decides: where it is a CR (alone or
+// before LF) a line ends at CR LF or at a lone CR and a lone LF stays inside the line; where it
+// is an LF (a file written on Linux) a line ends at LF and a stray CR stays inside the line. A
+// UTF-8 byte order mark at the start is not part of the first line. Only bytes are looked at: CR
+// and LF are never part of a double-byte character of the code pages read.
 class ImportLines {
   public:
     explicit ImportLines(QByteArrayView bytes);
@@ -53,18 +53,5 @@ QString HeaderColumnList(const QString& header, const QString& delimiter);
 // delimiter split stays one literal: the pieces after its first are its text (trimmed, apostrophes
 // doubled) up to the piece that ends in a double quote.
 QString InsertStatement(const QString& head, const QStringList& fields);
-
-// An import file read whole: mapped into memory where the system allows it, else read.
-class ImportFile {
-  public:
-    // False when the file cannot be opened for reading.
-    bool open(const QString& path);
-    QByteArrayView bytes() const { return bytes_; }
-
-  private:
-    QFile file_;
-    QByteArray read_;
-    QByteArrayView bytes_;
-};
 
 }  // namespace varkel

@@ -18,6 +18,7 @@
 #include <iterator>
 
 #include "exchange/import_text.h"
+#include "store/code_page_check.h"
 #include "ui/toolkit/desktop.h"
 #include "ui/toolkit/file_dialogs.h"
 #include "ui/toolkit/message_box.h"
@@ -29,6 +30,8 @@ namespace varkel {
 namespace {
 
 constexpr int kPreviewLines = 10;
+// A line of many megabytes would stall the preview's layout: it shows the line's beginning.
+constexpr qsizetype kPreviewLineBytes = 2000;
 
 QLabel* Caption(const QString& text, QWidget* buddy) {
     auto* label = new QLabel(text);
@@ -94,6 +97,10 @@ void LoadCSV::build() {
     TB_file_cont->setLineWrapMode(QPlainTextEdit::NoWrap);
     Cmd_read = new QPushButton(QStringLiteral("確認(&R)"));
     Cmd_read->setObjectName(QStringLiteral("Cmd_read"));
+    L_file_code = new QLabel;
+    L_file_code->setObjectName(QStringLiteral("L_file_code"));
+    L_file_code->setWordWrap(true);
+    L_file_code->setVisible(false);
 
     auto* frame = new QGridLayout(Frame1);
     frame->addWidget(Caption(QStringLiteral("ファイル名"), TB_file), 0, 0);
@@ -107,6 +114,7 @@ void LoadCSV::build() {
                      0, 1, 3);
     frame->addWidget(Cmd_read, 3, 3);
     frame->addWidget(TB_file_cont, 4, 0, 1, 4);
+    frame->addWidget(L_file_code, 5, 0, 1, 4);
     frame->setColumnStretch(1, 1);
     frame->setColumnStretch(2, 1);
 
@@ -214,6 +222,7 @@ void LoadCSV::ShowOption(const QStringList& TblName, int Tbl_num, const QStringL
     ImCB_table->setEditText(typed);
     TB_file_cont->clear();
     L_sql->clear();
+    shownSql_.clear();
     L_cnt->clear();
     ProgressBar1->setMinimum(0);
     ProgressBar1->setValue(0);
@@ -230,29 +239,71 @@ bool LoadCSV::ReadPreview() {
         TB_file->setFocus();
         return false;
     }
-    ImportFile file;
-    if (!file.open(SourceFile)) {
-        ShowMessageBox(QStringLiteral("ﾌｧｲﾙがありません。"), MsgButtons::Ok, MsgIcon::Exclamation,
-                       QStringLiteral("登録元CSVﾌｧｲﾙ"));
-        TB_file->setFocus();
-        return false;
-    }
     // Each preview shows the file as it is now, not after the last one's lines.
-    ImportLines lines(file.bytes());
-    QString preview;
-    QString text;
-    QByteArrayView line;
-    qsizetype count = 0;
-    while (lines.next(line)) {
-        if (count < kPreviewLines) {
-            codePage_.decodeInto(text, line.data(), line.size());
-            preview += text;
-            preview += u'\n';
+    TB_file_cont->clear();
+    L_file_code->clear();
+    L_file_code->setVisible(false);
+    LineCount = 0;
+    const QString fileTitle = QStringLiteral("登録元CSVﾌｧｲﾙ");
+    CodePageCheck check(codePage_.name());
+    ImportScan scan = ScanImportFile(SourceFile, check, kPreviewLines, kPreviewLineBytes);
+    QByteArray readAs = codePage_.name();
+    if (scan.outcome == ImportScan::Outcome::Invalid) {
+        // A file from the other common desktop (a Japanese Windows spreadsheet's CP932 on a UTF-8
+        // desktop, or UTF-8 under CP932) is read as what it cleanly is, and the preview says so.
+        CodePageCheck other(OtherDesktopCodePage(codePage_.isUtf8()));
+        ImportScan second = ScanImportFile(SourceFile, other, kPreviewLines, kPreviewLineBytes);
+        if (second.outcome != ImportScan::Outcome::Invalid) {
+            scan = std::move(second);
+            readAs = other.name();
         }
-        ++count;
+    }
+    switch (scan.outcome) {
+        case ImportScan::Outcome::Read:
+            break;
+        case ImportScan::Outcome::Missing:
+            ShowMessageBox(QStringLiteral("ﾌｧｲﾙがありません。"), MsgButtons::Ok,
+                           MsgIcon::Exclamation, fileTitle);
+            TB_file->setFocus();
+            return false;
+        case ImportScan::Outcome::Invalid:
+            ShowMessageBox(QStringLiteral("ファイルの%1行目に文字コード %2 として読めない文字が"
+                                          "あるため、登録できません。")
+                               .arg(scan.firstInvalid)
+                               .arg(QString::fromLatin1(codePage_.name())),
+                           MsgButtons::Ok, MsgIcon::Exclamation, fileTitle);
+            TB_file->setFocus();
+            return false;
+        case ImportScan::Outcome::Changed:
+        case ImportScan::Outcome::Failed:
+            ShowMessageBox((scan.outcome == ImportScan::Outcome::Changed
+                                ? QStringLiteral("ファイルが読み込み中に変更されました。")
+                                : QStringLiteral("ファイルを読み込めません。\r\n") + scan.error),
+                           MsgButtons::Ok, MsgIcon::Exclamation, fileTitle);
+            TB_file->setFocus();
+            return false;
+    }
+    fileCode_ = CodePage(readAs);
+    fileState_ = scan.state;
+    if (readAs != codePage_.name()) {
+        L_file_code->setText(
+            QStringLiteral(
+                "このファイルは文字コード %1 として読めないため、%2 として読み込みます。")
+                .arg(QString::fromLatin1(codePage_.name()), QString::fromLatin1(readAs)));
+        L_file_code->setVisible(true);
+    }
+    QString preview;
+    for (qsizetype i = 0; i < scan.head.size(); ++i) {
+        const QByteArray& line = scan.head[i];
+        const qsizetype whole = scan.cut[i] ? fileCode_.wholeCharacterPrefix(
+                                                  line.constData(), line.size(), kPreviewLineBytes)
+                                            : line.size();
+        preview += fileCode_.decode(line.constData(), whole);
+        if (scan.cut[i]) preview += QStringLiteral("…");
+        preview += u'\n';
     }
     TB_file_cont->setPlainText(preview);
-    LineCount = static_cast<std::int32_t>(qMin<qsizetype>(count, INT32_MAX));
+    LineCount = static_cast<std::int32_t>(qMin<qsizetype>(scan.lines, INT32_MAX));
     return true;
 }
 
@@ -305,7 +356,8 @@ bool LoadCSV::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == L_sql && event->type() == QEvent::MouseButtonPress) {
         ClearClipboard();
-        SetClipboardText(L_sql->text());
+        // The label shows the beginning of a long statement; the whole one is copied.
+        SetClipboardText(L_sql->text() == ShownStatement(shownSql_) ? shownSql_ : L_sql->text());
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <cstdint>
 
+#include "exchange/import_reader.h"
 #include "exec/command_lock.h"
 #include "store/code_page.h"
 
@@ -22,6 +23,10 @@ class QScrollBar;
 namespace varkel {
 
 struct DbSession;
+
+// The beginning of a statement that the import shows in L_sql: a statement of megabytes would
+// stall the label's layout once per row.
+QString ShownStatement(const QString& sql);
 
 // The import window "ファイルからTABLEへ登録": loads a delimited text file into a table, one INSERT
 // per line with a COMMIT every N rows. Modeless, owned by the main window, loaded once and only
@@ -57,6 +62,8 @@ class LoadCSV : public QDialog {
     QScrollBar* VScroll1 = nullptr;
     QLabel* L_cnt = nullptr;
     QLabel* L_sql = nullptr;
+    // Says that the file was read in the other desktop's code page; hidden otherwise.
+    QLabel* L_file_code = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
@@ -84,6 +91,9 @@ class LoadCSV : public QDialog {
     CommandLock& lock_;
     QString baseTitle_;
     CodePage codePage_{CodePage::systemName()};
+    CodePage fileCode_{CodePage::systemName()};  // what the last preview read the file as
+    FileState fileState_;                        // the file as the last preview read it
+    QString shownSql_;                           // the whole statement L_sql shows the start of
 
     bool CancelRequested = false;
     QString SourceFile;

@@ -29,7 +29,15 @@ QString CommittedText(std::int32_t inserted, std::int32_t committed) {
            QString::number(committed);
 }
 
+constexpr qsizetype kShownChars = 1000;
+constexpr char16_t kReplacement = 0xFFFD;
+
 }  // namespace
+
+QString ShownStatement(const QString& sql) {
+    if (sql.size() <= kShownChars) return sql;
+    return sql.first(kShownChars) + QStringLiteral("…");
+}
 
 void LoadCSV::ended(CommandLock::Hold& hold) {
     running_ = false;
@@ -39,7 +47,8 @@ void LoadCSV::ended(CommandLock::Hold& hold) {
 void LoadCSV::showProgress(const QString& sql, std::int32_t inserted, bool now) {
     if (!now && painted_.isValid() && painted_.elapsed() < kFrameMs) return;
     painted_.start();
-    L_sql->setText(sql);
+    shownSql_ = sql;
+    L_sql->setText(ShownStatement(sql));
     L_sql->repaint();  // the statement in the driver's hands stays readable while it runs
     L_cnt->setText(QString::number(inserted) + u'/' + QString::number(dataLines_));
     ProgressBar1->setValue(qMin(inserted, ProgressBar1->maximum()));
@@ -50,6 +59,14 @@ bool LoadCSV::RunImport() {
     if (typed.isEmpty()) {
         ShowMessageBox(QStringLiteral("登録先テーブルを選択（入力）して下さい。"), MsgButtons::Ok,
                        MsgIcon::Exclamation, QStringLiteral("登録の実行"));
+        ImCB_table->setFocus();
+        return false;
+    }
+    if (const QString unheld = codePage_.unheld(typed); !unheld.isEmpty()) {
+        // Put in the statement altered, the name would address another table.
+        ShowMessageBox(QStringLiteral("コードページ %1 で表せない文字があるため、登録しません：%2")
+                           .arg(QString::fromLatin1(codePage_.name()), unheld),
+                       MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("登録の実行"));
         ImCB_table->setFocus();
         return false;
     }
@@ -79,22 +96,34 @@ bool LoadCSV::RunImport() {
     L_cnt->setText(QStringLiteral("0/") + QString::number(dataLines_));
     const std::int32_t interval = qMax(L_commit_int->text().toInt(), 1);
 
-    ImportFile file;
-    if (!file.open(SourceFile)) {
+    // Kept apart from what a preview during the import may change.
+    const CodePage fileCode(fileCode_.name());
+    const FileState previewed = fileState_;
+    ImportReader reader;
+    if (!reader.open(SourceFile)) {
         ShowMessageBox(QStringLiteral("ﾌｧｲﾙがありません。"), MsgButtons::Ok, MsgIcon::Exclamation,
                        QStringLiteral("登録元CSVﾌｧｲﾙ"));
         return false;
     }
 
-    enum class End { Lines, Cancelled, Disconnected, SessionTaken, Aborted };
+    enum class End {
+        Lines,
+        Cancelled,
+        Disconnected,
+        SessionTaken,
+        Aborted,
+        FileChanged,
+        ReadFailed,
+        CommitFailed
+    };
     End end = End::Lines;
     QPointer<LoadCSV> self(this);
     CommandLock::Hold hold = lock_.hold();
     running_ = true;
     std::uint64_t cursor = DbCursorId(session);
     std::int32_t Inserted = 0, Pending = 0, committed = 0;
+    qint64 replaced = 0;  // replacement characters in the rows sent
     bool first = true;
-    ImportLines lines(file.bytes());
     QByteArrayView bytes;
     QString line, sql;
     painted_.invalidate();
@@ -102,7 +131,15 @@ bool LoadCSV::RunImport() {
     // statement (a round trip to the window system per row); it is normal again for any box.
     std::optional<BusyPointer> busy;
     busy.emplace();
-    while (lines.next(bytes)) {
+    // The file read now must be the one the preview checked and counted.
+    if (!(reader.state() == previewed)) end = End::FileChanged;
+    while (end == End::Lines) {
+        const ImportReader::Next got = reader.next(bytes);
+        if (got == ImportReader::Next::End) break;
+        if (got != ImportReader::Next::Line) {
+            end = got == ImportReader::Next::Changed ? End::FileChanged : End::ReadFailed;
+            break;
+        }
         DoEvents();
         if (!self) return false;  // the window went with the program; the session is not ours
         if (aborted_) {
@@ -121,7 +158,11 @@ bool LoadCSV::RunImport() {
             end = End::SessionTaken;
             break;
         }
-        codePage_.decodeInto(line, bytes.data(), bytes.size());
+        if (!reader.unchanged()) {  // cut short or written over meanwhile
+            end = End::FileChanged;
+            break;
+        }
+        fileCode.decodeInto(line, bytes.data(), bytes.size());
         if (first && header) {
             first = false;
             if (headerColumns) head += HeaderColumnList(line, delimiter);
@@ -164,18 +205,17 @@ bool LoadCSV::RunImport() {
         }
         ++Inserted;
         ++Pending;
+        replaced += line.count(QChar(kReplacement));
         if (Pending == interval) {
             Pending = 0;
             busy.reset();  // a failed commit shows its box
             const DbStatus committing = DbCommit(session);
-            busy.emplace();
+            if (!self) return false;
             if (committing != 0) {
-                busy.reset();
-                if (!self) return false;
-                showProgress(sql, Inserted, true);
-                ended(hold);
-                return false;
+                end = End::CommitFailed;
+                break;
             }
+            busy.emplace();
             committed = Inserted;
             cursor = DbCursorId(session);
         }
@@ -183,11 +223,35 @@ bool LoadCSV::RunImport() {
     }
     busy.reset();
     running_ = false;
-    showProgress(L_sql->text(), Inserted, true);
+    showProgress(sql.isEmpty() ? shownSql_ : sql, Inserted, true);
 
+    // The rows since the last commit, committed; false when the commit failed.
+    const auto commitPending = [&] {
+        if (Pending == 0) return true;
+        if (DbCommit(session) != 0) return false;
+        committed = Inserted;
+        return true;
+    };
+    const auto stopped = [&](const QString& why) {
+        ShowMessageBox(
+            why + QStringLiteral("、登録を中止しました。") + CommittedText(Inserted, committed),
+            MsgButtons::Ok, MsgIcon::Exclamation, windowTitle());
+    };
     switch (end) {
         case End::Aborted:
             if (Pending > 0) DbCommit(session);
+            break;
+        case End::CommitFailed:
+            // The commit service has shown the database's reason; this says where that leaves
+            // the rows.
+            stopped(QStringLiteral("COMMITに失敗したため"));
+            break;
+        case End::FileChanged:
+        case End::ReadFailed:
+            commitPending();
+            if (!self) return false;
+            stopped(end == End::FileChanged ? QStringLiteral("登録中にファイルが変更されたため")
+                                            : QStringLiteral("ファイルを読み込めなかったため"));
             break;
         case End::Disconnected:
             ShowMessageBox(
@@ -196,26 +260,35 @@ bool LoadCSV::RunImport() {
                 MsgButtons::Ok, MsgIcon::Exclamation, windowTitle());
             break;
         case End::SessionTaken:
-            if (Pending > 0 && DbCommit(session) == 0) committed = Inserted;
+            commitPending();
             if (!self) return false;
-            ShowMessageBox(QStringLiteral("登録中に他の処理がデータベースを使用したため、"
-                                          "登録を中止しました。") +
-                               CommittedText(Inserted, committed),
-                           MsgButtons::Ok, MsgIcon::Exclamation, windowTitle());
+            stopped(QStringLiteral("登録中に他の処理がデータベースを使用したため"));
             break;
         case End::Lines:
-        case End::Cancelled:
-            if (Pending > 0) DbCommit(session);
+        case End::Cancelled: {
+            const bool done = commitPending();
             if (!self) return false;
-            ShowMessageBox(QStringLiteral("登録が終了しました。") +
-                               (CancelRequested ? QStringLiteral("（中断）") : QString()) +
-                               CountsText(Inserted),
-                           MsgButtons::Ok, MsgIcon::Information, windowTitle());
+            if (!done) {  // never reported as done: the last rows are not in the table
+                end = End::CommitFailed;
+                stopped(QStringLiteral("COMMITに失敗したため"));
+                break;
+            }
+            QString text = QStringLiteral("登録が終了しました。") +
+                           (CancelRequested ? QStringLiteral("（中断）") : QString()) +
+                           CountsText(Inserted);
+            if (replaced > 0)
+                text += kCrLf + QStringLiteral("置換文字「\uFFFD」%1文字を含む値を登録しました。")
+                                    .arg(replaced);
+            ShowMessageBox(text, MsgButtons::Ok, MsgIcon::Information, windowTitle());
             break;
+        }
     }
     if (!self) return false;
     const bool ok = end == End::Lines || end == End::Cancelled;
-    if (ok) L_sql->clear();
+    if (ok) {
+        L_sql->clear();
+        shownSql_.clear();
+    }
     ended(hold);
     return ok;
 }

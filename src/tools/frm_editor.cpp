@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "store/code_page.h"
 #include "store/ini_file.h"
 #include "store/program_folder.h"
 #include "store/settings_keys.h"
@@ -161,15 +162,33 @@ bool FrmEditor::EditKeyWord() {
 
 QString FrmEditor::editSql(const QString& org_sql) {
     if (!EditorReady()) return org_sql;
+    const CodePage page(CodePage::systemName());
+    if (const QString unheld = page.unheld(org_sql); !unheld.isEmpty()) {
+        // Written to the work file, such a character would come back as "?" in the SQL box.
+        ShowMessageBox(
+            QStringLiteral(
+                "コードページ %1 で表せない文字があるため、外部エディタで編集できません：%2")
+                .arg(QString::fromLatin1(page.name()), unheld),
+            MsgButtons::Ok, MsgIcon::Exclamation, baseTitle_);
+        return org_sql;
+    }
     TemporaryEditFile file(ProgramFolder());
     if (!file.write(org_sql)) {
         reportStartFailure(file.errorNumber(), file.errorText());
         return org_sql;
     }
     if (!run(file.path(), true).started) return org_sql;
-    const std::optional<QString> edited = file.read();
+    bool valid = true;
+    const std::optional<QString> edited = file.read(&valid);
     // A file that comes back empty or unreadable keeps the text the user had.
     if (!edited || edited->isEmpty()) return org_sql;
+    if (!valid) {  // saved in another code page: read as it is, it would be replacement characters
+        ShowMessageBox(QStringLiteral("編集したファイルにコードページ %1 で読めない文字があるため、"
+                                      "SQL入力エリアに戻しません。")
+                           .arg(QString::fromLatin1(page.name())),
+                       MsgButtons::Ok, MsgIcon::Exclamation, baseTitle_);
+        return org_sql;
+    }
     return *edited;
 }
 

@@ -5,6 +5,7 @@
 #include <QSaveFile>
 
 #include "store/code_page.h"
+#include "store/code_page_check.h"
 
 namespace varkel {
 namespace {
@@ -43,10 +44,13 @@ bool TemporaryEditFile::write(const QString& text) {
     return true;
 }
 
-std::optional<QString> TemporaryEditFile::read() const {
+std::optional<QString> TemporaryEditFile::read(bool* valid) const {
     QFile in(path_);
     if (!in.open(QIODevice::ReadOnly)) return std::nullopt;
-    return CodePage(CodePage::systemName()).decode(in.readAll());
+    const QByteArray bytes = in.readAll();
+    const QByteArray name = CodePage::systemName();
+    if (valid) *valid = CodePageCheck(name).valid(bytes);
+    return CodePage(name).decode(bytes);
 }
 
 }  // namespace varkel

@@ -21,8 +21,9 @@ class TemporaryEditFile {
     // Replaces the file's content with the text in the system code page, owner-only; on
     // failure errorNumber and errorText say why.
     bool write(const QString& text);
-    // The whole file in the system code page; nothing when it cannot be read.
-    std::optional<QString> read() const;
+    // The whole file in the system code page; nothing when it cannot be read. `valid`, when
+    // given, tells whether every byte was a character of the code page.
+    std::optional<QString> read(bool* valid = nullptr) const;
 
     int errorNumber() const { return errorNumber_; }
     const QString& errorText() const { return errorText_; }

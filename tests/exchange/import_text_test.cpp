@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "exchange/import_reader.h"
 #include "exchange/import_text.h"
 #include "store/code_page.h"
 #include "support/qt_printers.h"
@@ -91,7 +95,8 @@ TEST(ImportTextTest, LinesEndAsTheFileWasWritten) {
     const LinesCase cases[] = {
         {"CR LF", "a,b\r\nc\r\n", {"a,b", "c"}},
         {"lone CR", "a\rb\rc", {"a", "b", "c"}},
-        {"lone LF inside a line", "a\nb\r\nc\n", {"a\nb", "c\n"}},
+        {"lone LF inside a CR LF line", "a\r\nb\nc\r\n", {"a", "b\nc"}},
+        {"stray CR inside an LF line", "a\nb\rc\r\nd\n", {"a", "b\rc\r", "d"}},
         {"LF only", "a\nb\n\nc", {"a", "b", "", "c"}},
         {"empty lines count", "\r\n\r\nx\r\n", {"", "", "x"}},
         {"CR LF split by CR", "a\r\r\nb", {"a", "", "b"}},
@@ -103,9 +108,25 @@ TEST(ImportTextTest, LinesEndAsTheFileWasWritten) {
         {"empty file", "", {}},
         {"no line end", "x", {"x"}},
     };
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lines.csv"));
     for (const LinesCase& c : cases) {
         EXPECT_EQ(SplitImportLines(c.bytes), c.lines) << c.name;
         EXPECT_EQ(CountImportLines(c.bytes), c.lines.size()) << c.name;
+        // The import reads the file a piece at a time: a line end at a piece's edge is the same.
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(c.bytes);
+        f.close();
+        for (const qsizetype piece : {1, 2, 1 << 20}) {
+            ImportReader reader;
+            ASSERT_TRUE(reader.open(path, piece));
+            QList<QByteArray> lines;
+            QByteArrayView line;
+            while (reader.next(line) == ImportReader::Next::Line)
+                lines.append(line.toByteArray());
+            EXPECT_EQ(lines, c.lines) << c.name << " " << piece;
+        }
     }
 }
 

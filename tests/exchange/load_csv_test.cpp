@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -10,6 +12,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -163,6 +166,42 @@ TEST_P(LoadCsvTest, AFailingLineAsksAndContinuesOrStops) {
     EXPECT_TRUE(window_->Command1->isEnabled());
 }
 
+// A key checked only at COMMIT (PostgreSQL's deferred constraint): the import says how many rows
+// the table kept, keeps its window open and never says it is done.
+TEST_P(LoadCsvTest, AFailedCommitEndsTheImportWithTheCommittedCount) {
+    if (GetParam() != Engine::PostgreSQL) GTEST_SKIP() << "only PostgreSQL defers a key check";
+    ASSERT_TRUE(db_->admin().exec(QStringLiteral(
+        "ALTER TABLE imp DROP CONSTRAINT imp_pkey, ADD CONSTRAINT imp_a UNIQUE (a) DEFERRABLE "
+        "INITIALLY DEFERRED")));
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        int interval;  // the scroll bar's value
+        int inserted, committed;
+    };
+    const Case cases[] = {
+        {"an interval's commit", numbered(12) + numbered(13), 1, 20, 10},
+        {"the final commit", numbered(3) + numbered(1), 2, 4, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(db_->admin().exec(QStringLiteral("DELETE FROM imp")));
+        window_->ShowOption({QStringLiteral("imp")}, 1, {}, 0);
+        const auto shown = import(file(QStringLiteral("dup.csv"), c.bytes), c.interval);
+        ASSERT_EQ(shown.size(), 2) << boxes_.texts().join(u'\n').toStdString();
+        EXPECT_EQ(shown[0].title, QStringLiteral("COMMIT エラー"));
+        EXPECT_EQ(shown[1].text, QStringLiteral("COMMITに失敗したため、登録を中止しました。") +
+                                     kCrLf + kCrLf +
+                                     QStringLiteral("INSERT行数:%1").arg(c.inserted) + kCrLf +
+                                     QStringLiteral("COMMIT済み行数:%1").arg(c.committed));
+        EXPECT_EQ(shown[1].icon, MsgIcon::Exclamation);
+        EXPECT_EQ(committedRows(), c.committed);
+        EXPECT_TRUE(window_->isVisible());
+        EXPECT_TRUE(window_->Command1->isEnabled());
+        EXPECT_FALSE(lock_.locked());
+    }
+}
+
 TEST_P(LoadCsvTest, CancelAfterSevenRowsCommitsThemAndSaysSo) {
     const QString path = file(QStringLiteral("n.csv"), numbered(50));
     atEveryYield([&](int yield) {
@@ -281,6 +320,19 @@ TEST_P(LoadCsvSessionTest, MissingFileOrTableStopsBeforeAnythingIsSent) {
     EXPECT_EQ(shown[0].text, QStringLiteral("ﾌｧｲﾙがありません。"));
     EXPECT_EQ(shown[0].title, QStringLiteral("登録元CSVﾌｧｲﾙ"));
 
+    // A name the code page cannot hold would reach the statement as "?".
+    qputenv("VARKEL_CODEPAGE", "CP932");
+    LoadCSV cp932(session_, lock_, QStringLiteral("Varkel Light"), nullptr);
+    qunsetenv("VARKEL_CODEPAGE");
+    cp932.ShowOption({QStringLiteral("imp")}, 1, {}, 0);
+    cp932.ImCB_table->setEditText(QStringLiteral("imp\u00E4"));
+    cp932.TB_file->setText(file(QStringLiteral("n.csv"), numbered(3)));
+    cp932.Command1->click();
+    ASSERT_EQ(boxes_.boxes().size(), 3);
+    EXPECT_EQ(boxes_.boxes()[2].text,
+              QStringLiteral("コードページ CP932 で表せない文字があるため、登録しません：\u00E4"));
+    EXPECT_EQ(boxes_.boxes()[2].title, QStringLiteral("登録の実行"));
+
     // While a script or a fill owns the session, nothing is sent.
     auto hold = lock_.hold();
     const auto locked = import(file(QStringLiteral("n.csv"), numbered(3)));
@@ -306,6 +358,125 @@ TEST_P(LoadCsvSessionTest, AShiftJisFileIsReadInItsCodePage) {
     EXPECT_EQ(boxes_.texts(), QStringList({ended(2)}));
     EXPECT_EQ(rows(),
               QStringList({QStringLiteral("1|ポ表|ソ"), QStringLiteral("2|①髙 ｶﾅ|<null>")}));
+}
+
+// A file that is not what the code page reads is read as the other desktop's code page when it
+// cleanly is that, and refused otherwise; it is never stored as replacement characters unsaid.
+TEST_P(LoadCsvSessionTest, AFileIsReadInACodePageThatHoldsItOrRefused) {
+    const CodePage cp932("CP932");
+    const QString japanese = QStringLiteral("1,\"ポ表\",\"①髙 ｶﾅ\"\r\n");
+    struct Case {
+        const char* name;
+        const char* codePage;  // the program's
+        QByteArray bytes;
+        QString note;  // what the preview says of the code page
+        QStringList boxes;
+        QStringList rows;
+    };
+    const Case cases[] = {
+        {"CP932 on a UTF-8 desktop",
+         "UTF-8",
+         cp932.encode(japanese),
+         QStringLiteral(
+             "このファイルは文字コード UTF-8 として読めないため、CP932 として読み込みます。"),
+         {ended(1)},
+         {QStringLiteral("1|ポ表|①髙 ｶﾅ")}},
+        {"UTF-8 under CP932",
+         "CP932",
+         japanese.toUtf8(),
+         QStringLiteral(
+             "このファイルは文字コード CP932 として読めないため、UTF-8 として読み込みます。"),
+         {ended(1)},
+         {QStringLiteral("1|ポ表|①髙 ｶﾅ")}},
+        {"neither",
+         "UTF-8",
+         "1,\"a\",\r\n2,\"\xFF\xFE\",\r\n",
+         QString(),
+         {QStringLiteral("ファイルの2行目に文字コード UTF-8 として読めない文字があるため、"
+                         "登録できません。")},
+         {}},
+        {"a replacement character written in the file",
+         "UTF-8",
+         "1,\"a\xEF\xBF\xBD\",\r\n",
+         QString(),
+         {ended(1) + kCrLf + QStringLiteral("置換文字「\uFFFD」1文字を含む値を登録しました。")},
+         {QStringLiteral("1|a\uFFFD|<null>")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(db_->admin().exec(QStringLiteral("DELETE FROM imp")));
+        qputenv("VARKEL_CODEPAGE", c.codePage);
+        LoadCSV window(session_, lock_, QStringLiteral("Varkel Light"), nullptr);
+        qunsetenv("VARKEL_CODEPAGE");
+        window.ShowOption({QStringLiteral("imp")}, 1, {}, 0);
+        window.ImCB_table->setEditText(QStringLiteral("imp"));
+        window.TB_file->setText(file(QStringLiteral("cp.csv"), c.bytes));
+        const qsizetype before = boxes_.boxes().size();
+        window.Command1->click();
+        EXPECT_EQ(boxes_.texts().mid(before), c.boxes);
+        EXPECT_EQ(window.L_file_code->isVisibleTo(&window), !c.note.isEmpty());
+        EXPECT_EQ(window.L_file_code->text(), c.note);
+        EXPECT_EQ(rows(), c.rows);
+    }
+}
+
+// The file changes under a running import: it ends at once, says so and what is committed; a
+// file that was mapped into memory would have brought the program down here.
+TEST_P(LoadCsvSessionTest, AFileChangedDuringTheImportEndsIt) {
+    const std::function<void(QFile&)> changes[] = {
+        [](QFile& f) { f.resize(0); },
+        [](QFile& f) {
+            f.open(QIODevice::Append);
+            f.write("99,\"late\",\r\n");
+            f.close();
+        },
+    };
+    for (const auto& change : changes) {
+        ASSERT_TRUE(db_->admin().exec(QStringLiteral("DELETE FROM imp")));
+        window_->ShowOption({QStringLiteral("imp")}, 1, {}, 0);
+        const QString path = file(QStringLiteral("n.csv"), numbered(20));
+        atEveryYield([&](int yield) {
+            if (yield < 6) return false;  // five rows are in
+            QFile f(path);
+            change(f);
+            return true;
+        });
+        const auto shown = import(path, 1);
+        ASSERT_EQ(shown.size(), 1) << boxes_.texts().join(u'\n').toStdString();
+        EXPECT_EQ(shown[0].text,
+                  QStringLiteral("登録中にファイルが変更されたため、登録を中止しました。") + kCrLf +
+                      kCrLf + QStringLiteral("INSERT行数:5") + kCrLf +
+                      QStringLiteral("COMMIT済み行数:5"));
+        EXPECT_EQ(committedRows(), 5);
+        EXPECT_TRUE(window_->isVisible());
+    }
+}
+
+// A line of megabytes: the window shows its beginning, the database gets all of it.
+TEST_P(LoadCsvSessionTest, ALongLineIsShownByItsBeginningAndSentWhole) {
+    const QByteArray value(300000, 'x');
+    const QString path =
+        file(QStringLiteral("long.csv"), "1,\"" + value + "\",\r\n2,\"" + value + "\",\r\n");
+    window_->TB_file->setText(path);
+    window_->Cmd_read->click();
+    const QString preview = window_->TB_file_cont->toPlainText();
+    const QString start = QStringLiteral("\"") + QString(1997, u'x') + QStringLiteral("…\n");
+    EXPECT_EQ(preview, QStringLiteral("1,") + start + QStringLiteral("2,") + start);
+    QString shown, copied;
+    atEveryYield([&](int) {
+        shown = window_->L_sql->text();
+        if (shown.isEmpty()) return false;
+        QTest::mouseClick(window_->L_sql, Qt::LeftButton);
+        copied = QApplication::clipboard()->text();
+        return true;
+    });
+    ASSERT_EQ(import(path).size(), 1) << boxes_.texts().join(u'\n').toStdString();
+    EXPECT_EQ(shown.size(), 1001);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("INSERT INTO imp VALUES(1,'xxx")));
+    EXPECT_EQ(copied, QStringLiteral("INSERT INTO imp VALUES(1,'") + QString::fromLatin1(value) +
+                          QStringLiteral("',NULL)"));  // the whole statement
+    EXPECT_EQ(db_->admin().scalar(QStringLiteral("SELECT LENGTH(b) FROM imp WHERE a = 2")),
+              QString::number(value.size()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, LoadCsvSessionTest, ::testing::Values(Engine::SQLite),

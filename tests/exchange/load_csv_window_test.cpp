@@ -140,6 +140,16 @@ TEST_F(LoadCsvWindowTest, EnterInTheFileBoxPreviewsTheFirstTenLines) {
     EXPECT_EQ(boxes_.boxes()[0].icon, MsgIcon::Exclamation);
 }
 
+TEST_F(LoadCsvWindowTest, ALineOfSixteenMegabytesIsPreviewedByItsBeginning) {
+    QByteArray bytes(16 << 20, 'v');
+    bytes += "\nnext\n";
+    window_.TB_file->setText(file(bytes));
+    window_.Cmd_read->click();
+    EXPECT_EQ(window_.TB_file_cont->toPlainText(),
+              QString(2000, u'v') + QStringLiteral("…\nnext\n"));
+    EXPECT_TRUE(boxes_.boxes().isEmpty());
+}
+
 TEST_F(LoadCsvWindowTest, TheFileChosenInTheDialogIsPreviewed) {
     const QString path = file("a,b\r\nc,d\r\n");
     QList<FileDialogRequest> asked;

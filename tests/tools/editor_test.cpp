@@ -121,6 +121,7 @@ TEST_F(EditorTest, BoxKeepsItsTextWhenTheEditDoesNotHappen) {
         QString box;  // expected message, empty for none
         QString title;
         bool settingsShown;
+        QString sql = QStringLiteral("SELECT 1");
     };
     const auto emptyFile = [](const ProcessRequest& r) {
         WriteBytes(r.arguments.value(0), {});
@@ -146,6 +147,25 @@ TEST_F(EditorTest, BoxKeepsItsTextWhenTheEditDoesNotHappen) {
          false},
         {"emptied by the editor", QStringLiteral("varkel-test-no-editor %p"), nullptr, emptyFile,
          QString(), QString(), false},
+        {"a character the code page cannot hold", QStringLiteral("varkel-test-no-editor %p"),
+         nullptr,
+         [&editorTried](const ProcessRequest&) {
+             editorTried = true;
+             return ProcessOutcome{true, 0, {}};
+         },
+         QStringLiteral(
+             "コードページ CP932 で表せない文字があるため、外部エディタで編集できません："
+             "\u00E4"),
+         QStringLiteral("Varkel Light"), false, QStringLiteral("SELECT '表\u00E4'")},
+        {"saved by the editor in another code page", QStringLiteral("varkel-test-no-editor %p"),
+         nullptr,
+         [](const ProcessRequest& r) {
+             WriteBytes(r.arguments.value(0), QStringLiteral("SELECT '①'").toUtf8());
+             return ProcessOutcome{true, 0, {}};
+         },
+         QStringLiteral("編集したファイルにコードページ CP932 で読めない文字があるため、"
+                        "SQL入力エリアに戻しません。"),
+         QStringLiteral("Varkel Light"), false, QStringLiteral("SELECT '表'")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -156,9 +176,9 @@ TEST_F(EditorTest, BoxKeepsItsTextWhenTheEditDoesNotHappen) {
         std::optional<ScopedProcessResponder> responder;
         if (c.run) responder.emplace(c.run);
         const int before = boxes_.boxes().size();
-        sqlBox()->setPlainText(QStringLiteral("SELECT 1"));
+        sqlBox()->setPlainText(c.sql);
         action("mn_sql_edit")->trigger();
-        EXPECT_EQ(sqlBox()->toPlainText(), QStringLiteral("SELECT 1"));
+        EXPECT_EQ(sqlBox()->toPlainText(), c.sql);
         if (c.box.isEmpty()) {
             EXPECT_EQ(boxes_.boxes().size(), before);
         } else {
