@@ -107,7 +107,6 @@ TEST(ImportTextTest, ALineSendsAtMostOneStatement) {
         {QStringLiteral("1,x # y"), B::Plain, false, {}},
         {QStringLiteral("1,$$a$$"), B::Plain, false, {}},
         {QStringLiteral("1,x\",0); DELETE FROM victim; --"), B::Plain, false, {}},
-        {QStringLiteral("1,\"open"), B::Plain, false, {}},
         {QStringLiteral("1,E'\\',2"), B::Plain, false, {}},  // a backslash in a bare literal
         {QStringLiteral("1,'a;b'::text"), B::Plain, true, QStringLiteral("1,'a;b'::text")},
         {QStringLiteral("1,\"a;--b/*\""), B::Plain, true, QStringLiteral("1,'a;--b/*'")},
@@ -130,19 +129,6 @@ TEST(ImportTextTest, ALineSendsAtMostOneStatement) {
             EXPECT_EQ(sql, QStringLiteral("INSERT INTO T VALUES(") + c.values + u')');
         }
     }
-    bool sendable = true;
-    HeaderColumnList(QStringLiteral("a,b);DROP TABLE t"), QStringLiteral(","), {}, &sendable);
-    EXPECT_FALSE(sendable);
-    HeaderColumnList(QStringLiteral("a,\"b;c\""), QStringLiteral(","), {}, &sendable);
-    EXPECT_TRUE(sendable);
-}
-
-TEST(ImportTextTest, AQuoteOpenAtTheLineEndGoesOnToTheNextLine) {
-    EXPECT_TRUE(ImportRecordOpen(QStringLiteral("1,\"a"), QStringLiteral(",")));
-    EXPECT_TRUE(ImportRecordOpen(QStringLiteral("1,'a,\"\"\""), QStringLiteral(",")));
-    EXPECT_FALSE(ImportRecordOpen(QStringLiteral("1,\"a\"\"\""), QStringLiteral(",")));
-    EXPECT_FALSE(ImportRecordOpen(QStringLiteral("1,a\""), QStringLiteral(",")));
-    EXPECT_FALSE(ImportRecordOpen(QStringLiteral("\"a|\"|b"), QStringLiteral("|")));
 }
 
 TEST(ImportTextTest, TableNamesWithABlankAreQuotedOnce) {
