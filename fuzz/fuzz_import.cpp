@@ -1,6 +1,8 @@
 // The import's reading of a file: its lines put back together give the bytes again, its fields
-// joined give the line again, each field becomes the value its rule says, and in the statement of
-// a line of quoted fields each field is one literal holding the field's text, whatever it holds.
+// joined give the line again, each field becomes the value its rule says, a statement said to be
+// sendable is one statement as a server reads it, and a line written as the export writes it
+// (each text in quotes, a quote inside doubled) gives one literal per text holding exactly that
+// text, whatever it holds, for either quote and either reading of backslashes.
 #include "exchange/import_text.h"
 #include "fuzz_check.h"
 #include "store/code_page.h"
@@ -19,9 +21,9 @@ struct SqlValue {
 };
 
 // The values of a statement's VALUES list, read as the server reads them: a literal runs to the
-// apostrophe that is not doubled, a bare value to the next comma. False unless the list is whole
-// and ends the statement with ")".
-bool ReadValues(QStringView sql, QList<SqlValue>& values) {
+// apostrophe that is not doubled (nor, where backslashes escape, after a backslash), a bare value
+// to the next comma. False unless the list is whole and ends the statement with ")".
+bool ReadValues(QStringView sql, QList<SqlValue>& values, bool backslashEscapes = false) {
     qsizetype at = 0;
     const qsizetype size = sql.size();
     while (true) {
@@ -30,7 +32,10 @@ bool ReadValues(QStringView sql, QList<SqlValue>& values) {
             value.literal = true;
             for (++at;; ++at) {
                 if (at >= size) return false;
-                if (sql[at] != u'\'') {
+                if (backslashEscapes && sql[at] == u'\\') {
+                    if (++at >= size) return false;
+                    value.text += sql[at];
+                } else if (sql[at] != u'\'') {
                     value.text += sql[at];
                 } else if (at + 1 < size && sql[at + 1] == u'\'') {
                     value.text += u'\'';
@@ -49,6 +54,39 @@ bool ReadValues(QStringView sql, QList<SqlValue>& values) {
         if (at >= size || sql[at] != u',') return false;
         ++at;
     }
+}
+
+// Whether a server could read a second statement or a comment in `sql`: outside its quotes
+// (', " and `, a doubled quote inside one, a backslash escaping where backslashes escape) a
+// statement separator, a comment, a dollar quote ($$ or $tag$), or a quote left open.
+bool CouldRunMore(QStringView sql, bool backslashEscapes) {
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (c == u'\'' || c == u'"' || c == u'`') {
+            for (++i;; ++i) {
+                if (i >= sql.size()) return true;
+                if (backslashEscapes && c != u'`' && sql[i] == u'\\') {
+                    ++i;
+                    continue;
+                }
+                if (sql[i] != c) continue;
+                if (i + 1 < sql.size() && sql[i + 1] == c)
+                    ++i;
+                else
+                    break;
+            }
+            continue;
+        }
+        const QStringView rest = sql.sliced(i);
+        if (c == u';' || c == u'#' || rest.startsWith(u"--") || rest.startsWith(u"/*")) return true;
+        if (c == u'$') {  // $$ or $tag$ opens a dollar quote
+            qsizetype j = i + 1;
+            while (j < sql.size() && (sql[j].isLetterOrNumber() || sql[j] == u'_'))
+                ++j;
+            if (j < sql.size() && sql[j] == u'$') return true;
+        }
+    }
+    return false;
 }
 
 QString WithoutNul(QString text) {
@@ -111,6 +149,17 @@ void CheckValue(const QString& field) {
         FUZZ_CHECK(value == QStringLiteral("NULL"));
         return;
     }
+    // Enclosed in one kind of quote with every quote inside doubled: a literal of the text.
+    for (const QChar quote : {u'"', u'\''}) {
+        if (clean.size() < 2 || clean.front() != quote || clean.back() != quote) continue;
+        QString inner = clean.sliced(1, clean.size() - 2);
+        const QString twice(2, quote);
+        if (QString(inner).remove(twice).contains(quote)) continue;
+        QList<SqlValue> read;
+        FUZZ_CHECK(ReadValues(QString(value + u')'), read) && read.size() == 1);
+        FUZZ_CHECK(read[0].literal && read[0].text == inner.replace(twice, quote));
+        return;
+    }
     const bool opens = clean.front() == u'"', closes = clean.back() == u'"';
     if (!opens && !closes) {
         FUZZ_CHECK(value == clean);
@@ -123,17 +172,13 @@ void CheckValue(const QString& field) {
     if (opens) back.front() = u'"';
     if (closes) back.back() = u'"';
     FUZZ_CHECK(back.replace(QStringLiteral("''"), QStringLiteral("'")) == clean);
-    if (opens && closes && clean.size() > 1) {
-        QList<SqlValue> read;
-        FUZZ_CHECK(ReadValues(QString(value + u')'), read) && read.size() == 1);
-        FUZZ_CHECK(read[0].literal && read[0].text == clean.sliced(1, clean.size() - 2));
-    }
 }
 
-// A line written with every text in double quotes (a number bare) gives one value per field,
-// each quoted text one literal of its own text even when it holds the delimiter or apostrophes.
-// The delimiter's pieces are trimmed as fields are, and join again with commas.
-void CheckQuotedLine(const QStringList& texts, const QString& delimiter) {
+// A line written as the export writes it, every text in `quote` with each one inside doubled
+// (a number bare), gives one value per field: each text one literal of exactly itself (less its
+// NULs), also when it holds the delimiter, quotes, apostrophes or backslashes.
+void CheckQuotedLine(const QStringList& texts, const QString& delimiter, QChar quote,
+                     ImportSqlRules::Backslash backslash) {
     QStringList fields;
     for (const QString& text : texts) {
         if (text.startsWith(u'#')) {
@@ -142,28 +187,30 @@ void CheckQuotedLine(const QStringList& texts, const QString& delimiter) {
                 if (c >= u'0' && c <= u'9') digits += c;
             fields << digits;
         } else {
-            fields << u'"' + text + u'"';
+            fields << quote + QString(text).replace(quote, QString(2, quote)) + quote;
         }
     }
-    const QString sql =
-        InsertStatement(kHead, SplitImportFields(fields.join(delimiter), delimiter));
+    ImportSqlRules rules;
+    rules.backslash = backslash;
+    bool sendable = false;
+    const QString sql = InsertStatement(kHead, SplitImportFields(fields.join(delimiter), delimiter),
+                                        rules, &sendable);
+    const bool escapes = backslash == ImportSqlRules::Backslash::Escape;
+    FUZZ_CHECK(sendable || backslash == ImportSqlRules::Backslash::Unknown);
+    FUZZ_CHECK(!sendable || !CouldRunMore(sql, escapes));
     const QString start = kHead + QStringLiteral(" VALUES(");
     FUZZ_CHECK(sql.startsWith(start));
     QList<SqlValue> read;
-    FUZZ_CHECK(ReadValues(QStringView(sql).sliced(start.size()), read));
+    FUZZ_CHECK(ReadValues(QStringView(sql).sliced(start.size()), read, escapes));
     FUZZ_CHECK(read.size() == texts.size());
     for (qsizetype k = 0; k < texts.size(); ++k) {
-        if (!fields[k].startsWith(u'"')) {
+        if (!fields[k].startsWith(quote)) {
             FUZZ_CHECK(!read[k].literal);
             FUZZ_CHECK(read[k].text == (fields[k].isEmpty() ? QStringLiteral("NULL") : fields[k]));
             continue;
         }
-        const QStringList pieces = WithoutNul(texts[k]).split(delimiter);
-        QStringList expected;
-        for (qsizetype p = 0; p < pieces.size(); ++p)
-            expected << TrimBlanks(pieces[p], p > 0, p < pieces.size() - 1);
         FUZZ_CHECK(read[k].literal);
-        FUZZ_CHECK(read[k].text == expected.join(u','));
+        FUZZ_CHECK(read[k].text == WithoutNul(texts[k]));
     }
 }
 
@@ -185,14 +232,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(fields.join(delimiter) == text);
         for (const QString& field : fields)
             CheckValue(field);
-        const QString sql = InsertStatement(kHead, fields);
-        FUZZ_CHECK(sql.startsWith(kHead + QStringLiteral(" VALUES(")) && sql.endsWith(u')'));
+        FUZZ_CHECK(ImportRecordOpen(text, delimiter) ==
+                   (ImportRecordOpen(text + delimiter + u'1', delimiter)));
+        for (const auto backslash :
+             {ImportSqlRules::Backslash::Plain, ImportSqlRules::Backslash::Escape}) {
+            ImportSqlRules rules;
+            rules.backslash = backslash;
+            bool sendable = false;
+            const QString sql = InsertStatement(kHead, fields, rules, &sendable);
+            FUZZ_CHECK(sql.startsWith(kHead + QStringLiteral(" VALUES(")) && sql.endsWith(u')'));
+            // Whatever the line holds, what is sent is one statement.
+            FUZZ_CHECK(!sendable ||
+                       !CouldRunMore(sql, backslash == ImportSqlRules::Backslash::Escape));
+        }
     }
 
-    // The same text as the values of one line, each without double quotes, so that a field
-    // ends only where the line says.
-    QString values = FuzzText(file);
-    values.remove(u'"');
-    CheckQuotedLine(values.split(u'\n'), delimiter);
+    // The same text as the values of one line, written with either quote.
+    const QStringList texts = FuzzText(file).split(u'\n');
+    const auto backslash = static_cast<ImportSqlRules::Backslash>((data[0] >> 3) % 3);
+    CheckQuotedLine(texts, delimiter, u'"', backslash);
+    CheckQuotedLine(texts, delimiter, u'\'', backslash);
     return 0;
 }

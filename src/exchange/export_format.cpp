@@ -26,7 +26,7 @@ QString ExportHeaderLine(const QStringList& names, const QString& delimiter) {
     for (qsizetype k = 0; k < names.size(); ++k) {
         if (k > 0) line += delimiter;
         line += u'"';
-        line += names[k];
+        line += QString(names[k]).replace(u'"', QStringLiteral("\"\""));
         line += u'"';
     }
     return line + kCrLf;
@@ -40,9 +40,13 @@ void AppendExportLine(QString& out, const QStringList& fields, const std::vector
             static_cast<size_t>(k) < numeric.size() && numeric[static_cast<size_t>(k)];
         if (bare) {
             out += fields[k];
-        } else {
+        } else if (quote.isEmpty() || !fields[k].contains(quote)) {
             out += quote;
             out += fields[k];
+            out += quote;
+        } else {  // a quote inside is doubled, as every reader of such files expects
+            out += quote;
+            out += QString(fields[k]).replace(quote, quote + quote);
             out += quote;
         }
     }

@@ -10,7 +10,8 @@ namespace varkel {
 class CodePage;
 
 // The delimited text that every export writes (text file, clipboard, a query's rows saved
-// straight to a file): one line per row, every line ending in CR LF, values written as they are.
+// straight to a file): one line per row, every line ending in CR LF, a quote inside a quoted
+// value doubled so that the import reads every value back as it was.
 
 // The delimiter list's items are read by DelimiterOf (exchange/import_text.h), shared with the
 // import.
@@ -18,11 +19,12 @@ class CodePage;
 // nothing when that is longer than one character ("(なし)").
 QString QuoteCharOf(const QString& item);
 
-// The header line: every name in double quotes, whatever the string quote is.
+// The header line: every name in double quotes (one inside doubled), whatever the string quote
+// is.
 QString ExportHeaderLine(const QStringList& names, const QString& delimiter);
 
-// Appends one data line to `out`: numeric fields bare, the others between `quote`. Nothing in a
-// value is doubled or escaped (the import reads the values back as they are written).
+// Appends one data line to `out`: numeric fields bare, the others between `quote` with each
+// `quote` inside doubled (without a quote, bare as they are). A NULL is the empty text.
 void AppendExportLine(QString& out, const QStringList& fields, const std::vector<bool>& numeric,
                       const QString& delimiter, const QString& quote);
 

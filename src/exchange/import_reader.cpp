@@ -89,7 +89,10 @@ ImportReader::Next ImportReader::next(QByteArrayView& line) {
                 if (const Next got = fill(); got != Next::Line) return got;
                 continue;
             }
-            if (begin_ < end_ && buffer_[begin_] == '\n') ++begin_;
+            if (begin_ < end_ && buffer_[begin_] == '\n') {
+                ++begin_;
+                lastEnd_ = "\r\n";
+            }
             skipLf_ = false;
         }
         const char* data = buffer_.constData();
@@ -115,11 +118,16 @@ ImportReader::Next ImportReader::next(QByteArrayView& line) {
             line = QByteArrayView(data + begin_, at - begin_);
             begin_ = at + 1;
             scanned_ = 0;
+            endBefore_ = lastEnd_;
+            lastEnd_ = ends_ == Ends::Lf ? "\n" : "\r";
             if (ends_ == Ends::Cr) {
                 if (begin_ < end_) {
-                    if (data[begin_] == '\n') ++begin_;
+                    if (data[begin_] == '\n') {
+                        ++begin_;
+                        lastEnd_ = "\r\n";
+                    }
                 } else {
-                    skipLf_ = true;
+                    skipLf_ = true;  // the LF, if any, comes with the next piece
                 }
             }
             return Next::Line;
@@ -127,6 +135,8 @@ ImportReader::Next ImportReader::next(QByteArrayView& line) {
         scanned_ = end_ - begin_;
         if (eof_) {
             if (begin_ == end_) return Next::End;
+            endBefore_ = lastEnd_;
+            lastEnd_ = {};
             line = QByteArrayView(data + begin_, end_ - begin_);
             begin_ = end_;
             scanned_ = 0;

@@ -34,6 +34,9 @@ class ImportReader {
     // The next line without its line end, valid until the next call. Changed when the file is no
     // longer what was opened (cut short, grown, rewritten); Failed on a read error.
     Next next(QByteArrayView& line);
+    // The line end that came before the line `next` returned last ("\n", "\r\n" or "\r"):
+    // a record whose quoted value spans lines gets its line breaks back from it.
+    QByteArrayView endBefore() const { return endBefore_; }
     // Whether the file on disk is still what was opened: checked by the import before each line.
     bool unchanged() const;
     const FileState& state() const { return state_; }
@@ -56,6 +59,8 @@ class ImportReader {
     bool started_ = false;  // the byte order mark was looked at
     bool skipLf_ = false;   // the last line ended at a CR that was the last byte read
     Ends ends_ = Ends::Unknown;
+    QByteArrayView lastEnd_;  // the end of the line returned last, as far as it is known
+    QByteArrayView endBefore_;
 };
 
 class CodePageCheck;

@@ -29,12 +29,14 @@ bool ImportLines::next(QByteArrayView& line) {
     if (!found) {
         line = bytes_.sliced(pos_);
         pos_ = size;
+        lineEnd_ = {};
         return true;
     }
     const qsizetype end = static_cast<const char*>(found) - data;
     line = bytes_.sliced(pos_, end - pos_);
     pos_ = end + 1;
     if (!lfOnly_ && pos_ < size && data[pos_] == '\n') ++pos_;
+    lineEnd_ = bytes_.sliced(end, pos_ - end);
     return true;
 }
 
@@ -56,11 +58,35 @@ qsizetype CountImportLines(QByteArrayView bytes) {
     return count;
 }
 
-QStringList SplitImportFields(const QString& line, const QString& delimiter) {
-    return line.split(delimiter, Qt::KeepEmptyParts);
+namespace {
+
+bool IsQuote(QChar c) {
+    return c == u'"' || c == u'\'';
 }
 
-namespace {
+// Where the field that starts at `from` ends: at the next delimiter after its closing quote (a
+// quoted field) or after `from`. `open` tells whether a quote was left open at the line's end.
+qsizetype FieldEnd(QStringView line, qsizetype from, QStringView delimiter, bool& open) {
+    open = false;
+    const qsizetype size = line.size();
+    qsizetype at = from;
+    while (at < size && (line[at] == u' ' || line[at] == QChar(u'\0')))
+        ++at;
+    if (at < size && IsQuote(line[at])) {
+        const QChar quote = line[at];
+        for (++at;; at += 2) {
+            at = line.indexOf(quote, at);
+            if (at < 0) {
+                open = true;
+                return size;
+            }
+            if (at + 1 >= size || line[at + 1] != quote) break;
+        }
+        ++at;
+    }
+    const qsizetype next = line.indexOf(delimiter, at);
+    return next < 0 ? size : next;
+}
 
 // NULs removed, then blanks trimmed: how every field is read before it becomes a value.
 QString CleanField(QString field) {
@@ -73,8 +99,33 @@ QString CleanField(QString field) {
     return field.sliced(from, to - from);
 }
 
+// The text of a field enclosed in one kind of quote, each doubled quote inside read as one;
+// false when the field is not written that way.
+bool QuotedText(const QString& field, QString& text) {
+    if (field.size() < 2 || !IsQuote(field.front()) || field.back() != field.front()) return false;
+    const QChar quote = field.front();
+    text.clear();
+    const qsizetype last = field.size() - 1;
+    for (qsizetype i = 1; i < last; ++i) {
+        if (field[i] == quote) {
+            if (i + 1 >= last || field[i + 1] != quote) return false;
+            ++i;
+        }
+        text += field[i];
+    }
+    return true;
+}
+
+QString Literal(QString text, const ImportSqlRules& rules) {
+    text.replace(u'\'', QStringLiteral("''"));
+    if (rules.backslash == ImportSqlRules::Backslash::Escape)
+        text.replace(u'\\', QStringLiteral("\\\\"));
+    return u'\'' + text + u'\'';
+}
+
+// The rule of a field that is not enclosed in quotes: one beginning or ending with a double
+// quote is made a literal by its ends, anything else is SQL as written.
 QString ValueOfClean(QString field) {
-    if (field.isEmpty()) return QStringLiteral("NULL");
     if (!field.startsWith(u'"') && !field.endsWith(u'"')) return field;
     field.replace(u'\'', QStringLiteral("''"));
     if (field.front() == u'"') field.front() = u'\'';
@@ -82,21 +133,77 @@ QString ValueOfClean(QString field) {
     return field;
 }
 
-// A quoted field that held the delimiter arrives in pieces; the first one opened the literal.
-// Every later piece is text of that literal up to the one ending in a double quote, which closes
-// it: their apostrophes are doubled too, so nothing in the field can end the literal early.
-QString ContinuedValue(QString piece, bool& open) {
-    open = !piece.endsWith(u'"');
-    if (!open) piece.chop(1);
-    piece.replace(u'\'', QStringLiteral("''"));
-    if (!open) piece += u'\'';
-    return piece;
+QString Value(const QString& field, const ImportSqlRules& rules, bool& sendable) {
+    const QString clean = CleanField(field);
+    if (clean.isEmpty()) return QStringLiteral("NULL");
+    QString text;
+    if (QuotedText(clean, text)) {
+        if (rules.backslash == ImportSqlRules::Backslash::Unknown && text.contains(u'\\'))
+            sendable = false;
+        return Literal(std::move(text), rules);
+    }
+    QString value = ValueOfClean(clean);
+    if (!StaysOneStatement(value)) sendable = false;
+    return value;
 }
 
 }  // namespace
 
-QString ToSqlValue(QString field) {
-    return ValueOfClean(CleanField(std::move(field)));
+QStringList SplitImportFields(const QString& line, const QString& delimiter) {
+    if (delimiter.isEmpty()) return {line};
+    QStringList fields;
+    qsizetype from = 0;
+    bool open = false;
+    while (true) {
+        const qsizetype end = FieldEnd(line, from, delimiter, open);
+        fields.append(line.sliced(from, end - from));
+        if (end >= line.size()) return fields;
+        from = end + delimiter.size();
+    }
+}
+
+bool ImportRecordOpen(const QString& line, const QString& delimiter) {
+    if (delimiter.isEmpty()) return false;
+    qsizetype from = 0;
+    bool open = false;
+    while (true) {
+        const qsizetype end = FieldEnd(line, from, delimiter, open);
+        if (end >= line.size()) return open;
+        from = end + delimiter.size();
+    }
+}
+
+QString ToSqlValue(QString field, const ImportSqlRules& rules) {
+    bool sendable = true;
+    return Value(field, rules, sendable);
+}
+
+bool StaysOneStatement(QStringView sql) {
+    const qsizetype size = sql.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = sql[i];
+        const QChar next = i + 1 < size ? sql[i + 1] : QChar();
+        if (c == u'\'' || c == u'"' || c == u'`') {
+            for (++i;; ++i) {
+                if (i >= size || sql[i] == u'\\') return false;
+                if (sql[i] != c) continue;
+                if (i + 1 < size && sql[i + 1] == c)
+                    ++i;
+                else
+                    break;
+            }
+            continue;
+        }
+        if (c == u';' || c == u'#' || (c == u'-' && next == u'-') || (c == u'/' && next == u'*'))
+            return false;
+        if (c == u'$') {  // a dollar quote: $$ or $tag$
+            qsizetype j = i + 1;
+            while (j < size && (sql[j].isLetterOrNumber() || sql[j] == u'_'))
+                ++j;
+            if (j < size && sql[j] == u'$') return false;
+        }
+    }
+    return true;
 }
 
 QString DelimiterOf(const QString& item) {
@@ -111,30 +218,52 @@ QString ImportTableName(const QString& typed) {
     return u'"' + name + u'"';
 }
 
-QString HeaderColumnList(const QString& header, const QString& delimiter) {
-    QString columns = header;
-    columns.replace(delimiter, QStringLiteral(","));
-    return u'(' + columns + u')';
+QString HeaderColumnList(const QString& header, const QString& delimiter,
+                         const ImportSqlRules& rules, bool* sendable) {
+    bool ok = true;
+    QStringList names;
+    const QString& quote = rules.identifierQuote;
+    for (const QString& field : SplitImportFields(header, delimiter)) {
+        QString name;
+        if (!quote.isEmpty() && QuotedText(CleanField(field), name)) {
+            names << quote + name.replace(quote, quote + quote) + quote;
+            continue;
+        }
+        if (!StaysOneStatement(field)) ok = false;
+        names << field;
+    }
+    if (sendable) *sendable = ok;
+    return u'(' + names.join(u',') + u')';
 }
 
-QString InsertStatement(const QString& head, const QStringList& fields) {
+QString InsertStatement(const QString& head, const QStringList& fields, const ImportSqlRules& rules,
+                        bool* sendable) {
+    bool ok = true;
     QString sql;
     sql.reserve(head.size() + 16 + fields.size() * 12);
     sql += head;
     sql += QStringLiteral(" VALUES(");
-    bool open = false;  // inside a quoted field that held the delimiter
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0) sql += u',';
-        QString field = CleanField(fields[i]);
-        if (open) {
-            sql += ContinuedValue(std::move(field), open);
-            continue;
-        }
-        open = field.startsWith(u'"') && (field.size() == 1 || !field.endsWith(u'"'));
-        sql += ValueOfClean(std::move(field));
+        sql += Value(fields[i], rules, ok);
     }
     sql += u')';
+    if (sendable) *sendable = ok;
     return sql;
+}
+
+QString RefusedLineText(qint64 line) {
+    return QStringLiteral(
+               "%1行目は送信しませんでした。1行から送る文は1つだけです。引用符の外の"
+               "「;」「--」「/*」「#」、閉じていない引用符、またはデータベースの扱いが"
+               "分からない「\\」があります。")
+        .arg(line);
+}
+
+QString RefusedHeaderText() {
+    return QStringLiteral(
+        "1行目（ヘッダー）は列名として使用できません。引用符の外に「;」「--」"
+        "「/*」「#」、または閉じていない引用符があります。");
 }
 
 }  // namespace varkel

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "db/odbc_comm.h"
+#include "db/sql_text_rules.h"
 #include "exchange/import_text.h"
 #include "exchange/load_csv.h"
 #include "exec/command_lock.h"
@@ -31,6 +32,23 @@ QString CommittedText(std::int32_t inserted, std::int32_t committed) {
 
 constexpr qsizetype kShownChars = 1000;
 constexpr char16_t kReplacement = 0xFFFD;
+// How the server reads literals and names, asked once per import: its mode may have changed.
+ImportSqlRules AskImportRules(DbSession& session) {
+    ImportSqlRules rules;
+    rules.identifierQuote = IdentifierQuoteChar(session);
+    switch (LiteralBackslashRule(session)) {
+        case LiteralBackslash::Plain:
+            rules.backslash = ImportSqlRules::Backslash::Plain;
+            break;
+        case LiteralBackslash::Escape:
+            rules.backslash = ImportSqlRules::Backslash::Escape;
+            break;
+        case LiteralBackslash::Unknown:
+            rules.backslash = ImportSqlRules::Backslash::Unknown;
+            break;
+    }
+    return rules;
+}
 
 }  // namespace
 
@@ -95,6 +113,7 @@ bool LoadCSV::RunImport() {
     ProgressBar1->setValue(0);
     L_cnt->setText(QStringLiteral("0/") + QString::number(dataLines_));
     const std::int32_t interval = qMax(L_commit_int->text().toInt(), 1);
+    const ImportSqlRules rules = AskImportRules(session);
 
     // Kept apart from what a preview during the import may change.
     const CodePage fileCode(fileCode_.name());
@@ -125,7 +144,8 @@ bool LoadCSV::RunImport() {
     qint64 replaced = 0;  // replacement characters in the rows sent
     bool first = true;
     QByteArrayView bytes;
-    QString line, sql;
+    QString line, more, sql;
+    qint64 lineNumber = 0;
     painted_.invalidate();
     // The pointer stays busy for the whole loop rather than being set and reset around every
     // statement (a round trip to the window system per row); it is normal again for any box.
@@ -163,20 +183,45 @@ bool LoadCSV::RunImport() {
             break;
         }
         fileCode.decodeInto(line, bytes.data(), bytes.size());
+        const qint64 recordLine = ++lineNumber;
+        // A quoted value holding a line break goes on after the line end.
+        ImportReader::Next moreGot = ImportReader::Next::Line;
+        while (ImportRecordOpen(line, delimiter)) {
+            moreGot = reader.next(bytes);
+            if (moreGot != ImportReader::Next::Line) break;
+            ++lineNumber;
+            fileCode.decodeInto(more, bytes.data(), bytes.size());
+            line += QString::fromLatin1(reader.endBefore()) + more;
+        }
+        if (moreGot == ImportReader::Next::Changed || moreGot == ImportReader::Next::Failed) {
+            end = moreGot == ImportReader::Next::Changed ? End::FileChanged : End::ReadFailed;
+            break;
+        }
         if (first && header) {
             first = false;
-            if (headerColumns) head += HeaderColumnList(line, delimiter);
+            bool names = true;
+            if (headerColumns) head += HeaderColumnList(line, delimiter, rules, &names);
+            if (!names) {
+                busy.reset();
+                ShowMessageBox(RefusedHeaderText(), MsgButtons::Ok, MsgIcon::Exclamation,
+                               baseTitle_ + QStringLiteral(" - INSERTエラー"));
+                if (self) ended(hold);
+                return false;
+            }
             continue;
         }
         first = false;
-        sql = InsertStatement(head, SplitImportFields(line, delimiter));
+        bool sendable = true;
+        sql = InsertStatement(head, SplitImportFields(line, delimiter), rules, &sendable);
         showProgress(sql, Inserted, false);
-        const DbStatus status = DbExecute(session, sql);
+        // A line that would send more than one statement is a failed line, never sent.
+        const DbStatus status = sendable ? DbExecute(session, sql) : -1;
         cursor = DbCursorId(session);
         if (status != 0) {
             busy.reset();
             showProgress(sql, Inserted, true);
-            ShowMessageBox(LastDbMessage(session), MsgButtons::Ok, MsgIcon::Exclamation,
+            ShowMessageBox(sendable ? LastDbMessage(session) : RefusedLineText(recordLine),
+                           MsgButtons::Ok, MsgIcon::Exclamation,
                            baseTitle_ + QStringLiteral(" - INSERTエラー"));
             if (!self) return false;
             const MsgResult answer = ShowMessageBox(

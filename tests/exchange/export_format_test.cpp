@@ -57,12 +57,24 @@ TEST(ExportFormatTest, LinesFollowTheKindsAndQuotes) {
          u"\t"_s,
          u"'"_s,
          u"'a'\t'b'\r\n"_s},
-        {"delimiter and quote inside are not escaped",
+        {"a quote inside is doubled, a number stays bare",
          {u"a,\"b"_s, u"1,5"_s},
          {false, true},
          u","_s,
          u"\""_s,
-         u"\"a,\"b\",1,5\r\n"_s},
+         u"\"a,\"\"b\",1,5\r\n"_s},
+        {"an apostrophe inside apostrophes is doubled",
+         {u"it's"_s, u"\"'\""_s},
+         {false, false},
+         u"|"_s,
+         u"'"_s,
+         u"'it''s'|'\"''\"'\r\n"_s},
+        {"without a quote nothing is doubled",
+         {u"a\"b'c"_s},
+         {false},
+         u","_s,
+         QString(),
+         u"a\"b'c\r\n"_s},
         {"not trimmed",
          {u"  x "_s, u"  12"_s},
          {false, true},
@@ -89,6 +101,7 @@ TEST(ExportFormatTest, HeaderNamesAreAlwaysInDoubleQuotes) {
     EXPECT_EQ(ExportHeaderLine({u"ID"_s, u"NAME"_s}, u","_s), u"\"ID\",\"NAME\"\r\n"_s);
     EXPECT_EQ(ExportHeaderLine({u"ｺｰﾄﾞ"_s, u"名"_s}, u"\t"_s), u"\"ｺｰﾄﾞ\"\t\"名\"\r\n"_s);
     EXPECT_EQ(ExportHeaderLine({u"a"_s}, u"|"_s), u"\"a\"\r\n"_s);
+    EXPECT_EQ(ExportHeaderLine({u"x\"y"_s}, u","_s), u"\"x\"\"y\"\r\n"_s);
 }
 
 TEST(ExportFormatTest, TheExampleOfTwoRowsWithAHeader) {

@@ -28,7 +28,12 @@ TEST(ImportTextTest, FieldsBecomeSqlValues) {
         {QStringLiteral("  -12.5 "), QStringLiteral("-12.5")},
         {QStringLiteral("'already'"), QStringLiteral("'already'")},
         {QStringLiteral("it's"), QStringLiteral("it's")},
-        {QStringLiteral("\"a \"\"b\"\" c\""), QStringLiteral("'a \"\"b\"\" c'")},
+        // A doubled quote inside a quoted field is one quote of its text.
+        {QStringLiteral("\"a \"\"b\"\" c\""), QStringLiteral("'a \"b\" c'")},
+        {QStringLiteral("'it''s'"), QStringLiteral("'it''s'")},
+        {QStringLiteral("\"a\"b\""),
+         QStringLiteral("'a\"b'")},  // not doubled: ends made apostrophes
+        {QStringLiteral("\"C:\\temp\\\""), QStringLiteral("'C:\\temp\\'")},
         {QStringLiteral("\"open"), QStringLiteral("'open")},
         {QStringLiteral("close'\""), QStringLiteral("close'''")},
         {QStringLiteral(" \"日本語\" "), QStringLiteral("'日本語'")},
@@ -50,30 +55,84 @@ TEST(ImportTextTest, LinesSplitAtEveryDelimiterIntoStatements) {
     const StatementCase cases[] = {
         {QStringLiteral("1,\"O'Brien\",,2001/01/01"), QStringLiteral(" ,"),
          QStringLiteral("1,'O''Brien',NULL,2001/01/01")},
-        // A quoted field holding the delimiter is split; the values still join with commas.
+        // A quoted field holding the delimiter is one field with the delimiter in its text.
         {QStringLiteral("1,\"a,b\",2"), QStringLiteral(" ,"), QStringLiteral("1,'a,b',2")},
-        {QStringLiteral("1|\"a|b\"|2"), QStringLiteral(" |"), QStringLiteral("1,'a,b',2")},
+        {QStringLiteral("1|\"a|b\"|2"), QStringLiteral(" |"), QStringLiteral("1,'a|b',2")},
+        {QStringLiteral("\",it's,x\",1"), QStringLiteral(" ,"), QStringLiteral("',it''s,x',1")},
+        {QStringLiteral("\",,x\",1"), QStringLiteral(" ,"), QStringLiteral("',,x',1")},
+        {QStringLiteral("'a,''b',\"c\"\"|\",2"), QStringLiteral(" ,"),
+         QStringLiteral("'a,''b','c\"|',2")},
+        {QStringLiteral("\"x\"\",'y\"\";--\"|\";\""), QStringLiteral(" |"),
+         QStringLiteral("'x\",''y\";--',';'")},
         {QStringLiteral("1,2,"), QStringLiteral(" ,"), QStringLiteral("1,2,NULL")},
         {QString(), QStringLiteral(" ,"), QStringLiteral("NULL")},
         {QStringLiteral("no delimiter"), QStringLiteral(" ,"), QStringLiteral("no delimiter")},
         {QStringLiteral("1\t\"x, y\"\t"), QStringLiteral("TAB"), QStringLiteral("1,'x, y',NULL")},
         // Whatever a quoted field split in three or more holds, it cannot leave its literal.
         {QStringLiteral("1,\"Smith, O'Brien, Jones\",2"), QStringLiteral(" ,"),
-         QStringLiteral("1,'Smith,O''Brien,Jones',2")},
+         QStringLiteral("1,'Smith, O''Brien, Jones',2")},
         {QStringLiteral("\"x,');DELETE FROM T;--,y\""), QStringLiteral(" ,"),
          QStringLiteral("'x,'');DELETE FROM T;--,y'")},
-        {QStringLiteral("\"a, ,b\",3"), QStringLiteral(" ,"), QStringLiteral("'a,,b',3")},
+        {QStringLiteral("\"a, ,b\",3"), QStringLiteral(" ,"), QStringLiteral("'a, ,b',3")},
         {QStringLiteral("\"a,\"b\",c"), QStringLiteral(" ,"), QStringLiteral("'a,\"b',c")},
         {QStringLiteral("\",\",1"), QStringLiteral(" ,"), QStringLiteral("',',1")},
     };
     for (const StatementCase& c : cases) {
         const QStringList fields = SplitImportFields(c.line, DelimiterOf(c.delimiterItem));
-        EXPECT_EQ(InsertStatement(QStringLiteral("INSERT INTO T"), fields),
+        EXPECT_EQ(fields.join(DelimiterOf(c.delimiterItem)), c.line);
+        bool sendable = false;
+        EXPECT_EQ(InsertStatement(QStringLiteral("INSERT INTO T"), fields, {}, &sendable),
                   QStringLiteral("INSERT INTO T VALUES(") + c.values + u')')
             << c.line.toStdString();
+        EXPECT_TRUE(sendable) << c.line.toStdString();
     }
     EXPECT_EQ(HeaderColumnList(QStringLiteral("A\t\"B\"\t C"), QStringLiteral("\t")),
               QStringLiteral("(A,\"B\", C)"));
+    ImportSqlRules backquote;
+    backquote.identifierQuote = QStringLiteral("`");
+    EXPECT_EQ(
+        HeaderColumnList(QStringLiteral("\"id\",\"a,\"\"`b\""), QStringLiteral(","), backquote),
+        QStringLiteral("(`id`,`a,\"``b`)"));
+}
+
+struct SendCase {
+    QString line;
+    ImportSqlRules::Backslash backslash;
+    bool sendable;
+    QString values;  // when sendable
+};
+
+TEST(ImportTextTest, ALineSendsAtMostOneStatement) {
+    using B = ImportSqlRules::Backslash;
+    const SendCase cases[] = {
+        {QStringLiteral("1,2);DELETE FROM victim"), B::Plain, false, {}},
+        {QStringLiteral("1,x -- y"), B::Plain, false, {}},
+        {QStringLiteral("1,x /* y"), B::Plain, false, {}},
+        {QStringLiteral("1,x # y"), B::Plain, false, {}},
+        {QStringLiteral("1,$$a$$"), B::Plain, false, {}},
+        {QStringLiteral("1,x\",0); DELETE FROM victim; --"), B::Plain, false, {}},
+        {QStringLiteral("1,E'\\',2"), B::Plain, false, {}},  // a backslash in a bare literal
+        {QStringLiteral("1,'a;b'::text"), B::Plain, true, QStringLiteral("1,'a;b'::text")},
+        {QStringLiteral("1,\"a;--b/*\""), B::Plain, true, QStringLiteral("1,'a;--b/*'")},
+        {QStringLiteral("\"C:\\temp\\new\",\"x\\\""), B::Plain, true,
+         QStringLiteral("'C:\\temp\\new','x\\'")},
+        {QStringLiteral("\"C:\\temp\\new\",\"x\\\""), B::Escape, true,
+         QStringLiteral("'C:\\\\temp\\\\new','x\\\\'")},
+        {QStringLiteral("\"x\\\""), B::Unknown, false, {}},
+        {QStringLiteral("\"x\",2"), B::Unknown, true, QStringLiteral("'x',2")},
+    };
+    for (const SendCase& c : cases) {
+        ImportSqlRules rules;
+        rules.backslash = c.backslash;
+        bool sendable = !c.sendable;
+        const QString sql =
+            InsertStatement(QStringLiteral("INSERT INTO T"),
+                            SplitImportFields(c.line, QStringLiteral(",")), rules, &sendable);
+        EXPECT_EQ(sendable, c.sendable) << c.line.toStdString();
+        if (c.sendable) {
+            EXPECT_EQ(sql, QStringLiteral("INSERT INTO T VALUES(") + c.values + u')');
+        }
+    }
 }
 
 TEST(ImportTextTest, TableNamesWithABlankAreQuotedOnce) {
@@ -122,10 +181,19 @@ TEST(ImportTextTest, LinesEndAsTheFileWasWritten) {
             ImportReader reader;
             ASSERT_TRUE(reader.open(path, piece));
             QList<QByteArray> lines;
+            QByteArray rebuilt;  // the lines joined by the line ends found between them
             QByteArrayView line;
-            while (reader.next(line) == ImportReader::Next::Line)
+            while (reader.next(line) == ImportReader::Next::Line) {
+                if (!lines.isEmpty()) rebuilt += reader.endBefore();
+                rebuilt += line;
                 lines.append(line.toByteArray());
+            }
             EXPECT_EQ(lines, c.lines) << c.name << " " << piece;
+            const QByteArray body = c.bytes.startsWith("\xEF\xBB\xBF") ? c.bytes.mid(3) : c.bytes;
+            const QByteArray rest = body.mid(rebuilt.size());
+            EXPECT_TRUE(body.startsWith(rebuilt) && rest.size() <= 2 &&
+                        rest.count('\r') + rest.count('\n') == rest.size())
+                << c.name << " " << piece;
         }
     }
 }

@@ -18,13 +18,17 @@
 
 #include "db/db_test_util.h"
 #include "exchange/export_format.h"
+#include "exchange/import_text.h"
 #include "exchange/load_csv.h"
+#include "exchange/save_csv.h"
 #include "exec/command_lock.h"
 #include "store/code_page.h"
 #include "support/message_recorder.h"
+#include "ui/toolkit/file_dialogs.h"
 
 namespace varkel::test {
 namespace {
+using namespace Qt::Literals::StringLiterals;
 
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -233,39 +237,107 @@ TEST_P(LoadCsvTest, AFileWithoutDataInsertsNothing) {
     EXPECT_EQ(committedRows(), 0);
 }
 
+// Saved by SELECT-and-save with its header and loaded back with that header as the column list,
+// every value comes back as it was, for every delimiter and every quote that can carry text.
 TEST_P(LoadCsvTest, WhatTheExportWritesImportsBack) {
     AdminConnection& admin = db_->admin();
-    const QString columns =
-        QStringLiteral(" (id INTEGER, name VARCHAR(40), note VARCHAR(40), amount INTEGER)");
-    ASSERT_TRUE(admin.exec(QStringLiteral("CREATE TABLE src") + columns));
-    ASSERT_TRUE(admin.exec(QStringLiteral("CREATE TABLE dst") + columns));
-    ASSERT_TRUE(admin.exec(
-        QStringLiteral("INSERT INTO src VALUES (1, '日本語のテキスト', 'O''Brien', -12), "
-                       "(2, 'ｶﾀｶﾅ ～ ①', 'it''s ''quoted''', NULL), (3, 'plain', 'x', -7)")));
+    const QStringList texts = {u"plain"_s,
+                               u"a,b|c\td"_s,
+                               u"say \"hi\""_s,
+                               u"\""_s,
+                               u"\"\""_s,
+                               u"O'Brien"_s,
+                               u"''"_s,
+                               u"x\",0); DELETE FROM victim; --"_s,
+                               u"a;b"_s,
+                               u"-- not a comment"_s,
+                               u"/* x */ #"_s,
+                               u"C:\\temp\\new"_s,
+                               u"ends in \\"_s,
+                               u"\\'"_s,
+                               u"line\rbreak"_s,
+                               u"line\nbreak"_s,
+                               u"line\r\nbreak"_s,
+                               u"\r\n"_s,
+                               u"日本語のテキスト ｶﾀｶﾅ ～ ①"_s,
+                               u""_s,
+                               u"  spaced  "_s,
+                               u"$$ \"',"_s,
+                               QString(200, u'x') + u"\"'\\,|;"_s};
+    ASSERT_TRUE(admin.exec(u"CREATE TABLE src (k INTEGER, v VARCHAR(300), n INTEGER)"_s));
+    ASSERT_TRUE(admin.exec(u"CREATE TABLE dst (k INTEGER, v VARCHAR(300), n INTEGER)"_s));
+    QStringList expected;
+    for (qsizetype k = 0; k < texts.size(); ++k) {
+        QString literal = QString(texts[k]).replace(u"'"_s, u"''"_s);
+        if (GetParam() == Engine::MariaDB) literal.replace(u"\\"_s, u"\\\\"_s);
+        const QString n = k % 5 == 4 ? u"NULL"_s : QString::number(k * 10 - 35);
+        ASSERT_TRUE(admin.exec(u"INSERT INTO src VALUES (%1, '%2', %3)"_s.arg(k).arg(literal, n)));
+        expected << QString::number(k) + u'|' + texts[k] + u'|' + (k % 5 == 4 ? u"<null>"_s : n);
+    }
+    // A NULL text is written as two quotes, so it comes back as the empty text.
+    ASSERT_TRUE(admin.exec(u"INSERT INTO src VALUES (99, NULL, 1)"_s));
+    expected << u"99||1"_s;
+    const QString select = u"SELECT k, v, n FROM %1 ORDER BY k"_s;
+    ASSERT_EQ(admin.rows(select.arg(u"src"_s)).mid(0, texts.size()), expected.mid(0, texts.size()));
 
-    // The rows as the program reads them, written as the export writes them.
-    ASSERT_EQ(DbExecute(session_, QStringLiteral("SELECT * FROM src ORDER BY id")), 0);
-    QString text = ExportHeaderLine({QStringLiteral("id"), QStringLiteral("name"),
-                                     QStringLiteral("note"), QStringLiteral("amount")},
-                                    QStringLiteral(","));
-    QStringList values;
-    while (DbFetch(session_, values, 0) == 0)
-        AppendExportLine(text, values.mid(0, 4), {true, false, false, true}, QStringLiteral(","),
-                         QStringLiteral("\""));
-    CloseCursor(session_);
-    QByteArray bytes;
-    ASSERT_EQ(AppendEncoded(bytes, session_.Ansi, text), 0);
+    SaveCSV save(SaveCSV::Calls{&session_, &lock_, u"Varkel Light"_s, {}, {}, {}}, nullptr);
+    const QString path = config_.path(u"round.csv"_s);
+    ScopedFileDialogResponder files([path](const FileDialogRequest&) { return path; });
+    for (const QString& delimiter : {u" ,"_s, u" |"_s, u"TAB"_s}) {
+        for (const QString& quote : {u" \""_s, u" '"_s}) {
+            const std::string name = (delimiter + quote).toStdString();
+            qsizetype before = boxes_.boxes().size();
+            save.Show4SelectOut(select.arg(u"src"_s));
+            save.CB_txt_dlm->setCurrentIndex(save.CB_txt_dlm->findText(delimiter));
+            save.CB_kakomi->setCurrentIndex(save.CB_kakomi->findText(quote));
+            save.Chk_head->setChecked(true);
+            save.Command1->click();
+            ASSERT_EQ(boxes_.texts().mid(before),
+                      QStringList({path + kCrLf + u"に出力しました。"_s}))
+                << name;
+            before = boxes_.boxes().size();
+            ASSERT_EQ(DbCommit(session_), 0);  // the SELECT's transaction would lock SQLite
 
-    window_->ImCB_table->setEditText(QStringLiteral("dst"));
-    window_->TB_file->setText(file(QStringLiteral("round.csv"), bytes));
-    window_->Chk_head->setChecked(true);
-    window_->Command1->click();
-    ASSERT_EQ(boxes_.texts(), QStringList({ended(3)}));
-    const QString select = QStringLiteral("SELECT id, name, note, amount FROM %1 ORDER BY id");
-    EXPECT_EQ(admin.rows(select.arg(QStringLiteral("dst"))),
-              admin.rows(select.arg(QStringLiteral("src"))));
-    EXPECT_EQ(admin.rows(select.arg(QStringLiteral("dst"))).value(1),
-              QStringLiteral("2|ｶﾀｶﾅ ～ ①|it's 'quoted'|<null>"));
+            ASSERT_TRUE(admin.exec(u"DELETE FROM dst"_s));
+            window_->ShowOption({u"dst"_s}, 1, {}, 0);
+            window_->ImCB_table->setEditText(u"dst"_s);
+            window_->TB_file->setText(path);
+            window_->CB_txt_dlm->setCurrentIndex(window_->CB_txt_dlm->findText(delimiter));
+            window_->Chk_head->setChecked(true);
+            window_->Chk_head_col->setChecked(true);
+            window_->Command1->click();
+            ASSERT_EQ(boxes_.texts().mid(before), QStringList({ended(int(expected.size()))}))
+                << name;
+            EXPECT_EQ(admin.rows(select.arg(u"dst"_s)), expected) << name;
+        }
+    }
+}
+
+TEST_P(LoadCsvTest, ALineThatWouldSendTwoStatementsIsAFailedLine) {
+    ASSERT_TRUE(db_->admin().exec(u"CREATE TABLE victim (x INTEGER)"_s));
+    ASSERT_TRUE(db_->admin().exec(u"INSERT INTO victim VALUES (1)"_s));
+    const QString path =
+        file(u"v.csv"_s, "1,\"a\",\r\n2,'b');DELETE FROM victim;--,\r\n3,\"c\r\n\",\r\n");
+    boxes_.answer(MsgResult::Ok);
+    boxes_.answer(MsgResult::Ok);  // go on with the next line
+    const auto shown = import(path);
+    ASSERT_EQ(shown.size(), 3) << boxes_.texts().join(u'\n').toStdString();
+    EXPECT_EQ(shown[0].text, RefusedLineText(2));
+    EXPECT_EQ(shown[0].title, u"Varkel Light - INSERTエラー"_s);
+    EXPECT_EQ(shown[1].text, u"登録を次行から続行しますか？（OK = 続行）"_s);
+    EXPECT_EQ(shown[2].text, ended(2));
+    // The third record's quote is open at its line end: it goes on over the fourth line.
+    EXPECT_EQ(rows(), QStringList({u"1|a|<null>"_s, u"3|c\r\n|<null>"_s}));
+    EXPECT_EQ(db_->admin().scalar(u"SELECT COUNT(*) FROM victim"_s), u"1"_s);
+
+    // A header that would end the statement names no columns, and nothing is sent.
+    window_->ShowOption({u"imp"_s}, 1, {}, 0);
+    const auto header =
+        import(file(u"h.csv"_s, "a);DELETE FROM victim;--\r\n9\r\n"), 0, u" ,"_s, true, true);
+    ASSERT_EQ(header.size(), 1);
+    EXPECT_EQ(header[0].text, RefusedHeaderText());
+    EXPECT_EQ(db_->admin().scalar(u"SELECT COUNT(*) FROM victim"_s), u"1"_s);
+    EXPECT_EQ(committedRows(), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, LoadCsvTest,
