@@ -312,6 +312,11 @@ DbStatus DbFetch(DbSession& s, QStringList& values, int singleRow) {
     return Checked(s, singleRow != 0 ? FetchRow(s, values) : FetchRowBlock(s, values));
 }
 
+DbStatus DbFetchWhole(DbSession& s, QStringList& values) {
+    BusyPointer busy;
+    return Checked(s, FetchRowWhole(s, values));
+}
+
 void CloseCursor(DbSession& s) {
     DropCursor(s);
 }

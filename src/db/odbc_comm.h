@@ -48,6 +48,8 @@ DbStatus DbExecuteFill(DbSession& s, const QString& sql);
 DbStatus DbExecuteStreaming(DbSession& s, const QString& sql);
 // values[k] receives the text of result column k+1; singleRow nonzero forces SQLFetch.
 DbStatus DbFetch(DbSession& s, QStringList& values, int singleRow);
+// DbFetch of one row with its values whole, however long (saving a query's rows to a file).
+DbStatus DbFetchWhole(DbSession& s, QStringList& values);
 void CloseCursor(DbSession& s);
 // The identity of the session's open connection, 0 when not connected.
 std::uint64_t DbConnectionId(const DbSession& s);

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 #include <type_traits>
 
 #include "db/odbc_internal.h"
@@ -101,6 +102,67 @@ DbStatus FetchRowBlock(DbSession& s, QStringList& values) {
         status = 0;
     }
     return CheckReturn(s, status);
+}
+
+namespace {
+
+constexpr SQLLEN kPieceBytes = 8192;
+
+// One column's value, read piece by piece until the driver has handed out all of it. Each piece
+// but the last fills the buffer less its closing NUL.
+SQLRETURN GetWholeValue(void* statement, SQLUSMALLINT column, QByteArray& bytes, bool& null) {
+    bytes.resize(0);
+    null = false;
+    char piece[kPieceBytes];
+    SQLLEN left = -1;  // what the driver said was left before the last piece
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN r =
+            SQLGetData(statement, column, SQL_C_CHAR, piece, kPieceBytes, &indicator);
+        if (r == SQL_NO_DATA_FOUND) return SQL_SUCCESS;  // the previous piece was the last
+        if (!Succeeded(r)) return r;
+        if (indicator == SQL_NULL_DATA) {
+            null = true;
+            return SQL_SUCCESS;
+        }
+        // A driver that hands out the value from its start again would never come to an end.
+        if (indicator >= 0 && left >= 0 && indicator >= left) return SQL_SUCCESS;
+        left = indicator;
+        const bool more =
+            r == SQL_SUCCESS_WITH_INFO && (indicator == SQL_NO_TOTAL || indicator >= kPieceBytes);
+        const size_t held = static_cast<size_t>(
+            more ? kPieceBytes - 1 : std::clamp<SQLLEN>(indicator, 0, kPieceBytes - 1));
+        // As in the list, a NUL ends the value.
+        const size_t length = strnlen(piece, held);
+        bytes.append(piece, static_cast<qsizetype>(length));
+        if (!more || length < held) return SQL_SUCCESS;
+    }
+}
+
+}  // namespace
+
+DbStatus FetchRowWhole(DbSession& s, QStringList& values) {
+    if (s.CursorOpen != 1 || !s.CursorIsResult) return CheckReturn(s, SQL_INVALID_HANDLE);
+    if (ClosedByRollback(s)) return s.LastCode;
+    s.CursorRowByRow = true;
+    SQLRETURN r = SQLFetch(s.CursorStmt.get());
+    if (Succeeded(r)) {
+        s.RowsFetched += 1;
+        const int columns = s.CursorColumns;
+        if (values.size() < columns) values.resize(columns);
+        QByteArray bytes;
+        for (int i = 1; i <= columns && Succeeded(r); ++i) {
+            bool null = false;
+            r = GetWholeValue(s.CursorStmt.get(), static_cast<SQLUSMALLINT>(i), bytes, null);
+            // The bytes are decoded once whole, so a character split between pieces stays whole.
+            if (null)
+                values[i - 1].resize(0);
+            else
+                s.Ansi.decodeInto(values[i - 1], bytes.constData(), bytes.size());
+        }
+        if (Succeeded(r)) r = SQL_SUCCESS;
+    }
+    return CheckReturn(s, r);
 }
 
 }  // namespace varkel

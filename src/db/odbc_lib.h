@@ -60,6 +60,9 @@ DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
 DbStatus DescribeColumns(DbSession& s, QStringList& names, std::vector<std::int16_t>& kinds);
 DbStatus FetchRow(DbSession& s, QStringList& values);
 DbStatus FetchRowBlock(DbSession& s, QStringList& values);
+// FetchRow with every value whole, however long, read from the driver in pieces: for a result
+// that goes to a file. The result list keeps its cut at kMaxValueBytes.
+DbStatus FetchRowWhole(DbSession& s, QStringList& values);
 // Raw return code of the first failing SQLGetData, or 0. `statement` is the ODBC handle.
 int GetRowData(DbSession& s, void* statement, int columnCount, QStringList& values);
 

@@ -54,6 +54,10 @@ LoadCSV::LoadCSV(DbSession& session, CommandLock& lock, const QString& baseTitle
     L_commit_int->setText(QStringLiteral("1"));
     SourceFile.clear();
     adjustSize();
+    // The stop command of the main window stops a running import as Cancel does.
+    connect(&lock_, &CommandLock::stopRequested, this, [this] {
+        if (running_) Command2_Click();
+    });
     if (const QScreen* screen = owner ? owner->screen() : this->screen())
         move(screen->availableGeometry().center() - rect().center());
 }

@@ -13,6 +13,8 @@
 
 #include "exchange/export_format.h"
 #include "exchange/import_text.h"
+#include "exec/command_lock.h"
+#include "exec/script_text.h"
 #include "ui/toolkit/message_box.h"
 #include "ui/toolkit/twips.h"
 #include "ui/toolkit/yield.h"
@@ -36,6 +38,12 @@ SaveCSV::SaveCSV(Calls calls, QWidget* owner) : QDialog(owner), calls_(std::move
     setWindowTitle(QStringLiteral("SELECT結果の保存"));
     build();
     load();
+    // The stop command of the main window stops a running save of a query's rows as Cancel
+    // does; only that save holds the lock.
+    if (calls_.lock)
+        connect(calls_.lock, &CommandLock::stopRequested, this, [this] {
+            if (savingSelect_) Command2_Click();
+        });
 }
 
 void SaveCSV::build() {
@@ -169,7 +177,8 @@ void SaveCSV::Show4SelectOut(const QString& sql) {
         ++from;
     while (to > from && sql[to - 1] == u' ')
         --to;
-    const QString text = sql.mid(from, to - from);
+    // The statement runs and enters the history with CR LF line breaks, as every other does.
+    const QString text = WithCrLf(sql.mid(from, to - from));
     if (text.isEmpty()) {
         ShowMessageBox(QStringLiteral("実行するSQL(SELECT)がありません。"), MsgButtons::Ok,
                        MsgIcon::Exclamation, caption);

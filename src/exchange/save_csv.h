@@ -105,9 +105,10 @@ class SaveCSV : public QDialog {
     QString QuoteChar;
     std::int32_t RowsWritten = 0;
     std::int32_t MarkStep = 0;
-    int markLeft_ = 0;  // twips, applied when the counter is drawn
+    int markLeft_ = 0;                   // twips, applied when the counter is drawn
     int markWidth_ = 0, markLimit_ = 0;  // twips: the marker's width, where the counter begins
     bool exporting_ = false;
+    bool savingSelect_ = false;  // a save of a query's rows holds the command lock
     bool aborted_ = false;
     bool reloadPending_ = false;
     QElapsedTimer frame_;  // counters and the progress bar are drawn at most once per frame

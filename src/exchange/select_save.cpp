@@ -1,7 +1,9 @@
 // SELECT-and-save: the statement of the SQL input box runs, and its rows go straight to a file.
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
+#include <QScopeGuard>
 #include <optional>
 
 #include "db/api_call.h"
@@ -12,6 +14,7 @@
 #include "exchange/save_csv.h"
 #include "exec/command_lock.h"
 #include "exec/result_text.h"
+#include "exec/script_text.h"
 #include "ui/toolkit/busy_pointer.h"
 #include "ui/toolkit/file_dialogs.h"
 #include "ui/toolkit/message_box.h"
@@ -54,12 +57,19 @@ void SaveCSV::OutSelectExec() {
                        MsgButtons::Ok, MsgIcon::Exclamation, windowTitle());
         return;
     }
+    const QString errorTitle = calls_.baseTitle + QStringLiteral(" - ＳＱＬ実行エラー");
+    // Sent altered, the statement would do something other than it says: it is not run.
+    if (const QString refusal = CodePageRefusal(SelectSql); !refusal.isEmpty()) {
+        ShowMessageBox(refusal, MsgButtons::Ok, MsgIcon::Exclamation, errorTitle);
+        return;
+    }
     CommandLock::Hold hold;
     if (calls_.lock) hold = calls_.lock->hold();
+    savingSelect_ = true;
+    const auto savingEnds = qScopeGuard([this] { savingSelect_ = false; });
     // A fill that was interrupted would otherwise resume on this statement's cursor.
     if (calls_.endInterruptedFill) calls_.endInterruptedFill();
 
-    const QString errorTitle = calls_.baseTitle + QStringLiteral(" - ＳＱＬ実行エラー");
     // The whole result is read once, start to end: the driver need not hold it.
     if (DbExecuteStreaming(*session, SelectSql) != 0) {
         ShowMessageBox(LastDbMessage(*session), MsgButtons::Ok, MsgIcon::Exclamation, errorTitle);
@@ -83,6 +93,8 @@ void SaveCSV::OutSelectExec() {
     MoveBusyMark();
     showCount(true);
 
+    // A result that breaks off never replaces a file that was there before.
+    const bool earlierFile = QFileInfo(OutFileName).isFile();
     ExportFile file(OutFileName);
     file.open();
     // Every column is written, however many there are.
@@ -110,6 +122,7 @@ void SaveCSV::OutSelectExec() {
     }
     QStringList values;
     QString line;
+    bool fetchFailed = false;  // the rows broke off with the driver's error
     // The pointer stays busy for the whole loop rather than changing around every fetch.
     std::optional<BusyPointer> busy;
     busy.emplace();
@@ -122,9 +135,11 @@ void SaveCSV::OutSelectExec() {
             lost = true;
             break;
         }
-        const DbStatus status = DbFetch(*session, values, 1);
+        // Values go to the file whole, however long (the list cuts them).
+        const DbStatus status = DbFetchWhole(*session, values);
         if (status == 100) break;
         if (status != 0) {
+            fetchFailed = true;
             if (!aborted_)
                 ShowMessageBox(LastDbMessage(*session), MsgButtons::Ok, MsgIcon::Exclamation,
                                errorTitle);
@@ -151,8 +166,26 @@ void SaveCSV::OutSelectExec() {
              QStringLiteral("\r\n") + OutFileName);
         return;
     }
+    const QString crlf = QStringLiteral("\r\n");
+    if (fetchFailed && earlierFile && !file.failed()) {
+        // The earlier file stays as it was (the temporary file goes with `file`).
+        ShowMessageBox(
+            QStringLiteral("SELECT結果の取得が%1行の後で失敗したため、出力を中止しました。")
+                    .arg(RowsWritten) +
+                crlf + OutFileName + crlf + QStringLiteral("は元の内容のままです。"),
+            MsgButtons::Ok, MsgIcon::Exclamation, windowTitle());
+        return;
+    }
     if (!file.commit()) {
         fail(file.failureText());
+        return;
+    }
+    if (fetchFailed) {
+        // No earlier file: what was read stays, and the report says where it broke off.
+        ShowMessageBox(ExportDoneText(OutFileName, true, replaced) + crlf +
+                           QStringLiteral("SELECT結果の取得に失敗したため、%1行で中断しました。")
+                               .arg(RowsWritten),
+                       MsgButtons::Ok, MsgIcon::Exclamation, windowTitle());
         return;
     }
     inform(ExportDoneText(OutFileName, stopped, replaced));

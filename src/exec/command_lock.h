@@ -31,10 +31,16 @@ class CommandLock : public QObject {
     using QObject::QObject;
     bool locked() const { return holds_ > 0; }
     [[nodiscard]] Hold hold() { return Hold(this); }
+    // The stop command ("SQL中断"), enabled while the lock is held: whatever holds it stops as
+    // its own Cancel would.
+    void requestStop() {
+        if (locked()) emit stopRequested();
+    }
 
   signals:
     // Emitted when the first hold is taken (true) and when the last one is released (false).
     void changed(bool locked);
+    void stopRequested();
 
   private:
     void acquire();

@@ -1,5 +1,7 @@
 #include "exec/script_text.h"
 
+#include "store/code_page.h"
+
 namespace varkel {
 
 QString TrimBlanks(const QString& text) {
@@ -48,6 +50,13 @@ QString WithCrLf(const QString& text) {
     plain.replace(u'\r', u'\n');
     plain.replace(QChar(0x2029), u'\n');  // a paragraph separator of the text control
     return plain.replace(u'\n', QStringLiteral("\r\n"));
+}
+
+QString CodePageRefusal(const QString& sql) {
+    const QString unheld = CodePage(CodePage::systemName()).unheld(sql);
+    if (unheld.isEmpty()) return {};
+    return QStringLiteral("コードページ %1 で表せない文字があるため、実行しません：%2")
+        .arg(QString::fromLatin1(CodePage::systemName()), unheld);
 }
 
 }  // namespace varkel

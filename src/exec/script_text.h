@@ -19,4 +19,8 @@ QString ContinueQuestion(const QString& statement);
 // The box's text with its line breaks as CR LF, whatever the control stores.
 QString WithCrLf(const QString& text);
 
+// Why a statement is not run when the files' code page cannot hold one of its characters
+// exactly: the history would keep something other than what ran. Empty when it can.
+QString CodePageRefusal(const QString& sql);
+
 }  // namespace varkel

@@ -12,6 +12,7 @@
 #include "db/odbc_comm.h"
 #include "exec/command_lock.h"
 #include "exec/result_text.h"
+#include "exec/script_text.h"
 #include "store/code_page.h"
 #include "store/sql_history.h"
 #include "ui/toolkit/auto_size_columns.h"
@@ -77,11 +78,9 @@ DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
         r_.StartTick = tick();
         s = FetchResult(sql, true);
         failed = s != 0 && s != 100;
-    } else if (const QString unheld = CodePage(CodePage::systemName()).unheld(sql);
-               !unheld.isEmpty()) {
+    } else if (const QString refusal = CodePageRefusal(sql); !refusal.isEmpty()) {
         // Sent altered, the statement would do something other than it says: it is not run.
-        message = QStringLiteral("コードページ %1 で表せない文字があるため、実行しません：%2")
-                      .arg(QString::fromLatin1(CodePage::systemName()), unheld);
+        message = refusal;
         ShowMessageBox(message, MsgButtons::Ok, MsgIcon::Exclamation,
                        baseTitle_ + QStringLiteral(" - ＳＱＬ実行エラー"));
         s = -9999;

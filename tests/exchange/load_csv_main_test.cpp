@@ -99,6 +99,30 @@ TEST_P(ImportFromMainWindowTest, ClosingTheMainWindowEndsAnImportFirst) {
     EXPECT_TRUE(boxes_.boxes().isEmpty()) << boxes_.texts().join(u'\n').toStdString();
 }
 
+// The stop command, enabled while an import runs, stops it as the import's Cancel does.
+TEST_P(ImportFromMainWindowTest, TheStopCommandStopsAnImportAsCancelDoes) {
+    QFile f(config_.path(QStringLiteral("n.csv")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) &&
+                f.write(QByteArray("1,\"v\",\n").repeated(50)) == 350);
+    f.close();
+    action("mn_inp_csv")->trigger();
+    LoadCSV* import = window_->importWindow();
+    import->ImCB_table->setEditText(QStringLiteral("imp"));
+    import->TB_file->setText(f.fileName());
+    auto* timer = new QTimer(import);
+    QObject::connect(timer, &QTimer::timeout, timer, [&, timer] {
+        if (!import->running() || committedRows() < 5) return;
+        action("mn_sql_stop")->trigger();  // nothing when disabled
+        timer->stop();
+    });
+    timer->start(0);
+    import->Command1->click();
+    ASSERT_EQ(boxes_.boxes().size(), 1);
+    EXPECT_TRUE(boxes_.boxes()[0].text.startsWith(QStringLiteral("登録が終了しました。（中断）")))
+        << boxes_.boxes()[0].text.toStdString();
+    EXPECT_LT(committedRows(), 50);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ImportFromMainWindowTest, ::testing::Values(Engine::SQLite),
                          EngineParamName());
 

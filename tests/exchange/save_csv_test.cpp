@@ -6,13 +6,16 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -25,9 +28,11 @@
 #include "exec/sql_executor.h"
 #include "support/message_recorder.h"
 #include "support/when_shown.h"
+#include "ui/history/show_hist.h"
 #include "ui/main/main_window.h"
 #include "ui/toolkit/desktop.h"
 #include "ui/toolkit/file_dialogs.h"
+#include "ui/toolkit/keyed_bars.h"
 
 namespace varkel::test {
 namespace {
@@ -178,7 +183,7 @@ TEST_P(SaveCsvTest, SelectAndSaveWritesEveryRowWithOrWithoutHeader) {
     CreateNumbers(*db_, u"n"_s, 3000);
     const QString path = file(u"sel.csv"_s);
     for (const bool header : {false, true}) {
-        sql()->setPlainText(u"  Select k, v FROM n ORDER BY k  "_s);
+        sql()->setPlainText(u"  Select k, v\nFROM n ORDER BY k  "_s);
         const auto shown = exportWith("mn_out_select", 0, header, path);
         ASSERT_EQ(shown.size(), 1) << header;
         EXPECT_EQ(shown[0].text, path + u"\r\nに出力しました。"_s);
@@ -199,30 +204,108 @@ TEST_P(SaveCsvTest, SelectAndSaveWritesEveryRowWithOrWithoutHeader) {
     }
     EXPECT_EQ(dialogs_.last().title, u"SELECT実行結果の保存ﾌｧｲﾙ指定"_s);
     EXPECT_EQ(window_->findChild<QLabel*>(u"L_sql_no"_s)->text(), u"2"_s) << "both in the history";
+    EXPECT_EQ(window_->historyWindow()->store().records().last().SQLstmt,
+              u"Select k, v\r\nFROM n ORDER BY k"_s)
+        << "with CR LF line breaks, as every statement";
 }
 
+// Values go to the file whole (the list keeps its cut); a timestamp at midnight is its date.
+TEST_P(SaveCsvTest, SelectAndSaveWritesEveryValueWhole) {
+    ASSERT_TRUE(db_->admin().exec(db_->engine() == Engine::MariaDB
+                                      ? u"CREATE TABLE w (k INTEGER, s MEDIUMTEXT, ts DATETIME)"_s
+                                      : u"CREATE TABLE w (k INTEGER, s TEXT, ts TIMESTAMP)"_s));
+    const QString cases[][3] = {
+        // value, timestamp stored, timestamp written
+        {QString(303, u'x'), u"2024-01-02 00:00:00"_s, u"2024-01-02"_s},
+        {QString(1000, u'日'), u"2024-01-02 12:30:00"_s, u"2024-01-02 12:30:00"_s},
+        {u"ab"_s + QString(10000, u'本'), u"1999-12-31 00:00:00"_s, u"1999-12-31"_s},
+        {QString(100000, u'y'), u"2024-03-04 00:00:01"_s, u"2024-03-04 00:00:01"_s},
+    };
+    QByteArray expected;
+    for (int k = 0; k < 4; ++k) {
+        ASSERT_TRUE(db_->admin().exec(
+            u"INSERT INTO w VALUES (%1, '%2', '%3')"_s.arg(k).arg(cases[k][0], cases[k][1])));
+        expected += u"%1,\"%2\",\"%3\"\r\n"_s.arg(k).arg(cases[k][0], cases[k][2]).toUtf8();
+    }
+    sql()->setPlainText(u"SELECT k, s, ts FROM w ORDER BY k"_s);
+    ASSERT_EQ(exportWith("mn_out_select", 0, false, file(u"w.csv"_s)).size(), 1);
+    const QByteArray written = ReadAll(file(u"w.csv"_s));
+    EXPECT_TRUE(written == expected) << written.left(400).toStdString();
+    ASSERT_EQ(run(u"SELECT s FROM w ORDER BY k"_s).size(), 1);
+    EXPECT_EQ(window_->findChild<QTreeWidget*>(u"ListView1"_s)->topLevelItem(0)->text(1).size(),
+              254);
+}
+
+// Cancel, the menu's "SQL中断" and the toolbar's stop button each stop a running save.
 TEST_P(SaveCsvTest, CancelInTheMiddleKeepsThePartialFileAndSaysSo) {
     CreateNumbers(*db_, u"n"_s, 30000);
     const QString path = file(u"part.csv"_s);
-    sql()->setPlainText(u"SELECT k, v FROM n ORDER BY k"_s);
-    bool lockedMeanwhile = false;
-    duringExport([&] {
-        if (rowsCounted() < 100) return false;
-        lockedMeanwhile = window_->commandLock().locked() && !action("mn_sql_go")->isEnabled();
-        window_->exportWindow()->Command2->click();
-        return true;
-    });
-    const auto shown = exportWith("mn_out_select", 0, false, path);
+    auto* toolbar = window_->findChild<KeyedToolBar*>(u"Toolbar1"_s);
+    for (QAction* stop :
+         {static_cast<QAction*>(nullptr), action("mn_sql_stop"), toolbar->button(u"stop"_s)}) {
+        sql()->setPlainText(u"SELECT k, v FROM n ORDER BY k"_s);
+        bool lockedMeanwhile = false;
+        duringExport([&] {
+            if (rowsCounted() < 100) return false;
+            lockedMeanwhile = window_->commandLock().locked() &&
+                              !action("mn_sql_go")->isEnabled() && (!stop || stop->isEnabled());
+            stop ? stop->trigger() : window_->exportWindow()->Command2->click();
+            return true;
+        });
+        const auto shown = exportWith("mn_out_select", 0, false, path);
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_EQ(shown[0].text, path + u"\r\nに出力しました。（中断）"_s);
+        EXPECT_TRUE(lockedMeanwhile);
+        const QList<QByteArray> lines = ReadAll(path).split('\n');
+        EXPECT_GT(lines.size(), 101);
+        EXPECT_LT(lines.size(), 30001);
+        EXPECT_EQ(lines[0], "1,\"v1\"\r");
+        EXPECT_EQ(lines.last(), "") << "the last line is whole";
+        EXPECT_EQ(DbCursorId(session_), 0U);
+        EXPECT_FALSE(window_->commandLock().locked());
+    }
+}
+
+// A result that breaks off (PostgreSQL reads it through a server cursor, a block at a time)
+// never replaces an earlier file; where there was none, the report says where it stopped.
+TEST_P(SaveCsvTest, AResultThatBreaksOffNeverPassesForAWholeOne) {
+    if (db_->engine() != Engine::PostgreSQL) GTEST_SKIP() << "the others fail at the execute";
+    CreateNumbers(*db_, u"n"_s, 3000);
+    const QString earlier = file(u"earlier.csv"_s), fresh = file(u"fresh.csv"_s);
+    QFile f(earlier);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("earlier\r\n") == 9);
+    f.close();
+    const QString reports[] = {
+        u"SELECT結果の取得が1000行の後で失敗したため、出力を中止しました。\r\n"_s + earlier +
+            u"\r\nは元の内容のままです。"_s,
+        fresh +
+            u"\r\nに出力しました。（中断）\r\nSELECT結果の取得に失敗したため、1000行で中断しました。"_s};
+    for (const QString& path : {earlier, fresh}) {
+        sql()->setPlainText(u"SELECT k, 10/(k-1500) FROM n ORDER BY k"_s);
+        const auto shown = exportWith("mn_out_select", 0, false, path);
+        ASSERT_EQ(shown.size(), 2);
+        EXPECT_TRUE(shown[0].text.contains(u"division by zero"_s)) << shown[0].text.toStdString();
+        EXPECT_EQ(shown[1].text, reports[path == fresh]);
+        EXPECT_EQ(ReadAll(path).count('\n'), path == fresh ? 1000 : 1);
+    }
+    EXPECT_EQ(ReadAll(earlier), "earlier\r\n");
+    const QDir folder = QFileInfo(earlier).absoluteDir();
+    EXPECT_EQ(folder.entryList(QDir::Hidden | QDir::Files).filter(u".csv."_s), QStringList());
+}
+
+// What the files' code page cannot hold is refused as SQL実行 refuses it: not run, not recorded.
+TEST_P(SaveCsvTest, AStatementTheCodePageCannotHoldIsRefusedAsSqlExecutionDoes) {
+    const int recorded = window_->historyWindow()->store().GetHistNum();
+    qputenv("VARKEL_CODEPAGE", "CP932");
+    const auto restore = qScopeGuard([] { qunsetenv("VARKEL_CODEPAGE"); });
+    const auto refused = run(u"SELECT name FROM t WHERE name <> '😀'"_s);
+    const auto shown = exportWith("mn_out_select", 0, false, file(u"cp.csv"_s));  // the same text
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].text, path + u"\r\nに出力しました。（中断）"_s);
-    EXPECT_TRUE(lockedMeanwhile);
-    const QList<QByteArray> lines = ReadAll(path).split('\n');
-    EXPECT_GT(lines.size(), 101);
-    EXPECT_LT(lines.size(), 30001);
-    EXPECT_EQ(lines[0], "1,\"v1\"\r");
-    EXPECT_EQ(lines.last(), "") << "the last line is whole";
-    EXPECT_EQ(DbCursorId(session_), 0U);
-    EXPECT_FALSE(window_->commandLock().locked());
+    EXPECT_EQ(shown[0].text, u"コードページ CP932 で表せない文字があるため、実行しません：😀"_s);
+    EXPECT_EQ(shown[0].text, refused.value(0).text);
+    EXPECT_EQ(shown[0].title, refused.value(0).title);
+    EXPECT_TRUE(dialogs_.isEmpty()) << "no file is asked for";
+    EXPECT_EQ(window_->historyWindow()->store().GetHistNum(), recorded);
 }
 
 TEST_P(SaveCsvTest, AWriteFailureSaysWhyAndKeepsTheEarlierFile) {
@@ -383,7 +466,8 @@ TEST_P(SaveCsvTest, ASelectWithoutResultColumnsWritesAnEmptyFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, SaveCsvTest,
-                         ::testing::Values(Engine::SQLite, Engine::PostgreSQL), EngineParamName());
+                         ::testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::MariaDB),
+                         EngineParamName());
 
 }  // namespace
 }  // namespace varkel::test

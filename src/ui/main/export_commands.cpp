@@ -11,6 +11,7 @@
 #include "ui/history/show_hist.h"
 #include "ui/main/main_window.h"
 #include "ui/main/sql_box.h"
+#include "ui/toolkit/box_text.h"
 
 namespace varkel {
 
@@ -35,7 +36,7 @@ void Varkel::buildExport() {
     connect(menus_.mn_out_csv, &QAction::triggered, this,
             [this] { saveCsv_->ShowOption(sql_.ListView1); });
     connect(menus_.mn_out_select, &QAction::triggered, this,
-            [this] { saveCsv_->Show4SelectOut(sql_.TB_SQL->toPlainText()); });
+            [this] { saveCsv_->Show4SelectOut(BoxText(sql_.TB_SQL)); });
 }
 
 }  // namespace varkel

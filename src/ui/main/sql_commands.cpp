@@ -54,7 +54,10 @@ void Varkel::buildExecution() {
     });
 
     connect(menus_.mn_sql_go, &QAction::triggered, this, &Varkel::RunScript);
-    connect(menus_.mn_sql_stop, &QAction::triggered, this, [this] { executor_->RequestStop(); });
+    connect(menus_.mn_sql_stop, &QAction::triggered, this, [this] {
+        executor_->RequestStop();
+        commandLock_.requestStop();  // a save of a query's rows or an import stops too
+    });
     connect(menus_.mn_sql_commit, &QAction::triggered, this, [this] { executor_->DoCommit(); });
     connect(menus_.mn_sql_rollback, &QAction::triggered, this, [this] { executor_->DoRollback(); });
     connect(sql_.Cmd_start_stop, &QToolButton::clicked, this,
