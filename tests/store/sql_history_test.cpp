@@ -331,13 +331,18 @@ TEST(HistoryHeadTest, PasswordsAreMaskedWhateverTheirSpelling) {
 // The history and templates hold statements and connection labels: only their owner may read
 // them, and a head never carries a password.
 TEST_F(SqlHistoryTest, TheFilesAreOwnerOnlyAndHeadsCarryNoPassword) {
+    // Files an earlier version left readable by others become owner-only at the first write.
+    const QString templates = dir_.filePath(QStringLiteral("SQLTMPL.TXT"));
+    writeRecords(1);
+    QFile::copy(file(), templates);
+    for (const QString& path : {file(), templates})
+        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ReadOther);
     SqlHistory h(file(), 20);
     h.ReadHist();
     h.AddHist(QStringLiteral("DSN=a;password=secret;"), QStringLiteral("SELECT 1"));
     h.SaveHist();
     EXPECT_FALSE(contents().contains("secret"));
     EXPECT_TRUE(contents().contains("password=****;"));
-    const QString templates = dir_.filePath(QStringLiteral("SQLTMPL.TXT"));
     ASSERT_TRUE(WriteTemplateFile(templates, {{QStringLiteral("t"), QStringLiteral("SELECT 1")}}));
     for (const QString& path : {file(), templates}) {
         SCOPED_TRACE(path.toStdString());
