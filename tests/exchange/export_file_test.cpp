@@ -6,16 +6,20 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "exchange/excel_workbook.h"
 #include "exchange/export_file.h"
 #include "exchange/xlsx_sheet.h"
+#include "support/file_faults.h"
 #include "support/qt_printers.h"
 
 namespace varkel::test {
 namespace {
 using namespace Qt::Literals::StringLiterals;
+using test::ScopedPermissionsObeyed;
+using test::SetWritable;
 
 QByteArray ReadAll(const QString& path) {
     QFile file(path);
@@ -107,6 +111,66 @@ TEST_F(ExportFileTest, AFullDeviceIsWrittenInPlaceAndItsFailureReported) {
     EXPECT_TRUE(S_ISCHR(info.st_mode));  // the device is still the device
 }
 
+// The file lands where the user pointed: through a symbolic link, under every hard link, under
+// a name as long as a folder takes, and in place where the folder refuses new files.
+TEST_F(ExportFileTest, TheExportLandsWhereThePathLeads) {
+    const struct {
+        const char* name;
+        const char* chosen;
+        bool folderReadOnly;
+        bool workbook;  // written by a writer that opens the file by name
+    } cases[] = {
+        {"symbolic link", "link", false, false},
+        {"second hard link", "hard", false, false},
+        {"read-only folder", "target", true, false},
+        {"long name", nullptr, false, false},
+        {"workbook through a link", "link", false, true},
+        {"workbook in a read-only folder", "target", true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString target = dir.filePath(c.chosen ? u"target"_s : QString(250, u'n'));
+        WriteAll(target, QByteArray(100, 'o'));  // longer than what replaces it
+        QFile::link(QFileInfo(target).fileName(), dir.filePath(u"link"_s));
+        ::link(QFile::encodeName(target).constData(),
+               QFile::encodeName(dir.filePath(u"hard"_s)).constData());
+        const QString chosen = c.chosen ? dir.filePath(QString::fromLatin1(c.chosen)) : target;
+        const QStringList before =
+            QDir(dir.path())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        bool ok = false;
+        {
+            ScopedPermissionsObeyed obeyed;
+            if (c.folderReadOnly) SetWritable(dir.path(), false);
+            if (c.workbook) {
+                ExcelWorkbook book;
+                book.Add();
+                book.AssignRange({{u"new"_s}});
+                ok = book.SaveAs(chosen);
+            } else {
+                ExportFile file(chosen);
+                ok = file.open() && file.write("new") && file.commit();
+            }
+            SetWritable(dir.path(), true);
+        }
+        EXPECT_TRUE(ok);
+        for (const QString& name : before) {  // every name of the file
+            const QString path = dir.filePath(name);
+            if (c.workbook)
+                EXPECT_EQ(ReadFirstSheet(path, nullptr).value({1, 1}).value, u"new"_s)
+                    << name.toStdString();
+            else
+                EXPECT_EQ(ReadAll(path), "new") << name.toStdString();
+        }
+        EXPECT_TRUE(QFileInfo(dir.filePath(u"link"_s)).isSymLink());
+        EXPECT_EQ(
+            QDir(dir.path())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            before);
+    }
+}
+
 TEST_F(ExportFileTest, AFolderThatCannotBeWrittenFailsAtOpen) {
     ExportFile file(path(u"no/such/folder/x.csv"_s));
     EXPECT_FALSE(file.open());
@@ -118,9 +182,10 @@ TEST_F(ExportFileTest, AWorkbookReadsBackWithNumbersAndTexts) {
     WriteAll(target, "earlier");
     ExcelWorkbook book;
     book.Add();
-    book.AssignRange({{u"'ID"_s, u"'CODE"_s, u"'名前"_s, u"'AMOUNT"_s},
-                      {u"1"_s, u"00123"_s, u"日本語"_s, u"1.50"_s},
-                      {u"2"_s, u"1234567890123456"_s, QString(), u"2024-01-02"_s}});
+    book.AssignRange({{u"'ID"_s, u"'CODE"_s, u"'名前"_s, u"'AMOUNT"_s, u"'2024"_s},
+                      {u"1"_s, u"00123"_s, u"日本語"_s, u"1.50"_s, u"   7.00"_s},
+                      {u"2"_s, u"1234567890123456"_s, QString(), u"2024-01-02"_s, u"-005.00"_s},
+                      {u"3"_s, u"0012"_s, u"x"_s, u"2024-01-02 12:30:00"_s, u"   .00"_s}});
     ASSERT_TRUE(book.SaveAs(target)) << book.ErrorText().toStdString();
     book.Close();
     QString error;
@@ -130,24 +195,32 @@ TEST_F(ExportFileTest, AWorkbookReadsBackWithNumbersAndTexts) {
         int row, column;
         const char* type;
         QString value;
+        QString format;
     } expected[] = {
-        {1, 1, "inlineStr", u"ID"_s},
-        {1, 3, "inlineStr", u"名前"_s},
-        {2, 1, "n", u"1"_s},
-        {2, 2, "inlineStr", u"00123"_s},
-        {2, 3, "inlineStr", u"日本語"_s},
-        {2, 4, "n", u"1.5"_s},
-        {3, 2, "inlineStr", u"1234567890123456"_s},
-        {3, 4, "inlineStr", u"2024-01-02"_s},
+        {1, 1, "inlineStr", u"ID"_s, u"General"_s},
+        {1, 3, "inlineStr", u"名前"_s, u"General"_s},
+        {1, 5, "inlineStr", u"2024"_s, u"General"_s},  // a header stays text
+        {2, 1, "n", u"1"_s, u"0"_s},
+        {2, 2, "inlineStr", u"00123"_s, u"General"_s},
+        {2, 3, "inlineStr", u"日本語"_s, u"General"_s},
+        {2, 4, "n", u"1.5"_s, u"0.00"_s},
+        {2, 5, "n", u"7"_s, u"0.00"_s},
+        {3, 2, "inlineStr", u"1234567890123456"_s, u"General"_s},
+        {3, 4, "n", u"45293"_s, u"yyyy-mm-dd"_s},
+        {3, 5, "n", u"-5"_s, u"0.00"_s},
+        {4, 2, "inlineStr", u"0012"_s, u"General"_s},
+        {4, 4, "n", u"45293.52083333334"_s, u"yyyy-mm-dd hh:mm:ss"_s},
     };
     for (const auto& e : expected) {
         const auto it = cells.find({e.row, e.column});
         ASSERT_NE(it, cells.end()) << e.row << "," << e.column;
         EXPECT_EQ(it->type, QString::fromLatin1(e.type)) << e.row << "," << e.column;
         EXPECT_EQ(it->value, e.value) << e.row << "," << e.column;
+        EXPECT_EQ(it->format, e.format) << e.row << "," << e.column;
     }
     EXPECT_FALSE(cells.contains({3, 3}));  // an empty value leaves the cell empty
-    EXPECT_EQ(cells.size(), 11);
+    EXPECT_FALSE(cells.contains({4, 5}));  // so does a widened empty number
+    EXPECT_EQ(cells.size(), 18);
     EXPECT_EQ(entries(), QStringList{u"SELECT.xlsx"_s});
 }
 
