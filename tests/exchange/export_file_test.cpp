@@ -2,6 +2,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <csignal>
 
 #include <QDir>
@@ -12,6 +13,7 @@
 #include "exchange/excel_workbook.h"
 #include "exchange/export_file.h"
 #include "exchange/xlsx_sheet.h"
+#include "store/text_file.h"
 #include "support/file_faults.h"
 #include "support/qt_printers.h"
 
@@ -111,63 +113,62 @@ TEST_F(ExportFileTest, AFullDeviceIsWrittenInPlaceAndItsFailureReported) {
     EXPECT_TRUE(S_ISCHR(info.st_mode));  // the device is still the device
 }
 
-// The file lands where the user pointed: through a symbolic link, under every hard link, under
-// a name as long as a folder takes, and in place where the folder refuses new files.
-TEST_F(ExportFileTest, TheExportLandsWhereThePathLeads) {
+// Every writer's file lands where the user pointed: through a symbolic link, under every hard
+// link, under a name as long as a folder takes, and in place where the folder refuses new files
+// (the settings writer refuses instead, and keeps the file).
+TEST_F(ExportFileTest, TheFileLandsWhereThePathLeads) {
+    enum Writer { Export, Workbook, Settings, History };
     const struct {
-        const char* name;
-        const char* chosen;
+        const char* name;  // the path chosen: "target" holds the old content; null: a long name
         bool folderReadOnly;
-        bool workbook;  // written by a writer that opens the file by name
+        Writer writer;
+        bool written;
     } cases[] = {
-        {"symbolic link", "link", false, false},
-        {"second hard link", "hard", false, false},
-        {"read-only folder", "target", true, false},
-        {"long name", nullptr, false, false},
-        {"workbook through a link", "link", false, true},
-        {"workbook in a read-only folder", "target", true, true},
+        {"link", false, Export, true},    {"hard", false, Export, true},
+        {"target", true, Export, true},   {nullptr, false, Export, true},
+        {"link", false, Workbook, true},  {"target", true, Workbook, true},
+        {"link", false, Settings, true},  {"hard", false, Settings, true},
+        {nullptr, false, Settings, true}, {"target", true, Settings, false},
+        {"target", true, History, true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(std::string(c.name ? c.name : "long") + " " + std::to_string(c.writer));
         QTemporaryDir dir;
-        const QString target = dir.filePath(c.chosen ? u"target"_s : QString(250, u'n'));
+        const QString target = dir.filePath(c.name ? u"target"_s : QString(250, u'n'));
+        const QString chosen = c.name ? dir.filePath(QString::fromLatin1(c.name)) : target;
         WriteAll(target, QByteArray(100, 'o'));  // longer than what replaces it
         QFile::link(QFileInfo(target).fileName(), dir.filePath(u"link"_s));
-        ::link(QFile::encodeName(target).constData(),
-               QFile::encodeName(dir.filePath(u"hard"_s)).constData());
-        const QString chosen = c.chosen ? dir.filePath(QString::fromLatin1(c.chosen)) : target;
-        const QStringList before =
-            QDir(dir.path())
+        if (chosen.endsWith(u"hard"_s))
+            ::link(QFile::encodeName(target).constData(), QFile::encodeName(chosen).constData());
+        const auto listing = [&dir] {
+            return QDir(dir.path())
                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        };
+        const QStringList before = listing();
         bool ok = false;
         {
             ScopedPermissionsObeyed obeyed;
             if (c.folderReadOnly) SetWritable(dir.path(), false);
-            if (c.workbook) {
-                ExcelWorkbook book;
-                book.Add();
-                book.AssignRange({{u"new"_s}});
-                ok = book.SaveAs(chosen);
-            } else {
-                ExportFile file(chosen);
-                ok = file.open() && file.write("new") && file.commit();
-            }
+            ExcelWorkbook book;
+            book.Add();
+            book.AssignRange({{u"new"_s}});
+            ExportFile file(chosen);
+            QString error;
+            ok = c.writer == Workbook ? book.SaveAs(chosen)
+                 : c.writer == Export ? file.open() && file.write("new") && file.commit()
+                                      : WriteFileBytes(chosen, "new", &error, c.writer == History);
             SetWritable(dir.path(), true);
         }
-        EXPECT_TRUE(ok);
+        EXPECT_EQ(ok, c.written);
         for (const QString& name : before) {  // every name of the file
             const QString path = dir.filePath(name);
-            if (c.workbook)
-                EXPECT_EQ(ReadFirstSheet(path, nullptr).value({1, 1}).value, u"new"_s)
-                    << name.toStdString();
+            if (c.writer == Workbook)
+                EXPECT_EQ(ReadFirstSheet(path, nullptr).value({1, 1}).value, u"new"_s);
             else
-                EXPECT_EQ(ReadAll(path), "new") << name.toStdString();
+                EXPECT_EQ(ReadAll(path), c.written ? "new" : QByteArray(100, 'o'));
         }
         EXPECT_TRUE(QFileInfo(dir.filePath(u"link"_s)).isSymLink());
-        EXPECT_EQ(
-            QDir(dir.path())
-                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
-            before);
+        EXPECT_EQ(listing(), before);
     }
 }
 

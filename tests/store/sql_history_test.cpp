@@ -10,6 +10,7 @@
 
 #include "store/sql_history.h"
 #include "store/sql_templates.h"
+#include "store/text_file.h"
 #include "support/file_faults.h"
 #include "support/qt_printers.h"
 
@@ -310,6 +311,19 @@ TEST_F(SqlHistoryTest, FailedWritesAreToldOnceAndLoseNothing) {
                   QStringList{QStringLiteral("SQLHIST.TXT")});
     }
     SetWritable(file(), true);
+}
+
+// An append that the disk stops half-way leaves the file exactly as it was.
+TEST_F(SqlHistoryTest, AnAppendIsWholeOrNothing) {
+    writeRecords(3);
+    const QByteArray before = contents();
+    QString error;
+    {
+        ScopedFileSizeLimit full(4096);
+        EXPECT_FALSE(AppendFileBytes(file(), QByteArray(100000, 'b'), &error));
+    }
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(contents(), before);
 }
 
 TEST(HistoryHeadTest, PasswordsAreMaskedWhateverTheirSpelling) {
