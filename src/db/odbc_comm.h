@@ -7,6 +7,7 @@
 
 #include "db/db_session.h"
 #include "db/object_owner.h"
+#include "db/sql_name.h"
 
 // The session services: the database as the rest of the program sees it, with the busy pointer,
 // the connected state, the counts of the last execution and the standard error boxes.
@@ -59,5 +60,14 @@ QString LastDbMessage(const DbSession& s);
 // The driver's text of the last execute, commit or rollback that succeeded with a warning.
 QString LastDbWarning(const DbSession& s);
 void ShowDbError(DbSession& s, DbStatus status, const QString& title);
+
+// The driver's quote around names (SQL_IDENTIFIER_QUOTE_CHAR), empty when it quotes none; the
+// standard double quote when not connected or when the driver cannot tell.
+QString IdentifierQuoteChar(DbSession& s);
+// What the server does to the letters of a bare name (SQL_IDENTIFIER_CASE); none when not
+// connected.
+NameRules::Folding IdentifierCase(DbSession& s);
+// Both, as the rules that SqlName follows.
+NameRules ServerNameRules(DbSession& s);
 
 }  // namespace varkel

@@ -33,12 +33,6 @@ bool AskScalar(DbSession& s, const char* sql, QString& value) {
 
 }  // namespace
 
-QString IdentifierQuoteChar(DbSession& s) {
-    if (!s.Dbc) return QStringLiteral("\"");
-    const QString quote = InfoText(s, SQL_IDENTIFIER_QUOTE_CHAR);
-    return quote.trimmed();
-}
-
 LiteralBackslash LiteralBackslashRule(DbSession& s) {
     if (!s.Dbc) return LiteralBackslash::Unknown;
     const QString dbms = InfoText(s, SQL_DBMS_NAME);

@@ -11,9 +11,6 @@ namespace varkel {
 // Whether a backslash inside a string literal is an escape character for the server.
 enum class LiteralBackslash { Plain, Escape, Unknown };
 
-// The driver's identifier quote character (SQLGetInfo); empty when the driver quotes none.
-QString IdentifierQuoteChar(DbSession& s);
-
 // Asked of the server on a statement of its own, so the session's cursor stays as it is:
 // MariaDB and MySQL read backslashes as escapes unless sql_mode holds NO_BACKSLASH_ESCAPES,
 // PostgreSQL when standard_conforming_strings is off. Unknown when the server does not answer.

@@ -3,7 +3,8 @@
 #include <xlsxwriter.h>
 
 #include <QFile>
-#include <array>
+#include <algorithm>
+#include <map>
 #include <memory>
 
 #include "exchange/export_file.h"
@@ -14,6 +15,27 @@ namespace varkel {
 namespace {
 
 constexpr int kMaxDecimals = 15;
+
+// The number format that shows a cell as it was typed.
+QByteArray NumberFormat(const SpreadsheetCell& cell) {
+    const auto fraction = [](int digits) {
+        return digits > 0 ? '.' + QByteArray(std::min(digits, kMaxDecimals), '0') : QByteArray();
+    };
+    switch (cell.kind) {
+        case SpreadsheetCell::Kind::Date:
+            return "yyyy-mm-dd";
+        case SpreadsheetCell::Kind::DateTime:
+            return "yyyy-mm-dd hh:mm:ss" + fraction(cell.decimals);
+        default:
+            return '0' + fraction(cell.decimals);
+    }
+}
+
+lxw_datetime SheetDateTime(const SpreadsheetCell& cell) {
+    const QTime time = cell.kind == SpreadsheetCell::Kind::DateTime ? cell.time : QTime(0, 0);
+    return lxw_datetime{cell.date.year(), cell.date.month(), cell.date.day(),
+                        time.hour(),      time.minute(),     time.second() + time.msec() / 1000.0};
+}
 
 struct WorkbookCloser {
     void operator()(lxw_workbook* book) const {
@@ -60,18 +82,19 @@ bool ExcelWorkbook::SaveAs(const QString& path) {
         errorText_ = QString::fromUtf8(lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED));
         return false;
     }
-    // A number keeps the decimals it was written with ("1.50" shows as 1.50).
-    std::array<lxw_format*, kMaxDecimals + 1> formats{};
-    const auto formatFor = [&](int decimals) {
-        lxw_format*& format = formats[static_cast<size_t>(std::min(decimals, kMaxDecimals))];
+    // A number keeps the decimals it was written with ("1.50" shows as 1.50), a date its form.
+    std::map<QByteArray, lxw_format*> formats;
+    const auto formatFor = [&](const SpreadsheetCell& cell) {
+        const QByteArray pattern = NumberFormat(cell);
+        lxw_format*& format = formats[pattern];
         if (!format) {
             format = workbook_add_format(book.get());
-            QByteArray pattern("0");
-            if (decimals > 0) pattern += '.' + QByteArray(decimals, '0');
             format_set_num_format(format, pattern.constData());
         }
         return format;
     };
+    // A date column is made wide enough to show its dates rather than "####".
+    std::map<lxw_col_t, int> dateWidths;
     lxw_error error = LXW_NO_ERROR;
     for (qsizetype r = 0; r < cells_.size() && error == LXW_NO_ERROR; ++r) {
         const QStringList& row = cells_[r];
@@ -79,14 +102,24 @@ bool ExcelWorkbook::SaveAs(const QString& path) {
             const SpreadsheetCell cell = ClassifyCell(row[c]);
             const auto rowIndex = static_cast<lxw_row_t>(r);
             const auto colIndex = static_cast<lxw_col_t>(c);
-            if (cell.kind == SpreadsheetCell::Kind::Number)
-                error = worksheet_write_number(sheet, rowIndex, colIndex, cell.number,
-                                               formatFor(cell.decimals));
-            else if (cell.kind == SpreadsheetCell::Kind::Text)
+            if (cell.kind == SpreadsheetCell::Kind::Number) {
+                error =
+                    worksheet_write_number(sheet, rowIndex, colIndex, cell.number, formatFor(cell));
+            } else if (cell.kind == SpreadsheetCell::Kind::Date ||
+                       cell.kind == SpreadsheetCell::Kind::DateTime) {
+                lxw_datetime when = SheetDateTime(cell);
+                error = worksheet_write_datetime(sheet, rowIndex, colIndex, &when, formatFor(cell));
+                int& width = dateWidths[colIndex];
+                width = std::max(width, static_cast<int>(NumberFormat(cell).size()) + 1);
+            } else if (cell.kind == SpreadsheetCell::Kind::Text) {
                 error = worksheet_write_string(sheet, rowIndex, colIndex,
                                                cell.text.toUtf8().constData(), nullptr);
+            }
         }
     }
+    for (const auto& [column, width] : dateWidths)
+        if (error == LXW_NO_ERROR)
+            error = worksheet_set_column(sheet, column, column, width, nullptr);
     const lxw_error closed = workbook_close(book.release());
     if (error == LXW_NO_ERROR) error = closed;
     if (error != LXW_NO_ERROR) {

@@ -8,7 +8,8 @@
 #include <cstring>
 
 #include <QFile>
-#include <QFileInfo>
+
+#include "store/file_target.h"
 
 namespace varkel {
 
@@ -24,7 +25,7 @@ mode_t CurrentUmask() {
 
 }  // namespace
 
-ExportFile::ExportFile(const QString& path) : path_(path), target_(QFile::encodeName(path)) {}
+ExportFile::ExportFile(const QString& path) : target_(QFile::encodeName(path)) {}
 
 ExportFile::~ExportFile() {
     closeFile();
@@ -37,26 +38,37 @@ void ExportFile::fail(int error) {
 
 void ExportFile::closeFile() {
     if (fd_ >= 0) {
+        // Rewritten in place: nothing of a longer earlier content is left behind what was
+        // written (unless a writer that opened the file by name wrote and cut it itself).
+        if (inPlaceResize_ && !byName_ && ::ftruncate(fd_, written_) != 0) fail(errno);
         if (::close(fd_) != 0) fail(errno);
         fd_ = -1;
     }
 }
 
+bool ExportFile::openInPlace(bool truncate) {
+    direct_ = true;
+    fd_ = ::open(target_.constData(), O_WRONLY | O_CLOEXEC | (truncate ? O_TRUNC : 0));
+    if (fd_ < 0) fail(errno);
+    return fd_ >= 0;
+}
+
 bool ExportFile::open() {
+    const FileTarget target = ResolveFileTarget(QFile::decodeName(target_));
+    target_ = target.path;
+    // A device or a pipe cannot be replaced; every name of a hard-linked file must see the new
+    // content.
+    if (target.exists && !target.regular) return openInPlace(true);
+    if (target.linked) return inPlaceResize_ = openInPlace(false);
     struct stat existing {};
-    const bool exists = ::stat(target_.constData(), &existing) == 0;
-    direct_ = exists && !S_ISREG(existing.st_mode);
-    if (direct_) {
-        fd_ = ::open(target_.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        if (fd_ < 0) fail(errno);
-        return fd_ >= 0;
-    }
-    const QFileInfo info(path_);
-    QByteArray pattern = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
-                                           info.fileName() + QStringLiteral(".XXXXXX"));
+    const bool exists = target.exists && ::stat(target_.constData(), &existing) == 0;
+    QByteArray pattern = TempPatternBeside(target_);
     fd_ = ::mkstemp(pattern.data());
     if (fd_ < 0) {
-        fail(errno);
+        const int why = errno;
+        // A folder that refuses new files may still hold a target the user can write.
+        if (exists && (why == EACCES || why == EPERM)) return inPlaceResize_ = openInPlace(false);
+        fail(why);
         return false;
     }
     temp_ = pattern;
@@ -78,6 +90,7 @@ bool ExportFile::flush() {
         }
         data += n;
         left -= n;
+        written_ += n;
     }
     buffer_.clear();
     return !failed();
@@ -106,8 +119,9 @@ bool ExportFile::commit() {
     return true;
 }
 
-QString ExportFile::writePath() const {
-    return direct_ ? path_ : QFile::decodeName(temp_);
+QString ExportFile::writePath() {
+    byName_ = true;
+    return QFile::decodeName(direct_ ? target_ : temp_);
 }
 
 QString ExportFile::errorDescription() const {

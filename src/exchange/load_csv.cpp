@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,9 +15,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSet>
 #include <QVBoxLayout>
 #include <iterator>
 
+#include "db/odbc_comm.h"
 #include "exchange/import_text.h"
 #include "store/code_page_check.h"
 #include "ui/toolkit/desktop.h"
@@ -32,6 +35,8 @@ namespace {
 constexpr int kPreviewLines = 10;
 // A line of many megabytes would stall the preview's layout: it shows the line's beginning.
 constexpr qsizetype kPreviewLineBytes = 2000;
+// Item data of a target listed under several owners: the INSERT names its owner.
+constexpr int kQualified = Qt::UserRole + 1;
 
 QLabel* Caption(const QString& text, QWidget* buddy) {
     auto* label = new QLabel(text);
@@ -213,16 +218,25 @@ void LoadCSV::VScroll1_Action(int action) {
 }
 
 void LoadCSV::ShowOption(const QStringList& TblName, int Tbl_num, const QStringList& SynmName,
-                         int Synm_num) {
+                         int Synm_num, const QList<ObjectOwner>& TblOwner,
+                         const QList<ObjectOwner>& SynmOwner) {
     if (isVisible()) return;
     const QString typed = ImCB_table->currentText();
     ImCB_table->clear();
     const QIcon table = ToolIcon(QStringLiteral("table"));
     const QIcon synonym = ToolIcon(QStringLiteral("synonym"));
+    QHash<QString, QSet<QStringList>> owners;  // the owners each name is listed under
+    const auto add = [&](const QIcon& icon, const QString& name, const ObjectOwner& owner) {
+        const QStringList where{owner.catalog, owner.schema};
+        owners[name].insert(where);
+        ImCB_table->addItem(icon, name, where);
+    };
     for (int i = 0; i < Tbl_num && i < TblName.size(); ++i)
-        ImCB_table->addItem(table, TblName[i]);
+        add(table, TblName[i], TblOwner.value(i));
     for (int i = 0; i < Synm_num && i < SynmName.size(); ++i)
-        ImCB_table->addItem(synonym, SynmName[i]);
+        add(synonym, SynmName[i], SynmOwner.value(i));
+    for (int i = 0; i < ImCB_table->count(); ++i)
+        ImCB_table->setItemData(i, owners.value(ImCB_table->itemText(i)).size() > 1, kQualified);
     ImCB_table->setEditText(typed);
     TB_file_cont->clear();
     L_sql->clear();
@@ -235,6 +249,16 @@ void LoadCSV::ShowOption(const QStringList& TblName, int Tbl_num, const QStringL
     activateWindow();
     DoEvents();
     Command1->setFocus();
+}
+
+QString LoadCSV::TargetName(const QString& typed) {
+    int listed = ImCB_table->currentIndex();
+    if (listed < 0 || ImCB_table->itemText(listed) != typed) listed = ImCB_table->findText(typed);
+    if (listed < 0) return ImportTableName(typed);
+    const QStringList where = ImCB_table->itemData(listed).toStringList();
+    return SqlObjectName(typed, ObjectOwner{where.value(0), where.value(1)},
+                         ImCB_table->itemData(listed, kQualified).toBool(),
+                         ServerNameRules(session_));
 }
 
 bool LoadCSV::ReadPreview() {

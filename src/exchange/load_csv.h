@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <cstdint>
 
+#include "db/object_owner.h"
 #include "exchange/import_reader.h"
 #include "exec/command_lock.h"
 #include "store/code_page.h"
@@ -37,11 +38,16 @@ class LoadCSV : public QDialog {
     LoadCSV(DbSession& session, CommandLock& lock, const QString& baseTitle, QWidget* owner);
 
     // Offers the first Tbl_num table names and then the first Synm_num synonym names as targets
-    // and shows the window; does nothing while it is shown.
+    // and shows the window; does nothing while it is shown. With their owners, a listed name
+    // chosen as the target is written as the server reads it, with its owner where the lists
+    // hold it under several.
     void ShowOption(const QStringList& TblName, int Tbl_num, const QStringList& SynmName,
-                    int Synm_num);
+                    int Synm_num, const QList<ObjectOwner>& TblOwner = {},
+                    const QList<ObjectOwner>& SynmOwner = {});
     bool ReadPreview();
     bool RunImport();
+    // The INSERT target for the typed name: a listed object as SQL, anything else as typed.
+    QString TargetName(const QString& typed);
 
     bool running() const { return running_; }
     // The program is ending: a running import commits what it inserted and ends at its next

@@ -88,7 +88,7 @@ bool LoadCSV::RunImport() {
         ImCB_table->setFocus();
         return false;
     }
-    QString head = QStringLiteral("INSERT INTO ") + ImportTableName(typed);
+    QString head = QStringLiteral("INSERT INTO ") + TargetName(typed);
     if (!ReadPreview()) return false;
     DbSession& session = session_;
     if (!IsConnected(session)) {

@@ -1,11 +1,16 @@
 #include "store/text_file.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
+#include <QFile>
+
 #include "store/code_page.h"
+#include "store/file_target.h"
 
 namespace varkel {
 
@@ -13,15 +18,60 @@ namespace {
 
 constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
-// The folder refuses a new file, but the file itself may be writable.
-bool RewriteInPlace(const QString& path, const QByteArray& bytes, QString* error) {
-    QFile out(path);
-    if (!out.exists() || !out.open(QIODevice::ReadWrite) || out.write(bytes) != bytes.size() ||
-        !out.flush() || !out.resize(bytes.size())) {
-        if (error) *error = out.errorString();
-        return false;
+constexpr mode_t kOwnerOnlyMode = S_IRUSR | S_IWUSR;
+
+QString ErrorText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// A file an earlier version left readable by others is made owner-only at its first write.
+void MakeOwnerOnly(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && (info.st_mode & 077) != 0) ::fchmod(fd, info.st_mode & 0700);
+}
+
+bool WriteWhole(int fd, const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(left));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        left -= n;
     }
     return true;
+}
+
+// Open files are closed however the write ends.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+  private:
+    int fd_;
+};
+
+// The file itself is rewritten: a folder that refuses a new file, or a file with several
+// names, all of which must see the new content.
+bool RewriteInPlace(const QByteArray& path, const QByteArray& bytes, QString* error) {
+    Descriptor out(::open(path.constData(), O_WRONLY | O_CLOEXEC));
+    if (out.get() >= 0) MakeOwnerOnly(out.get());
+    const bool ok = out.get() >= 0 && WriteWhole(out.get(), bytes) &&
+                    ::ftruncate(out.get(), bytes.size()) == 0 && out.close();
+    if (!ok && error) *error = ErrorText(errno);
+    return ok;
 }
 
 }  // namespace
@@ -73,25 +123,24 @@ QString ReadFileText(const QString& path, const CodePage& page, bool* readable, 
 }
 
 bool WriteFileBytes(const QString& path, const QByteArray& bytes, QString* error, bool inPlace) {
-    QSaveFile out(path);
-    // Unbuffered, so that a write the disk refuses fails here rather than in a flush that
-    // commit() might not notice.
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        if (inPlace) return RewriteInPlace(path, bytes, error);
-        if (error) *error = out.errorString();
+    const FileTarget target = ResolveFileTarget(path);
+    if (target.linked) return RewriteInPlace(target.path, bytes, error);
+    QByteArray temp = TempPatternBeside(target.path);
+    Descriptor out(::mkstemp(temp.data()));
+    if (out.get() < 0) {
+        const int why = errno;
+        if (inPlace && target.regular) return RewriteInPlace(target.path, bytes, error);
+        if (error) *error = ErrorText(why);
         return false;
     }
-    out.setPermissions(kOwnerOnly);
-    if (out.write(bytes) != bytes.size()) {
-        if (error) *error = out.errorString();
-        out.cancelWriting();
-        return false;
+    ::fchmod(out.get(), kOwnerOnlyMode);
+    const bool ok = WriteWhole(out.get(), bytes) && ::fsync(out.get()) == 0 && out.close() &&
+                    ::rename(temp.constData(), target.path.constData()) == 0;
+    if (!ok) {
+        if (error) *error = ErrorText(errno);
+        ::unlink(temp.constData());
     }
-    if (!out.commit()) {
-        if (error) *error = out.errorString();
-        return false;
-    }
-    return true;
+    return ok;
 }
 
 bool AppendFileBytes(const QString& path, const QByteArray& bytes, QString* error) {
@@ -100,6 +149,7 @@ bool AppendFileBytes(const QString& path, const QByteArray& bytes, QString* erro
         if (error) *error = out.errorString();
         return false;
     }
+    MakeOwnerOnly(out.handle());
     const qint64 before = out.size();
     if (out.write(bytes) != bytes.size() || !out.flush()) {
         if (error) *error = out.errorString();

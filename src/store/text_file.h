@@ -23,13 +23,15 @@ QString ReadFileText(const QString& path, const CodePage& page, bool* readable =
                      qint64 piece = 1 << 20);
 
 // Replaces the file's content in one step: a new file renamed over the old one, so a crash or a
-// full disk leaves the old file whole. With `inPlace`, a folder that refuses the new file lets
-// the file itself be rewritten. On failure `error` tells why, and the file is unchanged.
+// full disk leaves the old file whole. A symbolic link is followed, and the file it points to is
+// replaced; a file with several hard links is rewritten in place. With `inPlace`, a folder that
+// refuses the new file lets the file itself be rewritten. Otherwise, on failure `error` tells
+// why, and the file is unchanged. The file is owner-only afterwards.
 bool WriteFileBytes(const QString& path, const QByteArray& bytes, QString* error,
                     bool inPlace = false);
 
-// Adds the bytes to the end of the file, creating it owner-only; false (with `error`) when
-// not everything reached the file.
+// Adds the bytes to the end of the file, creating it owner-only (or making an existing one so);
+// false (with `error`) when not everything reached the file, which then keeps its old bytes.
 bool AppendFileBytes(const QString& path, const QByteArray& bytes, QString* error);
 
 // The last `count` bytes of the file (fewer when it is shorter), without reading the rest.

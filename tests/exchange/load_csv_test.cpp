@@ -340,6 +340,29 @@ TEST_P(LoadCsvTest, ALineThatWouldSendTwoStatementsIsAFailedLine) {
     EXPECT_EQ(committedRows(), 2);
 }
 
+// A table chosen from the list is named as the server reads it: quoted with the driver's quote
+// where needed, and with its owner where the list holds the name under two owners.
+TEST_P(LoadCsvTest, AListedTableIsNamedAsTheServerReadsIt) {
+    const bool pg = db_->engine() == Engine::PostgreSQL;
+    const QString q = db_->engine() == Engine::MariaDB ? QStringLiteral("`") : QStringLiteral("\"");
+    ASSERT_TRUE(db_->admin().exec(QStringLiteral("CREATE TABLE %1Imp-Mixed%1 (a INTEGER)").arg(q)));
+    if (pg) {
+        ASSERT_TRUE(db_->admin().exec(QStringLiteral("CREATE SCHEMA s2")));
+        ASSERT_TRUE(db_->admin().exec(QStringLiteral("CREATE TABLE s2.\"Imp-Mixed\" (a INTEGER)")));
+    }
+    window_->hide();
+    const QString name = QStringLiteral("Imp-Mixed");
+    window_->ShowOption(pg ? QStringList{name, name} : QStringList{name}, pg ? 2 : 1, {}, 0,
+                        {{QString(), QStringLiteral("public")}, {QString(), QStringLiteral("s2")}});
+    window_->ImCB_table->setCurrentIndex(pg ? 1 : 0);
+    window_->TB_file->setText(file(QStringLiteral("m.csv"), "1\r\n2\r\n"));
+    window_->Command1->click();
+    EXPECT_EQ(boxes_.texts().value(0), ended(2));
+    EXPECT_EQ(db_->admin().scalar(QStringLiteral("SELECT COUNT(*) FROM %2%1Imp-Mixed%1")
+                                      .arg(q, pg ? QStringLiteral("s2.") : QString())),
+              QStringLiteral("2"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, LoadCsvTest,
                          ::testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::MariaDB),
                          EngineParamName());

@@ -164,7 +164,7 @@ TEST_P(SaveCsvTest, TheResultListGoesToAFileTheClipboardAndAWorkbook) {
         {1, 4, "inlineStr", u"code"_s},
         {2, 1, "n", u"1"_s},
         {2, 2, "inlineStr", u"abc"_s},
-        {2, 3, "inlineStr", u"2024-01-02"_s},
+        {2, 3, "n", u"45293"_s},  // a date cell: 2024-01-02
         {2, 4, "inlineStr", u"00123"_s},
         {4, 2, "inlineStr", u"日本"_s},
         {4, 4, "n", u"7"_s},

@@ -42,6 +42,32 @@ QStringList SharedStrings(const QString& path) {
     return strings;
 }
 
+// The number format of each cell style, in style order.
+QStringList StyleFormats(const QString& path) {
+    QString error;
+    QXmlStreamReader xml(Unzip(path, QStringLiteral("xl/styles.xml"), &error));
+    // Built-in formats are not listed in the file.
+    QMap<QString, QString> codes{{QStringLiteral("0"), QStringLiteral("General")},
+                                 {QStringLiteral("1"), QStringLiteral("0")},
+                                 {QStringLiteral("2"), QStringLiteral("0.00")}};
+    QStringList formats;
+    bool inCellStyles = false;
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement && xml.name() == u"numFmt") {
+            codes.insert(xml.attributes().value(QStringLiteral("numFmtId")).toString(),
+                         xml.attributes().value(QStringLiteral("formatCode")).toString());
+        } else if (token == QXmlStreamReader::StartElement && xml.name() == u"cellXfs") {
+            inCellStyles = true;
+        } else if (token == QXmlStreamReader::EndElement && xml.name() == u"cellXfs") {
+            inCellStyles = false;
+        } else if (token == QXmlStreamReader::StartElement && inCellStyles && xml.name() == u"xf") {
+            formats << codes.value(xml.attributes().value(QStringLiteral("numFmtId")).toString());
+        }
+    }
+    return formats;
+}
+
 }  // namespace
 
 QMap<QPair<int, int>, StoredCell> ReadFirstSheet(const QString& path, QString* error) {
@@ -50,6 +76,7 @@ QMap<QPair<int, int>, StoredCell> ReadFirstSheet(const QString& path, QString* e
     if (sheet.isEmpty()) return cells;
     QStringList shared;
     bool sharedRead = false;
+    const QStringList formats = StyleFormats(path);
     QXmlStreamReader xml(sheet);
     QPair<int, int> at;
     StoredCell cell;
@@ -59,7 +86,8 @@ QMap<QPair<int, int>, StoredCell> ReadFirstSheet(const QString& path, QString* e
             if (xml.name() == u"c") {
                 at = CellAddress(xml.attributes().value(QStringLiteral("r")).toString());
                 cell =
-                    StoredCell{xml.attributes().value(QStringLiteral("t")).toString(), QString()};
+                    StoredCell{xml.attributes().value(QStringLiteral("t")).toString(), QString(),
+                               formats.value(xml.attributes().value(QStringLiteral("s")).toInt())};
                 if (cell.type.isEmpty()) cell.type = QStringLiteral("n");
             } else if (xml.name() == u"v" || xml.name() == u"t") {
                 cell.value = xml.readElementText();

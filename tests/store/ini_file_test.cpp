@@ -164,6 +164,8 @@ TEST_F(IniFileTest, ManyWritesAreSavedAtOnceOrNotAtAll) {
 }
 
 TEST_F(IniFileTest, TheFileIsReadableByItsOwnerOnly) {
+    write("[CONNHIST]\r\n");  // left readable by others by an earlier version
+    QFile::setPermissions(path(), QFile::permissions(path()) | QFileDevice::ReadOther);
     WriteIniString(path(), QStringLiteral("CONNHIST"), QStringLiteral("1"),
                    QStringLiteral("DSN=x;UID=u;PWD=secret"));
     const QFileDevice::Permissions p = QFile::permissions(path());

@@ -10,6 +10,7 @@
 
 #include "store/sql_history.h"
 #include "store/sql_templates.h"
+#include "store/text_file.h"
 #include "support/file_faults.h"
 #include "support/qt_printers.h"
 #include "support/stepping_clock.h"
@@ -325,6 +326,19 @@ TEST_F(SqlHistoryTest, FailedWritesAreToldOnceAndLoseNothing) {
     SetWritable(file(), true);
 }
 
+// An append that the disk stops half-way leaves the file exactly as it was.
+TEST_F(SqlHistoryTest, AnAppendIsWholeOrNothing) {
+    writeRecords(3);
+    const QByteArray before = contents();
+    QString error;
+    {
+        ScopedFileSizeLimit full(4096);
+        EXPECT_FALSE(AppendFileBytes(file(), QByteArray(100000, 'b'), &error));
+    }
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(contents(), before);
+}
+
 TEST(HistoryHeadTest, PasswordsAreMaskedWhateverTheirSpelling) {
     const std::pair<QString, QString> cases[] = {
         {QStringLiteral("DSN=a;UID=u;PWD=x;"), QStringLiteral("DSN=a;UID=u;PWD=****;")},
@@ -344,6 +358,12 @@ TEST(HistoryHeadTest, PasswordsAreMaskedWhateverTheirSpelling) {
 // The history and templates hold statements and connection labels: only their owner may read
 // them, and a head never carries a password.
 TEST_F(SqlHistoryTest, TheFilesAreOwnerOnlyAndHeadsCarryNoPassword) {
+    // Files an earlier version left readable by others become owner-only at the first write.
+    const QString templates = dir_.filePath(QStringLiteral("SQLTMPL.TXT"));
+    writeRecords(1);
+    QFile::copy(file(), templates);
+    for (const QString& path : {file(), templates})
+        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ReadOther);
     SqlHistory h(file(), 20);
     h.setClock(SteppingClock());
     h.ReadHist();
@@ -351,7 +371,6 @@ TEST_F(SqlHistoryTest, TheFilesAreOwnerOnlyAndHeadsCarryNoPassword) {
     h.SaveHist();
     EXPECT_FALSE(contents().contains("secret"));
     EXPECT_TRUE(contents().contains("password=****;"));
-    const QString templates = dir_.filePath(QStringLiteral("SQLTMPL.TXT"));
     ASSERT_TRUE(WriteTemplateFile(templates, {{QStringLiteral("t"), QStringLiteral("SELECT 1")}}));
     for (const QString& path : {file(), templates}) {
         SCOPED_TRACE(path.toStdString());

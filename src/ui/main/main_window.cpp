@@ -125,7 +125,8 @@ void Varkel::ShowLoadCsv() {
     // Once the import releases the command lock, a pending close goes ahead.
     if (!loadCsv_) loadCsv_ = new LoadCSV(session_, commandLock_, baseTitle_, this);
     const ObjectLists& objects = tree_->lists();
-    loadCsv_->ShowOption(objects.TblName, objects.Tbl_num, objects.SynmName, objects.Synm_num);
+    loadCsv_->ShowOption(objects.TblName, objects.Tbl_num, objects.SynmName, objects.Synm_num,
+                         objects.TblOwner, objects.SynmOwner);
 }
 
 void Varkel::onToolbarButton(const QString& key) {

@@ -77,7 +77,8 @@ void Varkel::wireSearch() {
         const bool connected = IsConnected(session_);
         menus_.mn_copy_allcols->setEnabled(connected);
         menus_.mn_disp_cols->setEnabled(connected);
-        const auto texts = QuickSqlTexts(node->text(0));
+        const auto texts =
+            QuickSqlTexts(ObjectSqlName(node, tree_->lists(), ServerNameRules(session_)));
         for (size_t i = 0; i < texts.size(); ++i) {
             QAction* item = menus_.mn_quick_sqlstmt[static_cast<int>(i)];
             if (i == 1) continue;
@@ -90,11 +91,15 @@ void Varkel::wireSearch() {
     const auto clicked = [this] { return tree_->clickedNode(); };
     connect(menus_.mn_copy_sql, &QAction::triggered, this, [this, clicked] {
         QTreeWidgetItem* node = clicked();
-        InsertSqlText(node && IsObjectNode(node) ? QuotedName(node->text(0)) : QString());
+        InsertSqlText(node && IsObjectNode(node)
+                          ? ObjectSqlName(node, tree_->lists(), ServerNameRules(session_))
+                          : QString());
     });
     connect(menus_.mn_colcopy_sql, &QAction::triggered, this, [this, clicked] {
         QTreeWidgetItem* node = clicked();
-        InsertSqlText(node && NodeTag(node) == u"colname" ? QuotedName(node->text(0)) : QString());
+        InsertSqlText(node && NodeTag(node) == u"colname"
+                          ? QuotedName(node->text(0), ServerNameRules(session_))
+                          : QString());
     });
     connect(menus_.mn_objcopy_sql, &QAction::triggered, this, [this, clicked] {
         if (QTreeWidgetItem* node = clicked()) InsertSqlText(node->text(0));
@@ -144,7 +149,8 @@ QString Varkel::AllColumnsText() {
     if (!node || !IsObjectNode(node)) return {};
     ColumnList columns;
     if (!tree_->GetColumns(node, columns)) return {};
-    return varkel::AllColumnsText(columns.ColName.mid(0, columns.Col_num));
+    return varkel::AllColumnsText(columns.ColName.mid(0, columns.Col_num),
+                                  ServerNameRules(session_));
 }
 
 void Varkel::OpenSqlFile() {

@@ -11,13 +11,16 @@
 
 #include "db/db_test_util.h"
 #include "support/message_recorder.h"
+#include "ui/main/catalog_node.h"
 #include "ui/main/column_view.h"
 #include "ui/main/left_pane.h"
 #include "ui/main/main_menus.h"
+#include "ui/main/quick_sql.h"
 #include "ui/main/tree_pane.h"
 
 namespace varkel::test {
 namespace {
+using namespace Qt::Literals::StringLiterals;
 
 const QString kAskTitle = QStringLiteral("TABLE/VIEW/SYNONYMの取得");
 const QString kRetry = QStringLiteral("\r\nテーブルオーナー無視で、再取得しますか？");
@@ -194,7 +197,17 @@ TEST_P(ObjectTreeTest, ExpandingAnObjectShowsItsColumnsAndKeyPositions) {
         {"TABLE", "pair_key", "a,b,c", "a:1,b:2"},
         {"TABLE", "unique_only", "x,y", "y:1"},
         {"VIEW", "order_view", "order_no,note", ""},
+        // A synonym gets its key positions fetched but not shown.
+        {"SYNONYM", "orders", "order_no,customer,note", ""},
     };
+    // None of the engines makes synonyms: the node a catalog listing one would give, standing
+    // for the table of the same name.
+    QTreeWidgetItem* synonym =
+        new CatalogNode(QStringLiteral("orders"), QStringLiteral("synonym"), QIcon(),
+                        NodeOwner(object(QStringLiteral("TABLE"), QStringLiteral("orders"))));
+    synonym->addChild(
+        new CatalogNode(QStringLiteral("Columns 取得中..."), QStringLiteral("dummy"), QIcon()));
+    tree_->category(QStringLiteral("SYNONYM"))->addChild(synonym);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QTreeWidgetItem* node = expanded(QString::fromLatin1(c.key), QString::fromLatin1(c.name));
@@ -356,6 +369,58 @@ TEST_P(ObjectTreeTest, TabsOpenTheirCategoriesAndNodesShowTheirMenus) {
                             left_.TreeView1->viewport()->mapToGlobal(at));
     QCoreApplication::sendEvent(left_.TreeView1->viewport(), &event);
     EXPECT_FALSE(menus_.mn_mouse2->isVisible());
+}
+
+// Quick statements and copied names address the object the tree shows: a name the server would
+// fold or that holds other characters is quoted with the driver's quote, and a name the tree
+// lists under two owners names its owner.
+TEST_P(ObjectTreeTest, QuickStatementsAddressTheObjectTheTreeShows) {
+    const bool maria = db_->engine() == Engine::MariaDB;
+    const QString q = maria ? QStringLiteral("`") : QStringLiteral("\"");
+    for (const QString& sql : {u"CREATE TABLE %1Mixed%1 (%1Id%1 INTEGER, plain INTEGER)"_s.arg(q),
+                               u"CREATE TABLE %1odd-name%1 (%1a b%1 INTEGER)"_s.arg(q)})
+        ASSERT_TRUE(db_->admin().exec(sql));
+    tree_->FillTree();
+    const NameRules rules = ServerNameRules(s_);
+    EXPECT_EQ(rules.quote, q);
+    const bool folds = db_->engine() == Engine::PostgreSQL;  // to lower case
+    const struct {
+        const char* name;
+        const char* schema;
+        QString select;  // without a MariaDB owner other databases may force
+        QString columns;
+        int columnCount;
+    } cases[] = {
+        {"Mixed", "", folds ? u"SELECT * FROM \"Mixed\""_s : u"SELECT * FROM Mixed"_s,
+         folds ? u"\"Id\", plain"_s : u"Id, plain"_s, 2},
+        {"odd-name", "", u"SELECT * FROM %1odd-name%1"_s.arg(q), u"%1a b%1"_s.arg(q), 1},
+        {"orders", "", folds ? u"SELECT * FROM public.orders"_s : u"SELECT * FROM orders"_s,
+         u"order_no, customer, note"_s, 3},
+        {"orders", "archive", u"SELECT * FROM archive.orders"_s, u"archived_no"_s, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString schema = QString::fromLatin1(c.schema);
+        if (!schema.isEmpty() && !folds) continue;  // only PostgreSQL has the second owner
+        QTreeWidgetItem* node =
+            expanded(QStringLiteral("TABLE"), QString::fromLatin1(c.name), schema);
+        ASSERT_TRUE(node);
+        const QString name = ObjectSqlName(node, tree_->lists(), rules);
+        const auto texts = QuickSqlTexts(name);
+        if (maria)
+            EXPECT_TRUE(texts[2].endsWith(c.select.mid(14))) << texts[2].toStdString();
+        else
+            EXPECT_EQ(texts[2], c.select);
+        QStringList columns;
+        for (int i = 0; i < node->childCount(); ++i)
+            columns << node->child(i)->text(0);
+        EXPECT_EQ(AllColumnsText(columns, rules), c.columns);
+        // The statements run against that very object.
+        EXPECT_EQ(DbExecute(s_, u"SELECT "_s + c.columns + u" FROM "_s + name), 0)
+            << s_.LastMessage.toStdString();
+        EXPECT_EQ(LastColumnCount(s_), c.columnCount);
+        CloseCursor(s_);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ObjectTreeTest,

@@ -123,15 +123,35 @@ TEST(WordModeTest, CyclesThroughTheThreeCaptions) {
 }
 
 TEST(QuickSqlTest, NamesStatementsColumnsAndCaptions) {
-    const std::pair<QString, QString> names[] = {
-        {QStringLiteral("EMP"), QStringLiteral("EMP")},
-        {QStringLiteral("ORDER ITEMS"), QStringLiteral("\"ORDER ITEMS\"")},
-        {QStringLiteral("a \"b\" c"), QStringLiteral("\"a \"\"b\"\" c\"")},
-        {QStringLiteral("a\"b"), QStringLiteral("a\"b")},
-        {QString(), QString()},
+    using F = NameRules::Folding;
+    const NameRules standard, lower{QStringLiteral("\""), F::Lower},
+        upper{QStringLiteral("\""), F::Upper}, backquote{QStringLiteral("`"), F::None},
+        none{QStringLiteral(" "), F::None};
+    const struct {
+        QString name;
+        NameRules rules;
+        QString quoted;
+    } names[] = {
+        {QStringLiteral("EMP"), standard, QStringLiteral("EMP")},
+        {QStringLiteral("ORDER ITEMS"), standard, QStringLiteral("\"ORDER ITEMS\"")},
+        {QStringLiteral("a \"b\" c"), standard, QStringLiteral("\"a \"\"b\"\" c\"")},
+        {QStringLiteral("a\"b"), standard, QStringLiteral("\"a\"\"b\"")},  // outside names
+        {QString(), standard, QString()},
+        {QStringLiteral("order-lines"), standard, QStringLiteral("\"order-lines\"")},
+        {QStringLiteral("社員_2"), standard, QStringLiteral("社員_2")},
+        {QStringLiteral("Emp"), standard, QStringLiteral("Emp")},
+        {QStringLiteral("Emp"), lower, QStringLiteral("\"Emp\"")},
+        {QStringLiteral("Emp"), upper, QStringLiteral("\"Emp\"")},
+        {QStringLiteral("ORDER ITEMS"), backquote, QStringLiteral("`ORDER ITEMS`")},
+        {QStringLiteral("a`b"), backquote, QStringLiteral("`a``b`")},
+        {QStringLiteral("a b"), none, QStringLiteral("\"a b\"")},
     };
-    for (const auto& [name, quoted] : names)
-        EXPECT_EQ(QuotedName(name), quoted) << name.toStdString();
+    for (const auto& c : names)
+        EXPECT_EQ(QuotedName(c.name, c.rules), c.quoted) << c.name.toStdString();
+    EXPECT_EQ(SqlObjectName(QStringLiteral("Emp"), {QString(), QStringLiteral("hr")}, true, lower),
+              QStringLiteral("hr.\"Emp\""));
+    EXPECT_EQ(SqlObjectName(QStringLiteral("t"), {QString(), QStringLiteral("hr")}, false, lower),
+              QStringLiteral("t"));
 
     const auto t = QuickSqlTexts(QStringLiteral("T"));
     const std::array<QString, 7> expected = {QStringLiteral("SELECT * FROM T　⇒　即実行"),
@@ -142,7 +162,7 @@ TEST(QuickSqlTest, NamesStatementsColumnsAndCaptions) {
                                              QStringLiteral("INSERT INTO T \nVALUES(?)"),
                                              QStringLiteral("DELETE FROM T \nWHERE ? = ?")};
     EXPECT_EQ(t, expected);
-    EXPECT_EQ(QuickSqlTexts(QStringLiteral("ORDER ITEMS"))[2],
+    EXPECT_EQ(QuickSqlTexts(QuotedName(QStringLiteral("ORDER ITEMS")))[2],
               QStringLiteral("SELECT * FROM \"ORDER ITEMS\""));
 
     EXPECT_EQ(AllColumnsText(
