@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -9,6 +10,7 @@
 #include <iterator>
 
 #include "db/odbc_comm.h"
+#include "store/code_page.h"
 #include "support/connected_window.h"
 #include "support/engines.h"
 #include "support/message_recorder.h"
@@ -177,6 +179,11 @@ TEST_P(DriverTextTest, TheDriverTakesAndGivesUtf8WhateverTheCodePage) {
     ASSERT_EQ(ListColumns(session, db_->owner(), table, 10, count, names, types), 0);
     EXPECT_EQ(names.mid(0, count).join(u',').toLower(), QStringLiteral("k,v～"));
     window->close();
+    // The history file holds the statement that ran in the code page.
+    QFile history(config_.path(QStringLiteral("SQLHIST.TXT")));
+    ASSERT_TRUE(history.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(history.readAll().contains(
+        CodePage("CP932").encode(QStringLiteral("VALUES (0, '%1')").arg(cases[0].value))));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, DriverTextTest,
