@@ -75,8 +75,9 @@ struct DbSession {
     std::int32_t LastRowCount = 0;
     std::int16_t LastColumnCount = 0;
 
-    // The narrow character set of every string passed to and from the driver manager.
-    CodePage Ansi{CodePage::systemName()};
+    // The character set of every string passed to and from the driver manager: UTF-8, what the
+    // drivers' narrow calls take and return here, whatever code page the files are in.
+    CodePage Ansi{QByteArrayLiteral("UTF-8")};
 };
 
 }  // namespace varkel

@@ -5,8 +5,9 @@
 
 namespace varkel {
 
-// Converts between the program's text and the 8-bit code page that files and the ODBC driver
-// manager use. It owns two iconv descriptors, so it is moved, never copied or shared.
+// Converts between the program's text and an 8-bit code page: the files' (the system code page)
+// or the driver's text (UTF-8). It owns two iconv descriptors, so it is moved, never copied or
+// shared.
 class CodePage {
   public:
     explicit CodePage(const QByteArray& name);
