@@ -192,7 +192,9 @@ void SqlExecutor::addRow(const QStringList& values) {
         const QString& kind = r_.Columns->Kinds[static_cast<size_t>(k - 1)];
         const QString value = values.value(k - 1);
         texts << (kind == QStringLiteral("T") ? DateTimeText(value) : value);
-        if (kind == QStringLiteral("N")) {
+        // Only plain decimals are widened by a sort, so only they set the widths: an exponent
+        // form would give every number of the column its digits as decimals.
+        if (kind == QStringLiteral("N") && IsPlainDecimal(value)) {
             const QPair<int, int> pair = MeasureNumber(value);
             r_.NumericWidths[0] = pair;
             auto& widths = r_.NumericWidths[k];

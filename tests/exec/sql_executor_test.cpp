@@ -215,12 +215,13 @@ TEST_P(SqlExecutorTest, AFailingStatementKeepsThePreviousListAndAsksAboutTheHist
 
 TEST_P(SqlExecutorTest, ValuesAreShownByTheirKind) {
     ASSERT_TRUE(db_->admin().exec(
-        QStringLiteral("CREATE TABLE m (k INTEGER, amount NUMERIC(10,2), at TIMESTAMP)")));
-    for (const char* row :
-         {"(1, 12.5, '2024-01-05 00:00:00')", "(2, -3, '2024-01-05 09:30:00')", "(3, 1000, NULL)"})
+        QStringLiteral("CREATE TABLE m (k INTEGER, amount NUMERIC(10,2), at TIMESTAMP, "
+                       "f DOUBLE PRECISION)")));
+    for (const char* row : {"(1, 12.5, '2024-01-05 00:00:00', 0.000015)",
+                            "(2, -3, '2024-01-05 09:30:00', 2.5)", "(3, 1000, NULL, NULL)"})
         ASSERT_TRUE(
             db_->admin().exec(QStringLiteral("INSERT INTO m VALUES ") + QString::fromLatin1(row)));
-    run(QStringLiteral("SELECT k, amount, at FROM m ORDER BY k"));
+    run(QStringLiteral("SELECT k, amount, at, f FROM m ORDER BY k"));
     ASSERT_EQ(list()->topLevelItemCount(), 3);
     EXPECT_EQ(list()->topLevelItem(0)->text(3),
               QStringLiteral("2024-01-05"));  // midnight: date only
@@ -232,6 +233,11 @@ TEST_P(SqlExecutorTest, ValuesAreShownByTheirKind) {
     // PostgreSQL reads 12.50, -3.00, 1000.00; SQLite keeps 12.5, -3, 1000.
     EXPECT_EQ(*widths.value(2),
               db_->engine() == Engine::PostgreSQL ? qMakePair(4, 2) : qMakePair(4, 1));
+    // An exponent form is no plain decimal: it leaves the widths to 2.5.
+    EXPECT_TRUE(list()->topLevelItem(0)->text(4).startsWith(QStringLiteral("1.5e-")))
+        << list()->topLevelItem(0)->text(4).toStdString();
+    ASSERT_TRUE(widths.value(4).has_value());
+    EXPECT_EQ(*widths.value(4), qMakePair(1, 1));
 }
 
 TEST_P(SqlExecutorTest, StoppingTheFirstStatementStillOffersTheOthers) {
