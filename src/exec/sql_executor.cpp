@@ -55,6 +55,15 @@ void SqlExecutor::setPanels(const QString& status, const QString& count, const Q
     w_.StatusBar1->setPanelText(QStringLiteral("cnt"), count);
     w_.StatusBar1->setPanelText(QStringLiteral("time"), time);
     w_.StatusBar1->setPanelText(QStringLiteral("msg"), msg);
+    ShowPending();
+}
+
+void SqlExecutor::ShowPending() {
+    if (!w_.StatusBar1) return;
+    const QString text = pending_.Text(session_);
+    w_.StatusBar1->setPanelText(QStringLiteral("pending"), text);
+    if (auto* panel = w_.StatusBar1->findChild<QLabel*>(QStringLiteral("pending")))
+        panel->setVisible(!text.isEmpty());
 }
 
 void SqlExecutor::Abort() {
@@ -91,6 +100,7 @@ DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
         r_.FirstRowMs = 0;
         r_.StartTime = QDateTime::currentDateTime();
         r_.StartTick = tick();
+        const PendingWork::Mark before = PendingWork::MarkOf(session_);
         s = DbExecuteFill(session_, sql);
         if (s != 0) {
             message = LastDbMessage(session_);
@@ -122,6 +132,7 @@ DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
             } else {
                 r_.ElapsedMs = tick() - r_.StartTick;
                 r_.RowCount = LastRowCount(session_);
+                pending_.Changed(session_, before);
             }
         }
     }
