@@ -61,6 +61,9 @@ struct DbSession {
     // not outlive one: it remembers the count of its execution.
     std::uint64_t Rollbacks = 0;
     std::uint64_t CursorRollbacks = 0;
+    // Commits that succeeded on the connection: with the rollbacks they tell whether the work
+    // counted as pending has ended meanwhile, whoever ended it.
+    std::uint64_t Commits = 0;
     bool CursorDiesOnRollback = false;
     // Set by a call whose diagnostics say that the connection is gone (the server stopped or
     // ended the session); the session services then close what is left of it.

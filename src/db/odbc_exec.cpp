@@ -146,7 +146,10 @@ DbStatus DescribeColumns(DbSession& s, QStringList& names, std::vector<std::int1
 
 DbStatus CommitWork(DbSession& s) {
     s.LastWarning.clear();
-    return SucceededOrChecked(s, SQLTransact(s.Env.get(), s.Dbc.get(), SQL_COMMIT));
+    const DbStatus status =
+        SucceededOrChecked(s, SQLTransact(s.Env.get(), s.Dbc.get(), SQL_COMMIT));
+    if (status == 0) ++s.Commits;
+    return status;
 }
 
 DbStatus RollbackWork(DbSession& s) {

@@ -47,6 +47,43 @@ QString RowNumberText(std::int32_t row) {
     return (QStringLiteral("     ") + QString::number(row)).right(6);
 }
 
+namespace {
+
+bool IsDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+}  // namespace
+
+bool ParseDecimal(QStringView text, Decimal& d) {
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == u' ')
+        ++i;
+    if (i < text.size() && text[i] == u'-') {
+        d.negative = true;
+        ++i;
+    }
+    const qsizetype intStart = i;
+    while (i < text.size() && IsDigit(text[i]))
+        ++i;
+    d.integer = text.mid(intStart, i - intStart);
+    if (i < text.size() && text[i] == u'.') {
+        const qsizetype fracStart = ++i;
+        while (i < text.size() && IsDigit(text[i]))
+            ++i;
+        d.fraction = text.mid(fracStart, i - fracStart);
+        if (d.fraction.isEmpty()) return false;
+    } else if (d.integer.isEmpty()) {
+        return false;
+    }
+    return i == text.size();
+}
+
+bool IsPlainDecimal(const QString& text) {
+    Decimal d;
+    return ParseDecimal(text, d);
+}
+
 QPair<int, int> MeasureNumber(const QString& text) {
     const qsizetype dot = text.indexOf(u'.');
     if (dot < 0) return {static_cast<int>(text.size()), 0};

@@ -2,6 +2,7 @@
 
 #include <QPair>
 #include <QString>
+#include <QStringView>
 #include <cstdint>
 
 // The texts of the result list and of the execution panel.
@@ -12,6 +13,17 @@ QString RowNumberText(std::int32_t row);
 
 // (integer-part length, fraction length) of a number's text.
 QPair<int, int> MeasureNumber(const QString& text);
+
+// The sign, integer digits and fraction digits of a plain decimal (blanks before it skipped).
+struct Decimal {
+    bool negative = false;
+    QStringView integer;
+    QStringView fraction;
+};
+// -?digits[.digits] (or a bare fraction), possibly after the blanks of an earlier widening; an
+// exponent form ("1.5e-05") or a word is none.
+bool ParseDecimal(QStringView text, Decimal& d);
+bool IsPlainDecimal(const QString& text);
 
 // A date-time value as shown: a timestamp at midnight as its date, a time on the zero date
 // (1899-12-30) as its time, anything else unchanged.

@@ -56,6 +56,15 @@ void SqlExecutor::setPanels(const QString& status, const QString& count, const Q
     w_.StatusBar1->setPanelText(QStringLiteral("cnt"), count);
     w_.StatusBar1->setPanelText(QStringLiteral("time"), time);
     w_.StatusBar1->setPanelText(QStringLiteral("msg"), msg);
+    ShowPending();
+}
+
+void SqlExecutor::ShowPending() {
+    if (!w_.StatusBar1) return;
+    const QString text = pending_.Text(session_);
+    w_.StatusBar1->setPanelText(QStringLiteral("pending"), text);
+    if (auto* panel = w_.StatusBar1->findChild<QLabel*>(QStringLiteral("pending")))
+        panel->setVisible(!text.isEmpty());
 }
 
 void SqlExecutor::Abort() {
@@ -90,6 +99,7 @@ DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
         r_.FirstRowMs = 0;
         r_.StartTime = QDateTime::currentDateTime();
         r_.StartTick = tick();
+        const PendingWork::Mark before = PendingWork::MarkOf(session_);
         s = DbExecuteFill(session_, sql);
         if (s != 0) {
             message = LastDbMessage(session_);
@@ -121,6 +131,7 @@ DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
             } else {
                 r_.ElapsedMs = tick() - r_.StartTick;
                 r_.RowCount = LastRowCount(session_);
+                pending_.Changed(session_, before);
             }
         }
     }
@@ -191,7 +202,9 @@ void SqlExecutor::addRow(const QStringList& values) {
         const QString& kind = r_.Columns->Kinds[static_cast<size_t>(k - 1)];
         const QString value = values.value(k - 1);
         texts << (kind == QStringLiteral("T") ? DateTimeText(value) : value);
-        if (kind == QStringLiteral("N")) {
+        // Only plain decimals are widened by a sort, so only they set the widths: an exponent
+        // form would give every number of the column its digits as decimals.
+        if (kind == QStringLiteral("N") && IsPlainDecimal(value)) {
             const QPair<int, int> pair = MeasureNumber(value);
             r_.NumericWidths[0] = pair;
             auto& widths = r_.NumericWidths[k];

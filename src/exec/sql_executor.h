@@ -11,6 +11,7 @@
 
 #include "db/db_session.h"
 #include "db/result_columns.h"
+#include "exec/pending_work.h"
 
 class QLabel;
 class QLineEdit;
@@ -74,6 +75,9 @@ class SqlExecutor : public QObject {
     void DoCommit();
     void DoRollback();
     void ClearFetchPanel();
+    // The status bar's panel of uncommitted work, shown only while there is some.
+    void ShowPending();
+    PendingWork& pendingWork() { return pending_; }
 
     const ResultList& result() const { return r_; }
     bool filling() const { return filling_; }
@@ -110,6 +114,7 @@ class SqlExecutor : public QObject {
     QElapsedTimer repaint_;  // the row counter is drawn at most once per screen frame
     bool filling_ = false;
     bool aborted_ = false;
+    PendingWork pending_;
 };
 
 }  // namespace varkel

@@ -57,6 +57,15 @@ void FrmVersion::okClicked() {
 }
 
 FrmVersion* ShowVer(const QString& MyTitle, QWidget* owner) {
+    // One at a time: the open one comes forward (one closed by OK is hidden until it goes).
+    const auto open =
+        owner ? owner->findChildren<FrmVersion*>(Qt::FindDirectChildrenOnly) : QList<FrmVersion*>();
+    for (FrmVersion* window : open) {
+        if (!window->isVisible()) continue;
+        window->raise();
+        window->activateWindow();
+        return window;
+    }
     auto* window = new FrmVersion(MyTitle, owner);
     window->show();
     return window;

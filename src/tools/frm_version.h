@@ -24,7 +24,8 @@ class FrmVersion : public QDialog {
 // "Ver." and the program's version, for example "Ver.1.0.5".
 QString VersionText();
 
-// Loads the version window, modeless and owned by `owner`, centred on the screen.
+// Loads the version window, modeless and owned by `owner`, centred on the screen; while one is
+// open it brings that one forward instead.
 FrmVersion* ShowVer(const QString& MyTitle, QWidget* owner);
 
 }  // namespace varkel

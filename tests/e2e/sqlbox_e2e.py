@@ -2,7 +2,8 @@
 """The result list and the SQL input box of the real program, driven through real keys and
 clicks and read back through the accessibility bus (run it under desktop_session.sh):
 run a query, sort a numeric column with negative values, right-click a cell and send its
-quoted value to the SQL input box, then step through the history with Ctrl+Down and Ctrl+Up.
+quoted value to the SQL input box, step through the history with Ctrl+Down and Ctrl+Up, then
+drag a statement onto the object search field, which copies it.
 
   sqlbox_e2e.py VARKEL_BINARY SOURCE_DIR
 """
@@ -61,6 +62,41 @@ def run_sql(program, main, box, sql):
     ok = find(done, "push button", "OK")
     ok.do_action(0)
     wait_for("outcome box closed", lambda: not alert(program))
+
+
+def search_field(window):
+    """The text field inside the object search combo box."""
+    combo = find(window, "combo box", "オブジェクト検索文字列")
+    return next((c for c in children(combo) if c.get_role_name() == "text"), None)
+
+
+def drag_to_search(main_window, box, statement):
+    """Selects the whole statement and drags it with the real mouse onto the search field."""
+    box.set_text_contents(statement)
+    click(box)
+    xdo("key", "ctrl+a")
+    time.sleep(0.3)
+    start = box.get_character_extents(3, Atspi.CoordType.SCREEN)
+    field = search_field(main_window)
+    end = field.get_extents(Atspi.CoordType.SCREEN)
+    x, y = start.x + start.width // 2, start.y + start.height // 2
+    to_x, to_y = end.x + end.width // 2, end.y + end.height // 2
+    xdo("mousemove", "--sync", str(x), str(y))
+    time.sleep(0.2)
+    xdo("mousedown", "1")
+    steps = 20
+    for i in range(1, steps + 1):  # in steps, as a hand moves: the drag starts and follows
+        xdo("mousemove", str(x + (to_x - x) * i // steps), str(y + (to_y - y) * i // steps))
+        time.sleep(0.05)
+    # Shift asks for a move where the drag offers one: the statement must still stay.
+    xdo("keydown", "shift")
+    xdo("mousemove", str(to_x + 2), str(to_y))
+    time.sleep(0.3)
+    xdo("mouseup", "1")
+    xdo("keyup", "shift")
+    time.sleep(0.5)
+    check("the search field took the statement", True, statement in text_of(field))
+    check("the box kept the statement", statement, text_of(box))
 
 
 def main():
@@ -125,6 +161,8 @@ def main():
     time.sleep(0.3)
     check("Ctrl+Up twice: the user's text", "SELECT * FROM ledger WHERE name = 'O''Brien'",
           text_of(box))
+    # A drag of the statement onto the object search field is a copy: the box keeps it.
+    drag_to_search(main_window, box, "SELECT k FROM ledger")
     program.end()
     print(f"{len(failures)} failed")
     return 1 if failures else 0

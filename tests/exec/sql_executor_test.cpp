@@ -217,12 +217,13 @@ TEST_P(SqlExecutorTest, AFailingStatementKeepsThePreviousListAndAsksAboutTheHist
 
 TEST_P(SqlExecutorTest, ValuesAreShownByTheirKind) {
     ASSERT_TRUE(db_->admin().exec(
-        QStringLiteral("CREATE TABLE m (k INTEGER, amount NUMERIC(10,2), at TIMESTAMP)")));
-    for (const char* row :
-         {"(1, 12.5, '2024-01-05 00:00:00')", "(2, -3, '2024-01-05 09:30:00')", "(3, 1000, NULL)"})
+        QStringLiteral("CREATE TABLE m (k INTEGER, amount NUMERIC(10,2), at TIMESTAMP, "
+                       "f DOUBLE PRECISION)")));
+    for (const char* row : {"(1, 12.5, '2024-01-05 00:00:00', 0.000015)",
+                            "(2, -3, '2024-01-05 09:30:00', 2.5)", "(3, 1000, NULL, NULL)"})
         ASSERT_TRUE(
             db_->admin().exec(QStringLiteral("INSERT INTO m VALUES ") + QString::fromLatin1(row)));
-    run(QStringLiteral("SELECT k, amount, at FROM m ORDER BY k"));
+    run(QStringLiteral("SELECT k, amount, at, f FROM m ORDER BY k"));
     ASSERT_EQ(list()->topLevelItemCount(), 3);
     EXPECT_EQ(list()->topLevelItem(0)->text(3),
               QStringLiteral("2024-01-05"));  // midnight: date only
@@ -234,6 +235,11 @@ TEST_P(SqlExecutorTest, ValuesAreShownByTheirKind) {
     // PostgreSQL reads 12.50, -3.00, 1000.00; SQLite keeps 12.5, -3, 1000.
     EXPECT_EQ(*widths.value(2),
               db_->engine() == Engine::PostgreSQL ? qMakePair(4, 2) : qMakePair(4, 1));
+    // An exponent form is no plain decimal: it leaves the widths to 2.5.
+    EXPECT_TRUE(list()->topLevelItem(0)->text(4).startsWith(QStringLiteral("1.5e-")))
+        << list()->topLevelItem(0)->text(4).toStdString();
+    ASSERT_TRUE(widths.value(4).has_value());
+    EXPECT_EQ(*widths.value(4), qMakePair(1, 1));
 }
 
 TEST_P(SqlExecutorTest, StoppingTheFirstStatementStillOffersTheOthers) {
@@ -261,6 +267,10 @@ TEST_P(SqlExecutorTest, StoppingTheFirstStatementStillOffersTheOthers) {
 
 TEST_P(SqlExecutorTest, TransactionCommandsReportAndTypedOnesAreRecorded) {
     ASSERT_TRUE(db_->admin().exec(QStringLiteral("CREATE TABLE t (k INTEGER)")));
+    // The pending work's panel, by a clock of the test's own.
+    QDateTime now(QDate(2026, 3, 1), QTime(9, 15, 0));
+    window_->executor()->pendingWork().setClock([&now] { return now; });
+    const QString pendingSince915 = QStringLiteral("未確定の変更：%1文（09:15:00から）");
     qsizetype before = boxes_.boxes().size();
     action("mn_sql_commit")->trigger();
     ASSERT_EQ(boxes_.boxes().size(), before + 1);
@@ -269,13 +279,22 @@ TEST_P(SqlExecutorTest, TransactionCommandsReportAndTypedOnesAreRecorded) {
     EXPECT_EQ(panel("status"), QStringLiteral("SQLCode:0"));
     EXPECT_EQ(panel("msg"), QStringLiteral("COMMITが完了しました。"));
 
+    EXPECT_EQ(panel("pending"), QString());
     run(QStringLiteral("INSERT INTO t VALUES (1)"));
+    EXPECT_EQ(panel("pending"), pendingSince915.arg(1));
+    now = now.addSecs(90);
+    run(QStringLiteral("SELECT k FROM t"));  // no change
+    run(QStringLiteral("UPDATE t SET k = 5"));
+    EXPECT_EQ(panel("pending"), pendingSince915.arg(2));
     action("mn_sql_rollback")->trigger();
+    EXPECT_EQ(panel("pending"), QString());
     EXPECT_EQ(boxes_.boxes().last().title, QStringLiteral("Varkel Light - ROLLBACK完了"));
     EXPECT_EQ(db_->admin().scalar(QStringLiteral("SELECT COUNT(*) FROM t")), QStringLiteral("0"));
 
     run(QStringLiteral("INSERT INTO t VALUES (2)"));
+    EXPECT_EQ(panel("pending"), QStringLiteral("未確定の変更：1文（09:16:30から）"));
     const auto shown = run(QStringLiteral("commit"));
+    EXPECT_EQ(panel("pending"), QString());
     EXPECT_EQ(shown.last().text, QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:0\r\n行数:0"));
     EXPECT_EQ(window_->historyWindow()->store().GetHistCurr(
                   window_->historyWindow()->store().GetHistNum()),
@@ -283,7 +302,10 @@ TEST_P(SqlExecutorTest, TransactionCommandsReportAndTypedOnesAreRecorded) {
     EXPECT_EQ(db_->admin().scalar(QStringLiteral("SELECT COUNT(*) FROM t")), QStringLiteral("1"));
 
     // Ending the program commits what is pending, and the history file holds every statement.
+    run(QStringLiteral("UPDATE t SET k = 4"));
+    now = now.addDays(1);
     run(QStringLiteral("UPDATE t SET k = 3"));
+    EXPECT_EQ(panel("pending"), QStringLiteral("未確定の変更：2文（26/03/01 09:16:30から）"));
     window_->close();
     window_.reset();
     EXPECT_EQ(db_->admin().scalar(QStringLiteral("SELECT k FROM t")), QStringLiteral("3"));
@@ -292,10 +314,12 @@ TEST_P(SqlExecutorTest, TransactionCommandsReportAndTypedOnesAreRecorded) {
     QStringList statements;
     for (const ClassSQL& r : file.records())
         statements << r.SQLstmt;
-    EXPECT_EQ(statements,
-              (QStringList{QStringLiteral("INSERT INTO t VALUES (1)"),
-                           QStringLiteral("INSERT INTO t VALUES (2)"), QStringLiteral("commit"),
-                           QStringLiteral("UPDATE t SET k = 3")}));
+    EXPECT_EQ(
+        statements,
+        (QStringList{QStringLiteral("INSERT INTO t VALUES (1)"), QStringLiteral("SELECT k FROM t"),
+                     QStringLiteral("UPDATE t SET k = 5"),
+                     QStringLiteral("INSERT INTO t VALUES (2)"), QStringLiteral("commit"),
+                     QStringLiteral("UPDATE t SET k = 4"), QStringLiteral("UPDATE t SET k = 3")}));
 }
 
 // A statement the server executes with a notice succeeds, and the notice is shown with it.
@@ -483,36 +507,54 @@ TEST_P(ServerGoneTest, TheDriversMessageIsShownAndTheSessionEnds) {
 
 // The server ends the session before the tree's catalog query: refilling the tree and
 // expanding a table each tell the driver's message once, ask nothing about owners, and leave the
-// window disconnected with the nodes in place.
+// window disconnected with the nodes in place. A quick statement and a COMMIT that find the
+// connection gone leave the window disconnected as well: commands, bar and title.
 TEST_P(ServerGoneTest, ATreeQueryAfterTheServerWentLeavesTheWindowDisconnected) {
     CreateNumbers(*db_, QStringLiteral("gone_t"), 3);
     auto* tree = window_->findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
     auto* dsn = window_->findChild<QLineEdit*>(QStringLiteral("TB_DSN"));
-    for (const bool expand : {false, true}) {
-        SCOPED_TRACE(expand ? "expand" : "refill");
+    if (!action("mn_disp_con2title")->isChecked())  // the title shows the connection
+        action("mn_disp_con2title")->trigger();
+    enum class Way { Refill, Expand, QuickStatement, Commit };
+    for (const Way way : {Way::Refill, Way::Expand, Way::QuickStatement, Way::Commit}) {
+        SCOPED_TRACE(static_cast<int>(way));
         if (!IsConnected(session_)) action("mn_reconnect")->trigger();
         ASSERT_TRUE(IsConnected(session_)) << boxes_.texts().join(u'\n').toStdString();
+        ASSERT_NE(window_->windowTitle(), QStringLiteral("Varkel Light"));
         action("mn_get_tables")->trigger();
         const auto found =
             tree->findItems(QStringLiteral("gone_t"), Qt::MatchExactly | Qt::MatchRecursive);
         ASSERT_EQ(found.size(), 1);
         const int nodes = tree->topLevelItem(0)->childCount();
+        // Work of the transaction, so that the commit has something to send.
+        if (way == Way::Commit) {
+            ASSERT_EQ(DbExecute(session_, QStringLiteral("UPDATE gone_t SET v = v")), 0);
+        }
         endSessionAtServer();
         const qsizetype before = boxes_.boxes().size();
-        if (expand)
+        if (way == Way::Expand)
             found.first()->setExpanded(true);
-        else
+        else if (way == Way::Refill)
             action("mn_get_tables")->trigger();
+        else if (way == Way::QuickStatement)
+            window_->PostSQL(QStringLiteral("SELECT * FROM gone_t"));
+        else
+            action("mn_sql_commit")->trigger();
         const auto shown = boxes_.boxes().mid(before);
-        ASSERT_EQ(shown.size(), 1) << boxes_.texts().join(u'\n').toStdString();
-        EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("ＤＢとの接続が切れました。\r\n")));
-        EXPECT_GT(shown[0].text.size(), 16) << "the driver's message follows";
+        const bool treeQuery = way == Way::Refill || way == Way::Expand;
+        if (treeQuery) {
+            ASSERT_EQ(shown.size(), 1) << boxes_.texts().join(u'\n').toStdString();
+            EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("ＤＢとの接続が切れました。\r\n")));
+            EXPECT_GT(shown[0].text.size(), 16) << "the driver's message follows";
+        }
         EXPECT_FALSE(IsConnected(session_));
         EXPECT_FALSE(action("mn_disconnect")->isEnabled());
+        EXPECT_FALSE(action("mn_sql_go")->isEnabled());
         EXPECT_TRUE(action("mn_connect")->isEnabled());
         EXPECT_TRUE(dsn->toolTip().isEmpty());
+        EXPECT_EQ(window_->windowTitle(), QStringLiteral("Varkel Light"));
         EXPECT_TRUE(tree->isEnabled());
-        EXPECT_EQ(tree->topLevelItem(0)->childCount(), expand ? nodes : 0);
+        EXPECT_EQ(tree->topLevelItem(0)->childCount(), way == Way::Refill ? 0 : nodes);
     }
 }
 
@@ -722,23 +764,32 @@ TEST_F(FetchFailureTest, AResumedFillHoldsTheCommandLock) {
 
 // Disconnecting while a script runs ends it at once: the running fill ends as failed, no further
 // statement is offered, none runs on a connection made meanwhile, and the commands stay as the
-// disconnected state has them.
+// disconnected state has them. The reconnect command meanwhile leaves the commands locked until
+// the script has ended.
 TEST_F(FetchFailureTest, DisconnectingEndsTheRunningScript) {
-    for (const bool reconnect : {false, true}) {
-        SCOPED_TRACE(reconnect ? "connected again meanwhile" : "left disconnected");
+    enum class Then { StayDisconnected, ConnectAgain, ReconnectCommand };
+    for (const Then then : {Then::StayDisconnected, Then::ConnectAgain, Then::ReconnectCommand}) {
+        SCOPED_TRACE(static_cast<int>(then));
+        const bool reconnect = then != Then::StayDisconnected;
         if (!IsConnected(session_)) {
             QString user, password, connectString = QStringLiteral("DRIVER=VarkelTest");
             ASSERT_EQ(DbConnect(session_, 0, {}, user, password, {}, connectString), 0);
         }
         const QString log = config_.path(QStringLiteral("after%1.log").arg(reconnect));
-        AtEveryYield(window_.get(), [this, reconnect, log] {
+        QStringList enabledMeanwhile;
+        AtEveryYield(window_.get(), [this, then, log, &enabledMeanwhile] {
             if (!window_->executor()->filling() || window_->executor()->result().RowCount < 20)
                 return false;
             window_->Disconnect();  // what the disconnect command does
-            if (reconnect) {
+            if (then == Then::ConnectAgain) {
                 QString user, password;
                 QString connectString = QStringLiteral("DRIVER=VarkelTest;LOG=") + log;
                 EXPECT_EQ(DbConnect(session_, 0, {}, user, password, {}, connectString), 0);
+            } else if (then == Then::ReconnectCommand) {
+                action("mn_reconnect")->trigger();
+                EXPECT_TRUE(IsConnected(session_));
+                for (const char* name : {"mn_sql_go", "mn_sql_stop", "mn_sql_commit"})
+                    if (action(name)->isEnabled()) enabledMeanwhile << QString::fromLatin1(name);
             }
             return true;
         });
@@ -751,6 +802,11 @@ TEST_F(FetchFailureTest, DisconnectingEndsTheRunningScript) {
             EXPECT_FALSE(action("mn_sql_go")->isEnabled());
             EXPECT_FALSE(action("mn_sql_commit")->isEnabled());
             EXPECT_FALSE(action("mn_sql_stop")->isEnabled());
+        } else if (then == Then::ReconnectCommand) {
+            EXPECT_EQ(enabledMeanwhile, QStringList{QStringLiteral("mn_sql_stop")});
+            EXPECT_TRUE(action("mn_sql_go")->isEnabled());  // once the script has ended
+            EXPECT_FALSE(action("mn_sql_stop")->isEnabled());
+            window_->Disconnect();
         } else {
             QFile file(log);
             ASSERT_TRUE(file.open(QIODevice::ReadOnly));

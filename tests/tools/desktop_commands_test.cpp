@@ -107,6 +107,8 @@ TEST_F(DesktopCommandsTest, VersionWindowShowsTheReleaseAndUnloadsOnOk) {
     EXPECT_TRUE(version->L_title[1]->text().startsWith(QStringLiteral("Ver.1.0.5\n")));
     EXPECT_FALSE(version->Image1->pixmap().isNull());
     EXPECT_TRUE(version->Command1->isDefault());
+    trigger("mn_version");  // again while it is open: the same window, no second one
+    EXPECT_EQ(window_->findChildren<FrmVersion*>().size(), 1);
     version->Command1->click();
     EXPECT_TRUE(QTest::qWaitFor([&] { return version.isNull(); }, 2000));
     trigger("mn_version");  // loaded anew

@@ -3,6 +3,7 @@
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QTextBlock>
 
 #include "ui/history/statement_text.h"
@@ -74,7 +75,14 @@ QMimeData* StatementBox::createMimeDataFromSelection() const {
 }
 
 void StatementBox::mouseMoveEvent(QMouseEvent* event) {
+    // The text control offers a drag out of an editable box as a move, so a field or another
+    // program taking it would cut the text out of the box: while the button is down the control
+    // sees the box as read-only, which makes it offer the drag as a copy only.
+    const Qt::TextInteractionFlags flags = textInteractionFlags();
+    const bool editable = (event->buttons() & Qt::LeftButton) && (flags & Qt::TextEditable);
+    if (editable) setTextInteractionFlags(flags & ~Qt::TextEditable);
     QPlainTextEdit::mouseMoveEvent(event);  // a drag out of the box runs to its end in here
+    if (editable) setTextInteractionFlags(flags);
     if (dragFromSelf_) {  // it ended without a drop here: the caret goes back, nothing selected
         dragFromSelf_ = false;
         QTextCursor cursor = textCursor();

@@ -74,7 +74,11 @@ void Varkel::showConnected() {
     toolbar_.TB_DSN->setToolTip(ConnectionTooltip(toolbar_.TB_DSN->text()));
     SetBackground(toolbar_.TB_DSN, kConnectedColor);
     commands_->connected();
+    // Connected while something still holds the command lock (a script that a disconnect
+    // ended): its commands stay locked until the lock is released.
+    if (commandLock_.locked()) commands_->running();
     UpdateTitle();
+    if (executor_) executor_->ShowPending();
 }
 
 void Varkel::Disconnect() {
@@ -82,11 +86,16 @@ void Varkel::Disconnect() {
     // A result still being read, or left interrupted, is ended with its cursor.
     executor_->EndFetch();
     DbDisconnect(session_);
+    showDisconnected();
+    left_.TreeView1->setEnabled(true);
+}
+
+void Varkel::showDisconnected() {
     toolbar_.TB_DSN->setToolTip(QString());
     SetBackground(toolbar_.TB_DSN, SystemColorOf(SystemColor::ButtonFace));
     commands_->disconnected();
-    left_.TreeView1->setEnabled(true);
     setWindowTitle(baseTitle_);
+    if (executor_) executor_->ShowPending();
 }
 
 void Varkel::UpdateTitle() {

@@ -96,6 +96,13 @@ void Varkel::buildStatusBar() {
     StatusBar1->addPanel(QStringLiteral("cnt"));
     StatusBar1->addPanel(QStringLiteral("time"));
     StatusBar1->addPanel(QStringLiteral("msg"), 1);
+    // Uncommitted work: shown only while the transaction holds changes.
+    StatusBar1->addPanel(QStringLiteral("pending"));
+    if (auto* pending = StatusBar1->findChild<QLabel*>(QStringLiteral("pending"))) {
+        pending->setToolTip(
+            QStringLiteral("COMMITもROLLBACKもしていない変更文の数と、最初の変更文の時刻"));
+        pending->hide();
+    }
     setStatusBar(StatusBar1);
 }
 

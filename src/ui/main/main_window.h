@@ -158,6 +158,8 @@ class Varkel : public QMainWindow {
     // The last connection that succeeded, for reconnecting, and how the bar showed it.
     QString lastGoodTag_, lastGoodBarText_;
     void showConnected();
+    // The bar, the commands and the title of no connection (the session is closed already).
+    void showDisconnected();
 };
 
 }  // namespace varkel

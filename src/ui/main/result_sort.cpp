@@ -6,41 +6,6 @@ namespace varkel {
 
 namespace {
 
-bool IsDigit(QChar c) {
-    return c >= u'0' && c <= u'9';
-}
-
-// The sign, integer digits and fraction digits of a plain decimal (blanks before it skipped).
-struct Decimal {
-    bool negative = false;
-    QStringView integer;
-    QStringView fraction;
-};
-
-bool ParseDecimal(QStringView text, Decimal& d) {
-    qsizetype i = 0;
-    while (i < text.size() && text[i] == u' ')
-        ++i;
-    if (i < text.size() && text[i] == u'-') {
-        d.negative = true;
-        ++i;
-    }
-    const qsizetype intStart = i;
-    while (i < text.size() && IsDigit(text[i]))
-        ++i;
-    d.integer = text.mid(intStart, i - intStart);
-    if (i < text.size() && text[i] == u'.') {
-        const qsizetype fracStart = ++i;
-        while (i < text.size() && IsDigit(text[i]))
-            ++i;
-        d.fraction = text.mid(fracStart, i - fracStart);
-        if (d.fraction.isEmpty()) return false;
-    } else if (d.integer.isEmpty()) {
-        return false;
-    }
-    return i == text.size();
-}
-
 bool IsBlank(const QString& text) {
     for (QChar c : text)
         if (c != u' ') return false;
@@ -54,11 +19,6 @@ constexpr char16_t kPositiveRank = u'2';
 constexpr char16_t kTextRank = u'3';
 
 }  // namespace
-
-bool IsPlainDecimal(const QString& text) {
-    Decimal d;
-    return ParseDecimal(text, d);
-}
 
 QString WidenedNull(int intWidth, int fracWidth) {
     QString out(intWidth + 1, u' ');

@@ -6,9 +6,6 @@
 // list shows, and the keys the rows are ordered by.
 namespace varkel {
 
-// -?digits[.digits] (or a bare fraction), possibly after the blanks of an earlier widening.
-bool IsPlainDecimal(const QString& text);
-
 // A numeric cell widened to an integer part of `intWidth` + 1 characters and exactly
 // `fracWidth` fraction digits: blanks before a positive value, zeros between the sign and the
 // digits of a negative one. Widening twice changes nothing. Texts that are not plain decimals

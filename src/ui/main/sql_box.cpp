@@ -4,7 +4,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QUrl>
+#include <algorithm>
 
 #include "store/sql_history.h"
 #include "ui/history/statement_text.h"
@@ -15,7 +17,15 @@ namespace varkel {
 FileDrop ClassifyFileDrop(const QMimeData& data, QString* path) {
     if (!data.hasUrls()) return FileDrop::None;
     const QList<QUrl> urls = data.urls();
-    if (urls.size() != 1 || !urls[0].isLocalFile()) return FileDrop::Refused;
+    if (urls.size() != 1 || !urls[0].isLocalFile()) {
+        // Links without a local file (a link dragged from a browser) bring their text along:
+        // that text is what the user meant. Text proper: Qt counts an address list as text.
+        const bool files = std::any_of(urls.begin(), urls.end(),
+                                       [](const QUrl& url) { return url.isLocalFile(); });
+        const bool text =
+            data.formats().indexOf(QRegularExpression(QStringLiteral("^text/plain(;.*)?$"))) >= 0;
+        return !files && text ? FileDrop::None : FileDrop::Refused;
+    }
     if (path) *path = urls[0].toLocalFile();
     return FileDrop::One;
 }

@@ -56,7 +56,8 @@ class SqlBox : public StatementBox {
 };
 
 // A drop's file list decides alone: exactly one local file is taken, anything else (several
-// files, a remote address) nothing. Empty when it carries no file list at all.
+// files, a remote address without text) nothing. None when it carries no file list at all, or
+// only addresses of no local file along with text, which is then dropped as text.
 enum class FileDrop { None, One, Refused };
 FileDrop ClassifyFileDrop(const class QMimeData& data, QString* path = nullptr);
 

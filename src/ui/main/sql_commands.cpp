@@ -42,8 +42,10 @@ void Varkel::buildExecution() {
             commands_->runFinished();
         else {  // the connection went while the commands were locked
             commands_->runFinished();
-            commands_->disconnected();
+            showDisconnected();
         }
+        // An import commits its rows, and the work before them.
+        if (!locked) executor_->ShowPending();
         // The window was closed while something held the lock: it closes now.
         if (!locked && closePending_) QTimer::singleShot(0, this, &QWidget::close);
     });
@@ -58,8 +60,15 @@ void Varkel::buildExecution() {
         executor_->RequestStop();
         commandLock_.requestStop();  // a save of a query's rows or an import stops too
     });
-    connect(menus_.mn_sql_commit, &QAction::triggered, this, [this] { executor_->DoCommit(); });
-    connect(menus_.mn_sql_rollback, &QAction::triggered, this, [this] { executor_->DoRollback(); });
+    // A commit or rollback may find the connection gone: the window says so at once.
+    connect(menus_.mn_sql_commit, &QAction::triggered, this, [this] {
+        executor_->DoCommit();
+        if (!IsConnected(session_)) showDisconnected();
+    });
+    connect(menus_.mn_sql_rollback, &QAction::triggered, this, [this] {
+        executor_->DoRollback();
+        if (!IsConnected(session_)) showDisconnected();
+    });
     connect(sql_.Cmd_start_stop, &QToolButton::clicked, this,
             [this] { executor_->Cmd_start_stop_Click(); });
     const auto showModeless = [](QWidget* window) {

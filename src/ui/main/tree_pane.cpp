@@ -130,6 +130,8 @@ void ObjectTree::FillTree() {
     if (clearSearchResults) clearSearchResults();
     ++filling_;
     clicked_ = {};
+    // A listing that fails or is declined leaves no objects, not the last database's.
+    lists_ = ObjectLists{};
     tree_->clear();
     tree_->repaint();
     const std::pair<const char*, const char*> categories[] = {

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QDrag>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -71,6 +75,37 @@ TEST(StatementBoxTest, DropsInsertOutsideTextAndMoveItsOwn) {
     EXPECT_FALSE(box.draggingFromSelf());
     box.dropText(QStringLiteral("x"), 0);  // a later outside drop is no move
     EXPECT_EQ(box.toPlainText(), QStringLiteral("xSELECT a FROM tb, "));
+}
+
+// A drag of the selection out of the box offers a copy only, editable or not: a field or another
+// program that takes it never cuts the statement.
+TEST(StatementBoxTest, TextIsDraggedOutAsACopyOnly) {
+    for (const bool readOnly : {false, true}) {
+        StatementBox box;
+        box.setReadOnly(readOnly);
+        box.resize(300, 100);
+        box.show();
+        box.setPlainText(QStringLiteral("SELECT a FROM t"));
+        QTextCursor selection = box.textCursor();
+        selection.setPosition(0);
+        selection.setPosition(6, QTextCursor::KeepAnchor);
+        box.setTextCursor(selection);
+        QTextCursor inside = box.textCursor();
+        inside.setPosition(3);
+        const QPoint from = box.cursorRect(inside).center();
+        QTest::mousePress(box.viewport(), Qt::LeftButton, {}, from);
+        const QPoint to = from + QPoint(QApplication::startDragDistance() + 20, 40);
+        QMouseEvent move(QEvent::MouseMove, to, box.viewport()->mapToGlobal(to), Qt::NoButton,
+                         Qt::LeftButton, {});
+        QApplication::sendEvent(box.viewport(), &move);  // the drag runs to its end in here
+        const auto* drag = box.findChild<QDrag*>();      // deleted later, by the event loop
+        ASSERT_NE(drag, nullptr) << readOnly;
+        EXPECT_EQ(drag->supportedActions(), Qt::CopyAction) << readOnly;
+        EXPECT_EQ(drag->mimeData()->text(), QStringLiteral("SELECT")) << readOnly;
+        QTest::mouseRelease(box.viewport(), Qt::LeftButton, {}, to);
+        EXPECT_EQ(box.toPlainText(), QStringLiteral("SELECT a FROM t"));
+        EXPECT_EQ(box.isReadOnly(), readOnly);
+    }
 }
 
 class HistoryWindowTest : public ::testing::Test {

@@ -153,6 +153,9 @@ TEST_P(ObjectTreeTest, FillsWithTheOwnerOrAsksToListEveryOwner) {
             EXPECT_EQ(tree_->category(QStringLiteral("SYNONYM"))->text(0),
                       QStringLiteral("SYNONYM"));
             EXPECT_EQ(U_id_, c.owner);
+            // Nothing of the listing before stays on offer (to the import window).
+            EXPECT_EQ(tree_->lists().Tbl_num, 0);
+            EXPECT_TRUE(tree_->lists().TblName.isEmpty());
             continue;
         }
         const ObjectLists& lists = tree_->lists();

@@ -365,6 +365,13 @@ TEST_P(ResultListTest, DropsLoadOneFileRefuseSeveralAndInsertText) {
     box()->moveCursor(QTextCursor::Start);
     EXPECT_TRUE(drop(text));
     EXPECT_EQ(box()->toPlainText(), u"'O''Brien'old"_qs);
+    QMimeData link;  // a link from a browser, with its text
+    link.setUrls({QUrl(u"https://example.org/q?a=1"_qs)});
+    link.setText(u"x"_qs);
+    box()->moveCursor(QTextCursor::End);
+    EXPECT_TRUE(drop(link));
+    EXPECT_EQ(box()->toPlainText(), u"'O''Brien'oldx"_qs);
+    box()->setPlainText(u"'O''Brien'old"_qs);
 
     window_->findChild<QPushButton*>(QStringLiteral("Cmd_clear"))->click();
     EXPECT_EQ(box()->toPlainText(), QString());

@@ -228,6 +228,8 @@ TEST(FileDropTest, TheFileListAloneDecides) {
     QMimeData remote;
     remote.setUrls({QUrl(QStringLiteral("https://example.org/a.sql"))});
     EXPECT_EQ(ClassifyFileDrop(remote), FileDrop::Refused);
+    remote.setText(QStringLiteral("SELECT 1"));  // a link from a browser: its text is dropped
+    EXPECT_EQ(ClassifyFileDrop(remote), FileDrop::None);
     QMimeData text;
     text.setText(QStringLiteral("SELECT"));
     EXPECT_EQ(ClassifyFileDrop(text), FileDrop::None);
