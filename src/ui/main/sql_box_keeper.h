@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+namespace varkel {
+
+class SqlBox;
+
+// Keeps the SQL input box's text in a file beside the settings, so that a crash, a kill or a
+// power loss loses at most the last second of typing: a change starts a one-second wait, and the
+// text is written when it ends (at most once a second, never for an unchanged text). While the
+// box steps through the history, the user's own text is the one kept. A clean end writes the
+// last text too, and the next start brings it back.
+class SqlBoxKeeper : public QObject {
+    Q_OBJECT
+  public:
+    // `title` heads the message that tells of a failed write.
+    SqlBoxKeeper(SqlBox* box, QString path, QString title, QObject* parent = nullptr);
+
+    // Puts the kept text into the box as one edit (the box's undo empties it again); the text is
+    // only shown, never run.
+    void Restore();
+    // Writes the text now if it changed since the last write. A failed write is told once until
+    // a write succeeds again; the box keeps its text and the file its older one.
+    bool Flush();
+    // The wait after a change; its end writes the text.
+    QTimer& timer() { return timer_; }
+
+  private:
+    void changed();
+
+    SqlBox* box_;
+    QString path_;
+    QString title_;
+    QTimer timer_;
+    quint64 changes_ = 0;  // edits of the box so far
+    quint64 kept_ = 0;     // the edits the file holds
+    bool failureTold_ = false;
+};
+
+}  // namespace varkel
