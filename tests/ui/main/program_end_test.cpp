@@ -180,12 +180,19 @@ void Perform(Varkel& window, SqlBox& box, const QString& keys) {
 TEST(SqlBoxKeeperTest, TextIsKeptAndBroughtBackOnlyAsText) {
     // clang-format off
     const KeptBoxCase cases[] = {
-        {"brought back as one undo step", "SELECT '表';\nDELETE FROM t", "{undo}", false, true, {}, 0, 0, ""},
-        {"unchanged text is not rewritten", "SELECT 2", "", false, false, "SELECT 2", 0, 0, "SELECT 2"},
-        {"steady typing is written once a second", {}, "SELECT '表'", false, true, "SELECT '表'", 1, 0, "SELECT '表'"},
-        {"the user's own text while stepping", "mine", "x{down}", false, true, "xmine", 1, 0, "SELECT 'from history'"},
-        {"a clean end keeps the last text", {}, "SELECT 3{close}", false, false, "SELECT 3", 1, 0, "SELECT 3"},
-        {"a failed write is told once, nothing lost", "old", "a{flush}b", true, true, "old", 0, 1, "abold"},
+        // name, before, keys, read-only folder, waiting, after, writes, told, box
+        {"brought back as one undo step", "SELECT '表';\nDELETE FROM t", "{undo}",
+         false, true, {}, 0, 0, ""},
+        {"unchanged text is not rewritten", "SELECT 2", "",
+         false, false, "SELECT 2", 0, 0, "SELECT 2"},
+        {"steady typing is written once a second", {}, "SELECT '表'",
+         false, true, "SELECT '表'", 1, 0, "SELECT '表'"},
+        {"the user's own text while stepping", "mine", "x{down}",
+         false, true, "xmine", 1, 0, "SELECT 'from history'"},
+        {"a clean end keeps the last text", {}, "SELECT 3{close}",
+         false, false, "SELECT 3", 1, 0, "SELECT 3"},
+        {"a failed write is told once, nothing lost", "old", "a{flush}b",
+         true, true, "old", 0, 1, "abold"},
     };
     // clang-format on
     OdbcConfig config;
