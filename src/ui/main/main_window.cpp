@@ -28,6 +28,7 @@
 #include "ui/main/column_view.h"
 #include "ui/main/object_search.h"
 #include "ui/main/result_sorter.h"
+#include "ui/main/sql_box_keeper.h"
 #include "ui/main/tree_pane.h"
 #include "ui/toolkit/auto_size_columns.h"
 #include "ui/toolkit/keyed_bars.h"
@@ -219,6 +220,9 @@ void Varkel::Load() {
     executor_->setHistory(&showHist_->store());
     showHist_->store().ReadHist();
     wireSqlBox();
+    boxKeeper_ = new SqlBoxKeeper(sql_.TB_SQL, ProgramFolder() + QStringLiteral("SQLBOX.TXT"),
+                                  baseTitle_, this);
+    boxKeeper_->Restore();
     wireSearch();
     frmEditor_->GetEditorCommand();
     buildExport();
@@ -337,6 +341,7 @@ void Varkel::closeEvent(QCloseEvent* event) {
 void Varkel::unload() {
     if (unloaded_) return;
     unloaded_ = true;
+    if (boxKeeper_) boxKeeper_->Flush();  // the last text stays for the next start
     // Every setting of the end reaches the file in one write.
     IniFile ini(SettingsFile());
     SaveWindowPos(this, settings::Main(), ini);

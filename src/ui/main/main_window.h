@@ -31,6 +31,7 @@ class LoadCSV;
 class FrmEditor;
 class ObjectTree;
 class ObjectSearch;
+class SqlBoxKeeper;
 
 // The main window "Varkel Light": assembled from its panes, it owns the program's windows, the
 // start-up and shutdown steps, the layout and the connection commands.
@@ -92,6 +93,7 @@ class Varkel : public QMainWindow {
     QStringList Keywords;
     SaveCSV* exportWindow() const { return saveCsv_; }
     ObjectTree* objectTree() const { return tree_; }
+    SqlBoxKeeper* sqlBoxKeeper() const { return boxKeeper_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -144,6 +146,7 @@ class Varkel : public QMainWindow {
     bool closePending_ = false;
     LoadCSV* loadCsv_ = nullptr;  // the import window, loaded at its first use
     ObjectTree* tree_ = nullptr;
+    SqlBoxKeeper* boxKeeper_ = nullptr;  // the SQL input box's text kept across a crash
     bool ShowAllColumnInfo = false;
 
     MainGeometry geometry_;

@@ -29,6 +29,8 @@ class SqlBox : public StatementBox {
     // One step through the history: +1 toward older records (Ctrl+Down), -1 toward newer ones.
     void StepHistory(int step);
     int HistPos() const { return browse_.HistPos; }
+    // The user's own text while stepping through the history.
+    const QString& SavedSql() const { return browse_.SavedSql; }
     // Another command replaced the text: stepping ends without restoring anything; the label
     // shows `count` and the background is the normal one.
     void EndBrowsing(int count);
