@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeWidget>
 #include <cstring>
 
@@ -198,8 +199,12 @@ TEST_F(SaveCsvWindowTest, AWorkbookThatCannotBeWrittenSaysWhy) {
     ScopedFileDialogResponder files(
         [&](const FileDialogRequest&) { return dir.filePath(u"no/such/x.xlsx"_s); });
     window_.ShowOption(&list);
-    window_.Opt_out[2]->setChecked(true);
-    window_.Command1->click();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    // By the option's letter and the full-width "ＯＫ"'s, pressed a moment later as shown.
+    QTest::keyClick(&window_, Qt::Key_E, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window_.Opt_out[2]->isChecked(); }));
+    QTest::keyClick(&window_, Qt::Key_O, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !boxes_.boxes().isEmpty(); }));
     ASSERT_EQ(boxes_.boxes().size(), 1);
     EXPECT_EQ(boxes_.boxes()[0].text, u"エクセルファイルの出力に失敗しました。\r\nError:2 "_s +
                                           QString::fromLocal8Bit(strerror(ENOENT)));
