@@ -7,6 +7,7 @@
 #include "store/program_folder.h"
 #include "tools/program_icon.h"
 #include "ui/main/main_window.h"
+#include "ui/toolkit/combo_names.h"
 
 int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
@@ -14,6 +15,8 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Varkel"));
     QApplication::setApplicationVersion(QStringLiteral(VARKEL_VERSION));
     QApplication::setWindowIcon(varkel::ProgramIcon());
+    // Screen readers hear a list's label, not only the item it shows.
+    varkel::NameCombosByLabel();
     // The program speaks Japanese: the toolkit's own dialogs (file dialogs, their questions) too.
     QTranslator toolkitTexts;
     if (toolkitTexts.load(QStringLiteral("qtbase_ja"),

@@ -57,6 +57,7 @@ LoadCSV::LoadCSV(DbSession& session, CommandLock& lock, const QString& baseTitle
     CB_txt_dlm->setCurrentIndex(0);
     VScroll1->setValue(0);
     L_commit_int->setText(QStringLiteral("1"));
+    VScroll1->setAccessibleDescription(L_commit_int->text());
     SourceFile.clear();
     adjustSize();
     // The stop command of the main window stops a running import as Cancel does.
@@ -133,6 +134,9 @@ void LoadCSV::build() {
     VScroll1 = new QScrollBar(Qt::Vertical);
     VScroll1->setObjectName(QStringLiteral("VScroll1"));
     VScroll1->setAccessibleName(QStringLiteral("COMMIT間隔"));
+    // A scroll bar takes no focus of its own: this one is the interval's only control. Tab
+    // reaches it; a click on an arrow still leaves the focus where it was.
+    VScroll1->setFocusPolicy(Qt::TabFocus);
     VScroll1->setRange(0, 4);
     VScroll1->setSingleStep(1);
     VScroll1->setPageStep(1);
@@ -150,9 +154,11 @@ void LoadCSV::build() {
     L_sql->setFixedHeight(fontMetrics().height() + 6);
     L_sql->setTextFormat(Qt::PlainText);
     L_sql->installEventFilter(this);
+    L_sql->setFocusPolicy(Qt::TabFocus);  // Enter or Ctrl+C copies as a click does
     ProgressBar1 = new QProgressBar;
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setTextVisible(false);
+    ProgressBar1->setAccessibleName(QStringLiteral("登録の進み具合"));
     Command1 = new QPushButton(QStringLiteral("ＯＫ"));
     Command1->setObjectName(QStringLiteral("Command1"));
     Command2 = new QPushButton(QStringLiteral("Cancel"));
@@ -181,7 +187,7 @@ void LoadCSV::build() {
     resize(640, 520);
 
     QWidget* order[] = {ImCB_table,   TB_file,  Cmd_ref,  CB_txt_dlm, Chk_head, Chk_head_col,
-                        TB_file_cont, Cmd_read, VScroll1, Command1,   Command2};
+                        TB_file_cont, Cmd_read, VScroll1, Command1,   Command2, L_sql};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -194,6 +200,7 @@ void LoadCSV::build() {
         for (int i = 0; i < v; ++i)
             interval *= 10;
         L_commit_int->setText(QString::number(interval));
+        VScroll1->setAccessibleDescription(L_commit_int->text());  // what is heard, not v
     });
     connect(Command1, &QPushButton::clicked, this, &LoadCSV::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &LoadCSV::Command2_Click);
@@ -382,11 +389,27 @@ bool LoadCSV::eventFilter(QObject* watched, QEvent* event) {
             return true;  // not the default button's Enter
         }
     }
-    if (watched == L_sql && event->type() == QEvent::MouseButtonPress) {
-        ClearClipboard();
-        // The label shows the beginning of a long statement; the whole one is copied.
-        SetClipboardText(L_sql->text() == ShownStatement(shownSql_) ? shownSql_ : L_sql->text());
-        return true;
+    if (watched == L_sql) {
+        bool copy = event->type() == QEvent::MouseButtonPress;
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            copy = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                   key->matches(QKeySequence::Copy);
+        }
+        if (copy) {
+            ClearClipboard();
+            // The label shows the beginning of a long statement; the whole one is copied.
+            SetClipboardText(L_sql->text() == ShownStatement(shownSql_) ? shownSql_
+                                                                        : L_sql->text());
+            return true;
+        }
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+            // A label draws no focus of its own: it is shown as a chosen item is.
+            const bool focused = event->type() == QEvent::FocusIn;
+            L_sql->setAutoFillBackground(focused);
+            L_sql->setBackgroundRole(focused ? QPalette::Highlight : QPalette::Window);
+            L_sql->setForegroundRole(focused ? QPalette::HighlightedText : QPalette::WindowText);
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

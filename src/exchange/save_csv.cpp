@@ -16,6 +16,7 @@
 #include "exec/command_lock.h"
 #include "exec/script_text.h"
 #include "ui/toolkit/message_box.h"
+#include "ui/toolkit/mnemonics.h"
 #include "ui/toolkit/twips.h"
 #include "ui/toolkit/yield.h"
 
@@ -117,6 +118,7 @@ void SaveCSV::build() {
     Command2->setObjectName(QStringLiteral("Command2"));
     Command2->setGeometry(Px(kWidth - 1500, 2760, 1260, 390));
     connect(Command2, &QPushButton::clicked, this, &SaveCSV::Command2_Click);
+    AssignMnemonics(this);
 }
 
 void SaveCSV::load() {

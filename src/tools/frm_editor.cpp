@@ -14,6 +14,7 @@
 #include "tools/temporary_edit_file.h"
 #include "ui/toolkit/file_dialogs.h"
 #include "ui/toolkit/message_box.h"
+#include "ui/toolkit/mnemonics.h"
 #include "ui/toolkit/processes.h"
 #include "ui/toolkit/twips.h"
 
@@ -67,6 +68,7 @@ void FrmEditor::build() {
     connect(Cmd_OK, &QPushButton::clicked, this, &FrmEditor::okClicked);
     connect(Cmd_cancel, &QPushButton::clicked, this, &FrmEditor::cancelClicked);
     connect(Cmd_fileref, &QPushButton::clicked, this, &FrmEditor::browseClicked);
+    AssignMnemonics(this);
 }
 
 void FrmEditor::showEvent(QShowEvent* event) {

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "store/program_folder.h"
+#include "ui/toolkit/message_box.h"
 #include "ui/toolkit/open_document.h"
 
 namespace varkel {
@@ -20,7 +21,15 @@ QString HelpTarget(const QString& helpUrl) {
 }
 
 bool OpenHelp(QWidget* owner, const QString& helpUrl) {
-    return OpenDocument(owner, HelpTarget(helpUrl));
+    const QString target = HelpTarget(helpUrl);
+    if (OpenDocument(owner, target)) return true;
+    // Without a program for the page, F1 would seem to do nothing; the path lets the user open it
+    // otherwise.
+    ShowMessageBox(QStringLiteral("ヘルプを開くプログラムが見つかりませんでした。\r\n"
+                                  "ヘルプのページ：") +
+                       target,
+                   MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("Varkel Lightのヘルプ"));
+    return false;
 }
 
 }  // namespace varkel

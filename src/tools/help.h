@@ -11,7 +11,8 @@ namespace varkel {
 // an installed copy.
 QString HelpTarget(const QString& helpUrl);
 
-// Opens the help with the desktop; true when the desktop accepted it.
+// Opens the help with the desktop; true when the desktop accepted it. When it did not, a message
+// names the page, so that the user can open it another way.
 bool OpenHelp(QWidget* owner, const QString& helpUrl);
 
 }  // namespace varkel

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyleOptionSlider>
@@ -92,7 +94,10 @@ TEST_F(LoadCsvWindowTest, TheIntervalGrowsWithTheUpArrow) {
     }
     clickArrow(QStyle::SC_ScrollBarAddLine);
     EXPECT_EQ(window_.L_commit_int->text(), QStringLiteral("1000"));
-    window_.VScroll1->setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    window_.Cmd_read->setFocus();
+    QTest::keyClick(window_.Cmd_read, Qt::Key_Tab);  // the interval is reached by Tab
+    ASSERT_EQ(QApplication::focusWidget(), window_.VScroll1);
     QTest::keyClick(window_.VScroll1, Qt::Key_Down);
     EXPECT_EQ(window_.L_commit_int->text(), QStringLiteral("100"));
     QTest::keyClick(window_.VScroll1, Qt::Key_Up);
@@ -176,10 +181,22 @@ TEST_F(LoadCsvWindowTest, TheFileChosenInTheDialogIsPreviewed) {
     EXPECT_EQ(window_.TB_file->text(), path);
 }
 
+// A click copies the statement, and so do Enter and Ctrl+C once Tab has reached it.
 TEST_F(LoadCsvWindowTest, ClickingTheStatementCopiesIt) {
     window_.L_sql->setText(QStringLiteral("INSERT INTO T VALUES(1)"));
-    QTest::mouseClick(window_.L_sql, Qt::LeftButton);
-    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("INSERT INTO T VALUES(1)"));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    for (const QKeyCombination key : {QKeyCombination(), QKeyCombination(Qt::Key_Return),
+                                      QKeyCombination(Qt::CTRL | Qt::Key_C)}) {
+        QApplication::clipboard()->clear();
+        window_.Command2->setFocus();
+        QTest::keyClick(window_.Command2, Qt::Key_Tab);
+        if (key == QKeyCombination())
+            QTest::mouseClick(window_.L_sql, Qt::LeftButton);
+        else
+            QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+        EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("INSERT INTO T VALUES(1)"));
+        EXPECT_TRUE(window_.isVisible());
+    }
     EXPECT_EQ(window_.L_sql->toolTip(), QStringLiteral("マウスクリックでクリップボードへコピー"));
 }
 
@@ -196,6 +213,8 @@ TEST_F(LoadCsvWindowTest, CancelAndTheFrameHideTheWindowAndKeepItsSettings) {
     EXPECT_FALSE(window_.isModal());
     window_.Chk_head->setChecked(true);  // every control on screen
     EXPECT_EQ(UnnamedControls(window_), QStringList());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(window_.ProgressBar1)->text(QAccessible::Name),
+              QStringLiteral("登録の進み具合"));
 }
 
 }  // namespace

@@ -8,10 +8,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeWidget>
 #include <cstring>
 
 #include "exchange/save_csv.h"
+#include "support/accessible_names.h"
 #include "support/message_recorder.h"
 #include "support/qt_printers.h"
 #include "ui/toolkit/file_dialogs.h"
@@ -28,11 +30,14 @@ class SaveCsvWindowTest : public ::testing::Test {
 
 TEST_F(SaveCsvWindowTest, ControlsCarryTheirTextsAndStartAsLoaded) {
     ASSERT_EQ(window_.Opt_out.size(), 3);
+    // Captions as shown: a mnemonic's "&" is not.
+    const auto shown = [](const QAbstractButton* b) { return QString(b->text()).remove(u'&'); };
+    EXPECT_EQ(MnemonicFaults(window_), QStringList());
     const QStringList captions{u"ﾃｷｽﾄﾌｧｲﾙ"_s, u"ｸﾘｯﾌﾟﾎﾞｰﾄﾞ"_s, u"Excelﾌｧｲﾙ"_s};
     const QStringList tips{u"テキストファイルに出力"_s, u"クリップボードに出力"_s,
                            u"Excelファイルに出力"_s};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(window_.Opt_out[i]->text(), captions[i]);
+        EXPECT_EQ(shown(window_.Opt_out[i]), captions[i]);
         EXPECT_EQ(window_.Opt_out[i]->toolTip(), tips[i]);
         EXPECT_EQ(window_.Opt_out[i]->objectName(), u"Opt_out"_s);
     }
@@ -51,12 +56,12 @@ TEST_F(SaveCsvWindowTest, ControlsCarryTheirTextsAndStartAsLoaded) {
     EXPECT_FALSE(window_.CB_txt_dlm->isEditable());
     EXPECT_EQ(window_.Chk_head->text(), u"列名をヘッダーとして出力する"_s);
     EXPECT_EQ(window_.Chk_edit_csv->text(), u"出力後、ファイルを外部エディタで開く"_s);
-    EXPECT_EQ(window_.Chk_open_exel->text(), u"出力後、ファイルをExcelで開く"_s);
+    EXPECT_EQ(shown(window_.Chk_open_exel), u"出力後、ファイルをExcelで開く"_s);
     for (QCheckBox* box : {window_.Chk_head, window_.Chk_edit_csv, window_.Chk_open_exel})
         EXPECT_FALSE(box->isChecked());
-    EXPECT_EQ(window_.Command1->text(), u"ＯＫ"_s);
+    EXPECT_EQ(shown(window_.Command1), u"ＯＫ"_s);
     EXPECT_EQ(window_.Command1->toolTip(), u"保存先を指定して出力"_s);
-    EXPECT_EQ(window_.Command2->text(), u"Cancel"_s);
+    EXPECT_EQ(shown(window_.Command2), u"Cancel"_s);
     EXPECT_EQ(window_.Label1->text(), u"■■■"_s);
     EXPECT_FALSE(window_.isModal());
 }
@@ -194,8 +199,12 @@ TEST_F(SaveCsvWindowTest, AWorkbookThatCannotBeWrittenSaysWhy) {
     ScopedFileDialogResponder files(
         [&](const FileDialogRequest&) { return dir.filePath(u"no/such/x.xlsx"_s); });
     window_.ShowOption(&list);
-    window_.Opt_out[2]->setChecked(true);
-    window_.Command1->click();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    // By the option's letter and the full-width "ＯＫ"'s, pressed a moment later as shown.
+    QTest::keyClick(&window_, Qt::Key_E, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window_.Opt_out[2]->isChecked(); }));
+    QTest::keyClick(&window_, Qt::Key_O, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !boxes_.boxes().isEmpty(); }));
     ASSERT_EQ(boxes_.boxes().size(), 1);
     EXPECT_EQ(boxes_.boxes()[0].text, u"エクセルファイルの出力に失敗しました。\r\nError:2 "_s +
                                           QString::fromLocal8Bit(strerror(ENOENT)));

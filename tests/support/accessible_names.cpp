@@ -1,9 +1,13 @@
 #include "support/accessible_names.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QWidget>
+
+#include "ui/toolkit/mnemonics.h"
 
 namespace varkel::test {
 
@@ -60,6 +64,19 @@ QStringList UnnamedControls(const QWidget& window) {
                            QString::fromLatin1(widget->metaObject()->className()) + u')';
     }
     return unnamed;
+}
+
+QStringList MnemonicFaults(const QWidget& window) {
+    static const QRegularExpression latin(QStringLiteral("[A-Za-zＡ-Ｚａ-ｚ]"));
+    QStringList faults;
+    QList<QChar> seen;
+    for (const QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+        const QChar letter = MnemonicLetter(button->text());
+        if ((letter.isNull() && button->text().contains(latin)) || seen.contains(letter))
+            faults << button->objectName() + QStringLiteral(": ") + button->text();
+        if (!letter.isNull()) seen << letter;
+    }
+    return faults;
 }
 
 QString AccessibleWindow(const QWidget& window) {

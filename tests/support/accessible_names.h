@@ -13,6 +13,10 @@ namespace varkel::test {
 // named. Call it for every window a test opens.
 QStringList UnnamedControls(const QWidget& window);
 
+// The buttons, options and check boxes of `window` whose caption holds a Latin letter but that
+// have no mnemonic, or whose mnemonic another of them has: "objectName: caption" for each.
+QStringList MnemonicFaults(const QWidget& window);
+
 // How assistive technologies see a top-level window: its role ("window" — a main window or any
 // other frame —, "dialog", "alert", else "other") and, after a colon, its name.
 QString AccessibleWindow(const QWidget& window);

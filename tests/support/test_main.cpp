@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <clocale>
 
+#include "ui/toolkit/combo_names.h"
+
 // The leak checker's suppressions, whatever the environment: ctest hands a test only the first
 // entry of a list of variables, so LSAN_OPTIONS cannot be relied on to get there.
 extern "C" const char* __lsan_default_options() {
@@ -14,6 +16,7 @@ int main(int argc, char** argv) {
     // Widgets and the busy pointer need an application; tests run on the offscreen platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    varkel::NameCombosByLabel();  // as the program does at start-up
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

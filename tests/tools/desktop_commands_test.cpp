@@ -12,12 +12,12 @@
 #include "db/db_session.h"
 #include "store/ini_file.h"
 #include "support/message_recorder.h"
-#include "support/stepping_clock.h"
 #include "support/odbc_config.h"
 #include "support/qt_printers.h"
+#include "support/stepping_clock.h"
 #include "support/when_shown.h"
-#include "ui/history/show_hist.h"
 #include "tools/frm_version.h"
+#include "ui/history/show_hist.h"
 #include "ui/main/main_window.h"
 #include "ui/toolkit/open_document.h"
 #include "ui/toolkit/processes.h"
@@ -60,6 +60,7 @@ TEST_F(DesktopCommandsTest, HelpOpensTheSettingOrTheHelpPages) {
         QString url;
         QString expected;  // relative: taken from the program folder
         bool address;
+        bool opened = true;  // a program opened it; else a message names the page
     };
     const Case cases[] = {
         {QString(), QStringLiteral("HELP/index.htm"), false},
@@ -68,6 +69,9 @@ TEST_F(DesktopCommandsTest, HelpOpensTheSettingOrTheHelpPages) {
         {QStringLiteral("manual/start.htm"), QStringLiteral("manual/start.htm"), false},
         {QStringLiteral("/usr/share/doc/varkel/index.htm"),
          QStringLiteral("/usr/share/doc/varkel/index.htm"), false},
+        {QString(), QStringLiteral("HELP/index.htm"), false, false},
+        {QStringLiteral("https://example.org/varkel/help"),
+         QStringLiteral("https://example.org/varkel/help"), true, false},
     };
     QDir(config_.folder()).mkpath(QStringLiteral("HELP"));
     QFile(config_.path(QStringLiteral("HELP/index.htm"))).open(QIODevice::WriteOnly);
@@ -78,11 +82,14 @@ TEST_F(DesktopCommandsTest, HelpOpensTheSettingOrTheHelpPages) {
         QList<DocumentRequest> opened;
         ScopedDocumentResponder desktop([&](const DocumentRequest& r) {
             opened << r;
-            return true;
+            return c.opened;
         });
         auto* help = window_->findChild<QAction*>(QStringLiteral("mn_help_varkel"));
         EXPECT_EQ(help->shortcut(), QKeySequence(Qt::Key_F1));
-        help->trigger();
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+        const qsizetype before = boxes_.boxes().size();
+        QTest::keyClick(window_.get(), Qt::Key_F1);
         ASSERT_EQ(opened.size(), 1);
         const QString expected = QDir::isAbsolutePath(c.expected) || c.address
                                      ? c.expected
@@ -90,7 +97,16 @@ TEST_F(DesktopCommandsTest, HelpOpensTheSettingOrTheHelpPages) {
         EXPECT_EQ(opened[0].path, expected);
         EXPECT_EQ(opened[0].isAddress, c.address);
         EXPECT_EQ(opened[0].owner, window_.get());
-        EXPECT_TRUE(boxes_.boxes().isEmpty());
+        if (c.opened) {
+            EXPECT_EQ(boxes_.boxes().size(), before);
+        } else {
+            ASSERT_EQ(boxes_.boxes().size(), before + 1);
+            EXPECT_EQ(boxes_.boxes().last().text,
+                      QStringLiteral("ヘルプを開くプログラムが見つかりませんでした。\r\n"
+                                     "ヘルプのページ：") +
+                          expected);
+            EXPECT_EQ(boxes_.boxes().last().icon, MsgIcon::Exclamation);
+        }
         window_->close();
         window_.reset();
     }

@@ -14,6 +14,7 @@
 #include "db/db_session.h"
 #include "store/code_page.h"
 #include "store/ini_file.h"
+#include "support/accessible_names.h"
 #include "support/message_recorder.h"
 #include "support/odbc_config.h"
 #include "support/qt_printers.h"
@@ -252,10 +253,13 @@ TEST_F(EditorTest, SettingsWindowSavesOnlyACommandWithTheFileMark) {
             EXPECT_EQ(boxes_.boxes().last().title, QStringLiteral("外部エディタ設定"));
         }
     }
-    // Cancel keeps the command but shows the typed text the next time.
+    // Cancel, here by its letter, keeps the command but shows the typed text the next time.
+    EXPECT_EQ(MnemonicFaults(*editor()), QStringList());
+    editor()->show();
     editor()->Text1->setText(QStringLiteral("other %p"));
-    editor()->Cmd_cancel->click();
-    EXPECT_FALSE(editor()->isVisible());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor()));
+    QTest::keyClick(editor()->Text1, Qt::Key_C, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !editor()->isVisible(); }));
     EXPECT_EQ(editor()->EditorCommand(), QStringLiteral("kate %p %p"));
     EXPECT_EQ(editor()->Text1->text(), QStringLiteral("other %p"));
 

@@ -23,6 +23,7 @@
 #include "store/settings_keys.h"
 #include "ui/toolkit/auto_size_columns.h"
 #include "ui/toolkit/message_box.h"
+#include "ui/toolkit/mnemonics.h"
 #include "ui/toolkit/sorted_combo.h"
 #include "ui/toolkit/twips.h"
 #include "ui/toolkit/yield.h"
@@ -65,6 +66,7 @@ void ConnectDS::build() {
         connect(option, &QRadioButton::toggled, this, [this](bool on) {
             if (on) switchMode();
         });
+        option->installEventFilter(this);
         Option1 << option;
     }
     for (int i = 0; i < 2; ++i) {
@@ -102,6 +104,7 @@ void ConnectDS::build() {
     Lst_conn_hist->setObjectName(QStringLiteral("Lst_conn_hist"));
     Lst_conn_hist->setAccessibleName(QStringLiteral("接続履歴"));
     Lst_conn_hist->setGeometry(Px(120, 2100, kDesignWidth - 240, 1800));
+    Lst_conn_hist->installEventFilter(this);
     Lst_conn_hist->viewport()->installEventFilter(this);
     connect(Lst_conn_hist, &QListWidget::itemSelectionChanged, this, &ConnectDS::showDetails);
     connect(Lst_conn_hist, &QListWidget::itemDoubleClicked, this, [this] { accept(); });
@@ -138,6 +141,7 @@ void ConnectDS::build() {
     mnDelete->setObjectName(QStringLiteral("mn_delete"));
     connect(mnDelete, &QAction::triggered, this, &ConnectDS::deleteSelectedEntry);
     mn_hist->addAction(QStringLiteral("ｷｬﾝｾﾙ"))->setObjectName(QStringLiteral("mn_cancel"));
+    AssignMnemonics(this);
 }
 
 void ConnectDS::load() {
@@ -318,6 +322,38 @@ void ConnectDS::deleteSelectedEntry() {
 }
 
 bool ConnectDS::eventFilter(QObject* watched, QEvent* event) {
+    if (const qsizetype option = Option1.indexOf(qobject_cast<QRadioButton*>(watched));
+        option >= 0 && event->type() == QEvent::KeyPress) {
+        // An arrow selects the next or previous mode here, so that the mode switch's focus move
+        // holds: the toolkit would put the focus back on the option afterwards.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const int step = key == Qt::Key_Right || key == Qt::Key_Down ? 1
+                         : key == Qt::Key_Left || key == Qt::Key_Up  ? -1
+                                                                     : 0;
+        if (step == 0) return QDialog::eventFilter(watched, event);
+        if (QRadioButton* next = Option1.value(option + step)) next->setChecked(true);
+        return true;
+    }
+    if (watched == Lst_conn_hist && event->type() == QEvent::KeyPress) {
+        // The list puts its focus on an entry without selecting it when it gains the focus; an
+        // arrow key selects where the focus is first, so that it also chooses a lone entry and
+        // Enter connects with what the focus shows.
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+            case Qt::Key_Home:
+            case Qt::Key_End:
+            case Qt::Key_PageUp:
+            case Qt::Key_PageDown:
+                if (QListWidgetItem* item = Lst_conn_hist->currentItem();
+                    item && !item->isSelected())
+                    item->setSelected(true);
+                break;
+            default:
+                break;
+        }
+        return QDialog::eventFilter(watched, event);
+    }
     if (watched != Lst_conn_hist->viewport()) return QDialog::eventFilter(watched, event);
     if (event->type() == QEvent::MouseButtonPress) {
         // Any button selects the entry under the pointer; below the last entry none is.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,12 +10,14 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <functional>
 
 #include "db/odbc_comm.h"
 #include "store/ini_file.h"
+#include "support/accessible_names.h"
 #include "support/message_recorder.h"
 #include "support/odbc_config.h"
 #include "support/qt_printers.h"
@@ -214,6 +217,59 @@ TEST_F(ConnectDialogTest, OptionsFollowTheirStateNotTheClick) {
     dialog.SaveHist();
     EXPECT_EQ(ReadIniString(settingsFile(), QStringLiteral("CONNHIST"), QStringLiteral("SAVE")),
               QStringLiteral("ON"));
+}
+// Keys alone, each sent to what has the focus: the dialog's own at first, or the option a case
+// starts on. The outcome is "data source|driver|history entry", or "open". The lists keep their
+// labels as their names whatever they show.
+TEST_F(ConnectDialogTest, KeysAloneChooseAndConnect) {
+    config_.addDriver(QStringLiteral("Zeta"));
+    config_.addDataSource(QStringLiteral("MyDB"), QStringLiteral("Zeta"), {});
+    config_.addDataSource(QStringLiteral("A"), QStringLiteral("Zeta"), {});
+    using K = QList<QKeyCombination>;
+    const Qt::Key down = Qt::Key_Down, enter = Qt::Key_Return, space = Qt::Key_Space;
+    const struct {
+        int history, option;  // entries stored; the option focused first, -1 for none
+        K keys;
+        const char* outcome;
+    } cases[] = {
+        {0, -1, K{down, down, enter}, "MyDB||"},
+        {0, -1, K{enter}, "open"},  // OK without a choice
+        {0, -1, K{down, Qt::ALT | Qt::Key_O}, "A||"},
+        {0, -1, K{down, Qt::ALT | Qt::Key_C}, "||"},
+        {0, 0, K{Qt::Key_Right, Qt::Key_End, enter}, "|Zeta|"},
+        {1, 1, K{Qt::Key_Right, down, enter}, "||DSN=a;"},  // the only entry
+        {2, 2, K{space, Qt::Key_Up, enter}, "||DSN=a;"},    // the entry in focus
+        {2, 2, K{space, down, enter}, "||DSN=b;"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.outcome);
+        QFile::remove(settingsFile());
+        for (int i = 0; i < c.history; ++i)
+            WriteIniString(settingsFile(), QStringLiteral("CONNHIST"), QString::number(i + 1),
+                           QStringLiteral("DSN=%1;").arg(QChar(u'a' + i)));
+        ConnectDS dialog(s_, nullptr);
+        QString outcome;
+        QStringList names;
+        const Choice got = open(dialog, [&](ConnectDS& d) {
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+            if (c.option >= 0) d.Option1[c.option]->setFocus();
+            for (const QKeyCombination key : c.keys)
+                QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+            for (QComboBox* combo : {d.Combo1, d.Combo2})
+                names << QAccessible::queryAccessibleInterface(combo)->text(QAccessible::Name);
+            // A button pressed by its letter is clicked a moment later, as it is shown pressed.
+            if (d.isVisible() && (qstrcmp(c.outcome, "open") == 0 ||
+                                  !QTest::qWaitFor([&d] { return !d.isVisible(); }))) {
+                outcome = QStringLiteral("open");
+                d.Cmd_cancel->click();
+            }
+        });
+        if (outcome.isEmpty()) outcome = got.dsn + u'|' + got.drv + u'|' + got.tag;
+        EXPECT_EQ(outcome, QString::fromUtf8(c.outcome));
+        EXPECT_EQ(names, (QStringList{QStringLiteral("データソース"), QStringLiteral("ドライバ")}));
+        EXPECT_TRUE(boxes_.boxes().isEmpty());
+        EXPECT_EQ(MnemonicFaults(dialog), QStringList());
+    }
 }
 }  // namespace
 }  // namespace varkel::test
