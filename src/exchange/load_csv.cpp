@@ -25,6 +25,7 @@
 #include "ui/toolkit/desktop.h"
 #include "ui/toolkit/file_dialogs.h"
 #include "ui/toolkit/message_box.h"
+#include "ui/toolkit/tab_leaves_box.h"
 #include "ui/toolkit/tool_icons.h"
 #include "ui/toolkit/yield.h"
 
@@ -105,6 +106,7 @@ void LoadCSV::build() {
     TB_file_cont->setAccessibleName(QStringLiteral("ファイルの内容（先頭10行分のみ）"));
     TB_file_cont->setReadOnly(true);
     TB_file_cont->setLineWrapMode(QPlainTextEdit::NoWrap);
+    TabLeavesBox(TB_file_cont);
     Cmd_read = new QPushButton(QStringLiteral("確認(&R)"));
     Cmd_read->setObjectName(QStringLiteral("Cmd_read"));
     L_file_code = new QLabel;

@@ -217,5 +217,22 @@ TEST_F(LoadCsvWindowTest, CancelAndTheFrameHideTheWindowAndKeepItsSettings) {
               QStringLiteral("登録の進み具合"));
 }
 
+// The preview by keys: Tab and Shift+Tab leave it, Ctrl+Tab types nothing into it.
+TEST_F(LoadCsvWindowTest, TheKeyboardLeavesThePreview) {
+    const std::pair<QKeyCombination, const char*> cases[] = {
+        {Qt::Key_Tab, "Cmd_read"},
+        {Qt::SHIFT | Qt::Key_Backtab, "Chk_head"},
+        {Qt::CTRL | Qt::Key_Tab, "TB_file_cont"}};
+    window_.TB_file->setText(file("a,b\n"));
+    window_.Cmd_read->click();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    for (const auto& [key, focus] : cases) {
+        window_.TB_file_cont->setFocus();
+        QTest::keyClick(window_.TB_file_cont, key.key(), key.keyboardModifiers());
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), QString::fromLatin1(focus));
+        EXPECT_EQ(window_.TB_file_cont->toPlainText(), QStringLiteral("a,b\n"));
+    }
+}
+
 }  // namespace
 }  // namespace varkel::test

@@ -599,8 +599,9 @@ TEST_P(HistoryAndTemplatesTest, HistoryAndTemplatesLastFromOneRunToTheNext) {
     temp->CB_hdr->activated(2);
     boxes_.answer(MsgResult::Yes);
     temp->Cmd_del->click();
+    EXPECT_FALSE(temp->Command1->isEnabled());  // nothing chosen after the delete
     temp->Command1->click();
-    EXPECT_EQ(sql()->toPlainText(), QString());  // nothing chosen after the delete
+    EXPECT_EQ(sql()->toPlainText(), QStringLiteral("SELECT 1 AS one"));  // left as it was
 
     window_->close();
     window_.reset();

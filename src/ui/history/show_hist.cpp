@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include "ui/toolkit/auto_size_columns.h"
 #include "ui/toolkit/box_text.h"
 #include "ui/toolkit/message_box.h"
+#include "ui/toolkit/tab_leaves_box.h"
 #include "ui/toolkit/tool_icons.h"
 #include "ui/toolkit/twips.h"
 #include "ui/toolkit/window_position.h"
@@ -93,6 +95,7 @@ void ShowHist::build() {
     connect(ListView1->header(), &QHeaderView::sectionClicked, this, &ShowHist::sortByHeader);
     connect(ListView1, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* item) { chooseRow(item); });
+    ListView1->installEventFilter(this);  // Enter on a row takes it back
 
     L_split = new QFrame(this);
     L_split->setObjectName(QStringLiteral("L_split"));
@@ -103,6 +106,7 @@ void ShowHist::build() {
     Text1 = new StatementBox(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setAccessibleName(QStringLiteral("SQL文"));
+    TabLeavesBox(Text1);
 
     Picture1 = new QWidget(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
@@ -112,8 +116,10 @@ void ShowHist::build() {
     Command2->setObjectName(QStringLiteral("Command2"));
     Command3 = new QPushButton(QStringLiteral("閉じる(&X)"), Picture1);
     Command3->setObjectName(QStringLiteral("Command3"));
-    for (QPushButton* b : {Command1, Command2, Command3})
+    for (QPushButton* b : {Command1, Command2, Command3}) {
         b->resize(TwipsToPixelsX(2600), TwipsToPixelsY(420));
+        b->setAutoDefault(true);  // Enter presses the focused button
+    }
 
     connect(Command1, &QPushButton::clicked, this, &ShowHist::putBack);
     connect(input, &QAction::triggered, this, &ShowHist::putBack);
@@ -240,6 +246,15 @@ bool ShowHist::dragSplitter(int top) {
 
 bool ShowHist::eventFilter(QObject* watched, QEvent* event) {
     const auto type = event->type();
+    if (watched == ListView1) {
+        if (type != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (!enter || (key->modifiers() & ~Qt::KeypadModifier) || !ListView1->currentItem())
+            return QWidget::eventFilter(watched, event);
+        putBack();
+        return true;
+    }
     if (watched != L_split || (type != QEvent::MouseButtonPress &&
                                type != QEvent::MouseButtonRelease && type != QEvent::MouseMove))
         return QWidget::eventFilter(watched, event);
@@ -295,6 +310,13 @@ void ShowHist::closeWindow() {
     ListView1->setFocus();
     SaveWindowPos(this, settings::Hist());
     hide();
+}
+
+void ShowHist::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        closeWindow();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void ShowHist::closeEvent(QCloseEvent* event) {

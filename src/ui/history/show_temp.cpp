@@ -3,18 +3,21 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTextDocument>
 
 #include "exec/script_text.h"
 #include "store/settings_keys.h"
 #include "store/sql_templates.h"
 #include "ui/history/statement_box.h"
 #include "ui/history/statement_text.h"
-#include "ui/toolkit/window_position.h"
 #include "ui/toolkit/message_box.h"
 #include "ui/toolkit/sorted_combo.h"
+#include "ui/toolkit/tab_leaves_box.h"
 #include "ui/toolkit/twips.h"
+#include "ui/toolkit/window_position.h"
 #include "ui/toolkit/window_role.h"
 #include "ui/toolkit/yield.h"
 
@@ -24,6 +27,10 @@ namespace {
 
 constexpr int kPictureHeight = 720;  // twips
 constexpr int kHeaderHeight = 360;
+
+QString StatementPrompt() {
+    return QStringLiteral("ＳＱＬを入力してください");
+}
 
 QRect Px(int l, int t, int w, int h) {
     return TwipsToPixels(l, t, w, h);
@@ -43,6 +50,7 @@ ShowTemp::ShowTemp(const QString& templateFile, const QString& windowPos,
     Frm_ok_cancel->move(Frm_tmpl->pos());
     changed_ = false;
     Text1->setReadOnly(true);
+    enableCopy();
 }
 
 void ShowTemp::build() {
@@ -56,6 +64,7 @@ void ShowTemp::build() {
     Text1 = new StatementBox(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setAccessibleName(QStringLiteral("SQL文"));
+    TabLeavesBox(Text1);
 
     Picture1 = new QWidget(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
@@ -69,6 +78,7 @@ void ShowTemp::build() {
         auto* b = new QPushButton(caption, parent);
         b->setObjectName(QString::fromLatin1(name));
         b->setGeometry(Px(left, 120, 1000, 390));
+        b->setAutoDefault(true);  // Enter presses the focused button
         return b;
     };
     Cmd_add = button(Frm_tmpl, "Cmd_add", QStringLiteral("追加"), 60);
@@ -109,6 +119,7 @@ void ShowTemp::ReadTmpl() {
     for (const ClassSQL& t : ReadTemplateFile(file_))
         insertTemplate(t);
     if (CB_hdr->count() > 0) choose(0);
+    enableCopy();
 }
 
 int ShowTemp::insertTemplate(const ClassSQL& t) {
@@ -122,6 +133,7 @@ void ShowTemp::choose(int index) {
     Timer1.start();
     CurrentTmplIndex = index;
     CurrentTmpl = TmplList[index];
+    enableCopy();
     CB_hdr->setCurrentIndex(index);
     // While editing, the field holds the title being edited, never the list text.
     if (editing_) CB_hdr->setEditText(CurrentTmpl.SQLhead);
@@ -139,13 +151,27 @@ void ShowTemp::setEditing(bool on) {
     editing_ = on;
     Frm_tmpl->setVisible(!on);
     Frm_ok_cancel->setVisible(on);
-    Command1->setEnabled(!on);
+    enableCopy();
+    if (!on) {  // the prompt belongs to an add only
+        Text1->setPlaceholderText(QString());
+        Text1->setAccessibleDescription(QString());
+    }
+}
+
+void ShowTemp::enableCopy() {
+    // Copying with no template chosen would only empty the SQL input box.
+    Command1->setEnabled(!editing_ && CurrentTmplIndex >= 0);
 }
 
 void ShowTemp::add() {
     EditingExisting = false;
     CB_hdr->setEditText(QStringLiteral("タイトルを入力してください"));
-    Text1->setPlainText(QStringLiteral("ＳＱＬを入力してください\n"));
+    // The prompt is shown, not typed: the first key replaces it and a screen reader does not
+    // read it as the statement.
+    Text1->setPlainText(QString());
+    Text1->document()->setModified(false);
+    Text1->setPlaceholderText(StatementPrompt());
+    Text1->setAccessibleDescription(StatementPrompt());
     Text1->setReadOnly(false);
     CB_hdr->lineEdit()->selectAll();
     CB_hdr->setFocus();
@@ -171,6 +197,7 @@ void ShowTemp::remove() {
     removeCurrent();
     changed_ = true;
     CurrentTmplIndex = -1;
+    enableCopy();
     CB_hdr->setCurrentIndex(-1);
     CB_hdr->setEditText(QString());
     Text1->clear();
@@ -182,7 +209,12 @@ void ShowTemp::accept() {
     // Only blanks are trimmed; a TAB in the title and a record terminator in the statement are
     // made harmless, so the file reads back the same templates.
     const QString title = StorableTitle(TrimBlanks(editedTitle));
-    const QString statement = StorableStatement(TrimBlanks(WithCrLf(Text1->toPlainText())));
+    QString typed = Text1->toPlainText();
+    // An add accepted as it came keeps the prompt as its statement, as when it was typed in.
+    if (!EditingExisting && typed.isEmpty() && !Text1->placeholderText().isEmpty() &&
+        !Text1->document()->isModified())
+        typed = StatementPrompt() + u'\n';
+    const QString statement = StorableStatement(TrimBlanks(WithCrLf(typed)));
     CB_hdr->setEditText(title);
     Text1->setPlainText(ForTextBox(statement));
     const int at = insertTemplate({title, statement});
@@ -213,6 +245,15 @@ void ShowTemp::copy() {
 void ShowTemp::closeWindow() {
     SaveWindowPos(this, settings::Temp());
     hide();
+}
+
+void ShowTemp::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier)
+        QWidget::keyPressEvent(event);
+    else if (editing_)
+        cancel();  // Esc is 取消 while adding or modifying
+    else
+        closeWindow();
 }
 
 void ShowTemp::closeEvent(QCloseEvent* event) {

@@ -42,6 +42,7 @@ class ShowTemp : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;  // Esc closes, or cancels an edit
     void resizeEvent(QResizeEvent* event) override;
 
   private:
@@ -50,6 +51,7 @@ class ShowTemp : public QWidget {
     int insertTemplate(const ClassSQL& t);
     void removeCurrent();
     void setEditing(bool on);
+    void enableCopy();
     void add();
     void modify();
     void remove();

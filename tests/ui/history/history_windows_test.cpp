@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDrag>
 #include <QFile>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
@@ -301,6 +303,60 @@ TEST_F(HistoryWindowTest, EachRowIsItsOwnRecordUntilItFallsOff) {
     EXPECT_EQ(putBack, QStringLiteral("SELECT '\u00A0'"));
 }
 
+// Keys as a user presses them, each to whatever has the focus then; "'text" types the text.
+void Press(std::initializer_list<const char*> keys) {
+    for (const char* k : keys) {
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr) << k;
+        if (k[0] == '\'') {
+            QTest::keyClicks(focus, QString::fromUtf8(k + 1));
+        } else {
+            const QKeyCombination c = QKeySequence(QString::fromLatin1(k))[0];
+            QTest::keyClick(focus, c.key(), c.keyboardModifiers());
+        }
+    }
+}
+
+// The control with the focus; empty when the window is hidden.
+QString FocusName(const QWidget& w) {
+    return w.isVisible() ? QApplication::focusWidget()->objectName() : QString();
+}
+
+// Keys from a control of the history window, "SELECT 3" chosen: where the focus ends, what the
+// box holds, what was taken back and what was run.
+TEST_F(HistoryWindowTest, EveryCommandByKeys) {
+    const char *s3 = "SELECT 3", *s2 = "SELECT 2";
+    const struct {
+        const char *name, *start;
+        std::initializer_list<const char*> keys;
+        const char *focus, *box, *putBack, *ran;
+    } cases[] = {
+        {"Tab leaves the box", "Text1", {"Tab"}, "Command1", s3, "", ""},
+        {"Shift+Tab goes back", "Text1", {"Shift+Backtab"}, "ListView1", s3, "", ""},
+        {"Ctrl+Tab types a tab", "Text1", {"Ctrl+End", "Ctrl+Tab"}, "Text1", "SELECT 3\t", "", ""},
+        {"Tab, Enter: back unchanged", "Text1", {"Tab", "Return"}, "", s3, s3, ""},
+        {"Enter on a row takes it back", "ListView1", {"Down", "Return"}, "", s2, s2, ""},
+        {"Enter runs at once", "Command2", {"Return"}, "", s3, "", s3},
+        {"Enter closes", "Command3", {"Return"}, "", s3, "", ""},
+        {"Esc closes from the list", "ListView1", {"Esc"}, "", s3, "", ""},
+        {"Esc closes from the box", "Text1", {"Esc"}, "", s3, "", ""},
+    };
+    for (const auto& c : cases) {
+        QString putBack, ran;
+        ShowHist w(dir_.filePath(QStringLiteral("SQLHIST.TXT")), QString(), recording(putBack, ran),
+                   nullptr);
+        w.store().ReadHist();
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        w.findChild<QWidget*>(QString::fromLatin1(c.start))->setFocus();
+        Press(c.keys);
+        EXPECT_EQ(FocusName(w), QString::fromLatin1(c.focus)) << c.name;
+        EXPECT_EQ(w.Text1->toPlainText(), QString::fromLatin1(c.box)) << c.name;
+        EXPECT_EQ(putBack, QString::fromLatin1(c.putBack)) << c.name;
+        EXPECT_EQ(ran, QString::fromLatin1(c.ran)) << c.name;
+    }
+}
+
 class TemplateWindowTest : public ::testing::Test {
   protected:
     void SetUp() override { qputenv("VARKEL_HOME", QFile::encodeName(dir_.path())); }
@@ -353,6 +409,9 @@ TEST_F(TemplateWindowTest, TheMonthlyExampleAndAnUnchangedAdd) {
     w->Cmd_add->click();
     EXPECT_TRUE(w->editing());
     EXPECT_FALSE(w->Command1->isEnabled());
+    // The prompt is no content of the box, to the eye or to a screen reader.
+    EXPECT_EQ(w->Text1->placeholderText(), QStringLiteral("ＳＱＬを入力してください"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w->Text1)->text(QAccessible::Value), QString());
     w->Cmd_OK->click();  // the prompts themselves are accepted
     EXPECT_FALSE(w->editing());
     w->SaveTmpl();
@@ -364,6 +423,7 @@ TEST_F(TemplateWindowTest, TheMonthlyExampleAndAnUnchangedAdd) {
 
 TEST_F(TemplateWindowTest, ModifyMovesTheTemplateAndDeletingTheLastEmptiesTheFile) {
     auto w = window();
+    EXPECT_FALSE(w->Command1->isEnabled());  // no template to copy
     addTemplate(*w, QStringLiteral("a"), QStringLiteral("SELECT 1"));
     addTemplate(*w, QStringLiteral("m"), QStringLiteral("SELECT 2"));
     w->CB_hdr->setCurrentIndex(0);
@@ -394,6 +454,7 @@ TEST_F(TemplateWindowTest, ModifyMovesTheTemplateAndDeletingTheLastEmptiesTheFil
               QStringLiteral("表示のテンプレートを削除してよろしいですか？"));
     EXPECT_EQ(boxes_.boxes().last().title, QStringLiteral("テンプレートの削除"));
     EXPECT_TRUE(w->templates().isEmpty());
+    EXPECT_FALSE(w->Command1->isEnabled());
     w->SaveTmpl();
     EXPECT_EQ(contents(), QByteArray());
 }
@@ -438,6 +499,48 @@ TEST_F(TemplateWindowTest, AChoiceWhileEditingFillsTheFieldWithTheTitle) {
                       : QStringList{QStringLiteral("a"), QStringLiteral("m"), QStringLiteral("m")};
         EXPECT_EQ(titles(*w), expected) << "modifying " << modifying;
     }
+}
+
+// Keys from a control of the template window, template "t" ("x") chosen, after a click on the
+// button given: where the focus ends ("*" anywhere), what the box holds, whether it is still
+// editing and the statements kept.
+TEST_F(TemplateWindowTest, EveryCommandByKeys) {
+    const struct {
+        const char *name, *click, *start;
+        std::initializer_list<const char*> keys;
+        const char *focus, *box;
+        bool editing;
+        const char* kept;
+    } cases[] = {
+        {"Tab leaves the box", "Cmd_mod", "Text1", {"Tab"}, "Cmd_OK", "x", true, "x"},
+        {"Shift+Tab goes back", "Cmd_mod", "Text1", {"Shift+Backtab"}, "CB_hdr", "x", true, "x"},
+        {"Ctrl+Tab types a tab", "Cmd_mod", "Text1", {"Ctrl+Tab"}, "Text1", "\tx", true, "x"},
+        {"OK by Enter", "Cmd_mod", "Text1", {"'y", "Tab", "Return"}, "*", "yx", false, "yx"},
+        {"over the prompt", "Cmd_add", "Text1", {"'y", "Tab", "Return"}, "*", "y", false, "x;y"},
+        {"Esc while adding is 取消", "Cmd_add", "CB_hdr", {"Esc"}, "*", "x", false, "x"},
+        {"Esc while modifying is 取消", "Cmd_mod", "Text1", {"'y", "Esc"}, "*", "x", false, "x"},
+        {"Enter on 取消 cancels", "Cmd_add", "Cmd_Cancel", {"Return"}, "*", "x", false, "x"},
+        {"Esc closes", nullptr, "CB_hdr", {"Esc"}, "", "x", false, "x"},
+        {"Enter copies", nullptr, "Command1", {"Return"}, "", "x", false, "x"},
+    };
+    for (const auto& c : cases) {
+        WriteTemplateFile(file(), {{QStringLiteral("t"), QStringLiteral("x")}});
+        auto w = window();
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        if (c.click) w->findChild<QPushButton*>(QString::fromLatin1(c.click))->click();
+        w->findChild<QWidget*>(QString::fromLatin1(c.start))->setFocus();
+        Press(c.keys);
+        const QString focus = *c.focus == '*' ? QStringLiteral("*") : FocusName(*w);
+        EXPECT_EQ(focus, QString::fromLatin1(c.focus)) << c.name;
+        EXPECT_EQ(w->Text1->toPlainText(), QString::fromLatin1(c.box)) << c.name;
+        EXPECT_EQ(w->editing(), c.editing) << c.name;
+        QStringList kept;
+        for (const ClassSQL& t : w->templates())
+            kept << t.SQLstmt;
+        EXPECT_EQ(kept.join(u';'), QString::fromLatin1(c.kept)) << c.name;
+    }
+    EXPECT_EQ(copied_, QStringLiteral("x"));
 }
 
 }  // namespace
