@@ -1,6 +1,7 @@
 #include "ui/main/sql_box_keeper.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTextDocument>
 #include <algorithm>
 
@@ -10,27 +11,20 @@
 
 namespace varkel {
 
-namespace {
-
-QString LineEnds(QString text) {
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    text.replace(QChar::LineSeparator, u'\n');
-    return text;
-}
-
-}  // namespace
-
 SqlBoxKeeper::SqlBoxKeeper(SqlBox* box, QString path, QString title, QObject* parent)
     : QObject(parent), box_(box), path_(std::move(path)), title_(std::move(title)) {
     timer_.setSingleShot(true);
     timer_.setInterval(1000);
     connect(&timer_, &QTimer::timeout, this, &SqlBoxKeeper::startWrite);
     connect(box_->document(), &QTextDocument::contentsChanged, this, &SqlBoxKeeper::changed);
+    connect(&writer_, &SqlBoxWriter::finished, this, [this] {
+        record(writing_, writer_.wait());
+        if (changes_ != kept_ && !timer_.isActive()) timer_.start();
+        emit writeEnded();
+    });
 }
 
-SqlBoxKeeper::~SqlBoxKeeper() {
-    if (writer_) writer_->wait();
-}
+SqlBoxKeeper::~SqlBoxKeeper() = default;
 
 void SqlBoxKeeper::changed() {
     // A history statement shown while stepping is not the user's text; stepping back brings the
@@ -42,6 +36,11 @@ void SqlBoxKeeper::changed() {
 }
 
 void SqlBoxKeeper::Restore() {
+    const QFileInfo file(path_);
+    if (file.size() > kRestoredBytes) {
+        setAside();
+        return;
+    }
     const QString text = ReadSqlBoxFile(path_);
     if (text.isEmpty()) return;
     box_->ReplaceText(text);
@@ -49,47 +48,44 @@ void SqlBoxKeeper::Restore() {
     timer_.stop();
 }
 
+void SqlBoxKeeper::setAside() {
+    const QFileInfo file(path_);
+    QString aside;
+    for (int n = 1; aside.isEmpty() || QFileInfo::exists(aside); ++n)
+        aside = file.dir().filePath(file.completeBaseName() + u'-' + QString::number(n) + u'.' +
+                                    file.suffix());
+    if (!QFile::rename(path_, aside)) aside = path_;  // then the box's first write replaces it
+    ShowMessageBox(QStringLiteral("前回のSQL入力エリアの内容は大きいため（%1バイト）、"
+                                  "入力エリアには戻していません。\r\n%2\r\n"
+                                  "にあります。SQLファイルとして開けます（Ctrl+O）。")
+                       .arg(file.size())
+                       .arg(QDir::toNativeSeparators(aside)),
+                   MsgButtons::Ok, MsgIcon::Information, title_);
+}
+
 QString SqlBoxKeeper::keptText() const {
     // The document's own characters, line ends still its separators: the quickest copy of a
-    // huge text on the window's thread; LineEnds, off it, makes them "\n".
+    // huge text on the window's thread; the writer makes them "\n" off it.
     return box_->HistPos() != 0 ? box_->SavedSql() : box_->document()->toRawText();
 }
 
 void SqlBoxKeeper::startWrite() {
-    if (writer_ || changes_ == kept_) return;  // a write under way starts the wait again at its end
+    // A write under way starts the wait again at its end.
+    if (writer_.busy() || changes_ == kept_) return;
     writing_ = changes_;
-    outcome_ = std::make_shared<Outcome>();
-    // The thread has its own copy of the text and of the outcome it fills in.
-    writer_.reset(QThread::create([path = path_, text = keptText(), outcome = outcome_] {
-        outcome->ok = WriteSqlBoxFile(path, LineEnds(text), &outcome->error);
-    }));
-    connect(writer_.get(), &QThread::finished, this, [this, outcome = outcome_] {
-        if (outcome != outcome_) return;  // Flush has taken it already
-        finishWrite();
-        if (changes_ != kept_ && !timer_.isActive()) timer_.start();
-        emit writeEnded();
-    });
-    writer_->start();
-}
-
-void SqlBoxKeeper::finishWrite() {
-    writer_->wait();
-    writer_.reset();
-    const std::shared_ptr<Outcome> outcome = std::move(outcome_);
-    record(writing_, *outcome);
+    writer_.start(path_, keptText());
 }
 
 bool SqlBoxKeeper::Flush() {
     timer_.stop();
-    if (writer_) finishWrite();
+    if (writer_.busy()) record(writing_, writer_.wait());
     if (changes_ == kept_) return true;
     const quint64 writing = changes_;
-    Outcome outcome;
-    outcome.ok = WriteSqlBoxFile(path_, LineEnds(keptText()), &outcome.error);
-    return record(writing, outcome);
+    writer_.start(path_, keptText());
+    return record(writing, writer_.wait());
 }
 
-bool SqlBoxKeeper::record(quint64 writing, const Outcome& outcome) {
+bool SqlBoxKeeper::record(quint64 writing, const SqlBoxWriter::Outcome& outcome) {
     if (outcome.ok) {
         kept_ = std::max(kept_, writing);
         failureTold_ = false;

@@ -2,9 +2,9 @@
 
 #include <QObject>
 #include <QString>
-#include <QThread>
 #include <QTimer>
-#include <memory>
+
+#include "store/sql_box_file.h"
 
 namespace varkel {
 
@@ -24,8 +24,11 @@ class SqlBoxKeeper : public QObject {
     ~SqlBoxKeeper() override;
 
     // Puts the kept text into the box as one edit (the box's undo empties it again); the text is
-    // only shown, never run.
+    // only shown, never run. A text of more than kRestoredBytes, which the box would take seconds
+    // to lay out, is not put in: its file is renamed aside (SQLBOX-1.TXT, …) so that nothing
+    // overwrites it, and the user is told where it is, to open it as an SQL file when wanted.
     void Restore();
+    static constexpr qint64 kRestoredBytes = 2 * 1024 * 1024;
     // Waits for a write under way, then writes the text now if it changed since the last write.
     // A failed write is told once until a write succeeds again; the box keeps its text and the
     // file its older one.
@@ -38,15 +41,11 @@ class SqlBoxKeeper : public QObject {
     void writeEnded();
 
   private:
-    struct Outcome {
-        bool ok = false;
-        QString error;
-    };
     void changed();
+    void setAside();
     void startWrite();
-    void finishWrite();
     QString keptText() const;
-    bool record(quint64 writing, const Outcome& outcome);
+    bool record(quint64 writing, const SqlBoxWriter::Outcome& outcome);
 
     SqlBox* box_;
     QString path_;
@@ -55,10 +54,8 @@ class SqlBoxKeeper : public QObject {
     quint64 changes_ = 0;  // edits of the box so far
     quint64 kept_ = 0;     // the edits the file holds
     bool failureTold_ = false;
-    // The write under way: its thread, the edits it holds and how it went.
-    std::unique_ptr<QThread> writer_;
-    quint64 writing_ = 0;
-    std::shared_ptr<Outcome> outcome_;
+    SqlBoxWriter writer_;
+    quint64 writing_ = 0;  // the edits the write under way holds
 };
 
 }  // namespace varkel

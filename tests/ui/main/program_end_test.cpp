@@ -17,8 +17,8 @@
 #include "support/connected_window.h"
 #include "support/file_faults.h"
 #include "support/message_recorder.h"
-#include "support/stepping_clock.h"
 #include "support/odbc_config.h"
+#include "support/stepping_clock.h"
 #include "support/when_shown.h"
 #include "ui/connect/connect_ds.h"
 #include "ui/history/show_hist.h"
@@ -252,6 +252,30 @@ TEST(SqlBoxKeeperTest, TextIsKeptAndBroughtBackOnlyAsText) {
         EXPECT_EQ(box->toPlainText(), QString::fromUtf8(c.box));
         window->close();
     }
+}
+
+// A kept text too large to lay out quickly stays out of the box, so the start stays quick; its
+// file is set aside where nothing overwrites it, and the user is told where.
+TEST(SqlBoxKeeperTest, AHugeKeptTextIsSetAsideNotLaidOut) {
+    OdbcConfig config;
+    TestDatabase db(Engine::SQLite, config);
+    const QByteArray huge(SqlBoxKeeper::kRestoredBytes + 1, 'x');
+    for (const char* name : {"SQLBOX.TXT", "SQLBOX-1.TXT"}) {  // an earlier one stays too
+        QFile f(config.path(QString::fromLatin1(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(huge);
+    }
+    MessageRecorder boxes;
+    DbSession session;
+    std::unique_ptr<Varkel> window = LoadConnectedWindow(session, db);
+    EXPECT_EQ(window->findChild<SqlBox*>(QStringLiteral("TB_SQL"))->toPlainText(), QString());
+    EXPECT_FALSE(QFile::exists(config.path(QStringLiteral("SQLBOX.TXT"))));
+    QFile aside(config.path(QStringLiteral("SQLBOX-2.TXT")));
+    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
+    EXPECT_EQ(aside.readAll(), huge);
+    ASSERT_EQ(boxes.boxes().size(), 1);
+    EXPECT_TRUE(boxes.boxes()[0].text.contains(aside.fileName())) << boxes.texts()[0].toStdString();
+    window->close();
 }
 
 }  // namespace
