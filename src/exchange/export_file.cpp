@@ -28,6 +28,8 @@ mode_t CurrentUmask() {
 ExportFile::ExportFile(const QString& path) : target_(QFile::encodeName(path)) {}
 
 ExportFile::~ExportFile() {
+    // Written in place, the earlier content is gone already: what was written stays whole.
+    if (direct_ && !committed_ && !failed()) flush();
     closeFile();
     if (!committed_ && !temp_.isEmpty()) ::unlink(temp_.constData());
 }

@@ -28,6 +28,9 @@ class ExportFile {
     bool commit();
 
     bool failed() const { return errorNumber_ != 0; }
+    // The target itself is written (several names, a folder that refuses new files): an earlier
+    // content cannot be kept.
+    bool writesInPlace() const { return direct_; }
     int errorNumber() const { return errorNumber_; }
     QString errorDescription() const;
     // "書込みに失敗しました。" CR LF "Error:" number " " description.

@@ -31,6 +31,8 @@ QString CommittedText(std::int32_t inserted, std::int32_t committed) {
 }
 
 constexpr qsizetype kShownChars = 1000;
+// The most lines one record's quoted values may span.
+constexpr qsizetype kRecordLines = 1000;
 constexpr char16_t kReplacement = 0xFFFD;
 // How the server reads literals and names, asked once per import: its mode may have changed.
 ImportSqlRules AskImportRules(DbSession& session) {
@@ -144,7 +146,7 @@ bool LoadCSV::RunImport() {
     qint64 replaced = 0;  // replacement characters in the rows sent
     bool first = true;
     QByteArrayView bytes;
-    QString line, more, sql;
+    QString line, sql;
     qint64 lineNumber = 0;
     painted_.invalidate();
     // The pointer stays busy for the whole loop rather than being set and reset around every
@@ -153,8 +155,29 @@ bool LoadCSV::RunImport() {
     busy.emplace();
     // The file read now must be the one the preview checked and counted.
     if (!(reader.state() == previewed)) end = End::FileChanged;
-    while (end == End::Lines) {
+    // Lines read ahead for a record whose quote never closed: they are read again one by one.
+    struct ReadLine {
+        QString text;
+        QByteArray endBefore;  // the line end in front of it
+    };
+    QList<ReadLine> ahead;
+    QByteArray endBefore;
+    const auto nextLine = [&](QString& text, QByteArray& before) {
+        if (!ahead.isEmpty()) {
+            ReadLine read = ahead.takeFirst();
+            text = std::move(read.text);
+            before = std::move(read.endBefore);
+            return ImportReader::Next::Line;
+        }
         const ImportReader::Next got = reader.next(bytes);
+        if (got == ImportReader::Next::Line) {
+            fileCode.decodeInto(text, bytes.data(), bytes.size());
+            before = reader.endBefore().toByteArray();
+        }
+        return got;
+    };
+    while (end == End::Lines) {
+        const ImportReader::Next got = nextLine(line, endBefore);
         if (got == ImportReader::Next::End) break;
         if (got != ImportReader::Next::Line) {
             end = got == ImportReader::Next::Changed ? End::FileChanged : End::ReadFailed;
@@ -182,20 +205,33 @@ bool LoadCSV::RunImport() {
             end = End::FileChanged;
             break;
         }
-        fileCode.decodeInto(line, bytes.data(), bytes.size());
         const qint64 recordLine = ++lineNumber;
-        // A quoted value holding a line break goes on after the line end.
-        ImportReader::Next moreGot = ImportReader::Next::Line;
-        while (ImportRecordOpen(line, delimiter)) {
-            moreGot = reader.next(bytes);
-            if (moreGot != ImportReader::Next::Line) break;
-            ++lineNumber;
-            fileCode.decodeInto(more, bytes.data(), bytes.size());
-            line += QString::fromLatin1(reader.endBefore()) + more;
-        }
-        if (moreGot == ImportReader::Next::Changed || moreGot == ImportReader::Next::Failed) {
-            end = moreGot == ImportReader::Next::Changed ? End::FileChanged : End::ReadFailed;
-            break;
+        // A quoted value holding line breaks goes on after the line end, for a bounded number of
+        // lines; a quote that does not close by then (or by the file's end) leaves the line to
+        // stand alone, and the lines after it are read again as lines of their own.
+        if (ImportRecordOpen(line, delimiter)) {
+            QList<ReadLine> taken;
+            QString record = line;
+            ImportReader::Next moreGot = ImportReader::Next::Line;
+            bool closed = false;
+            while (!closed && taken.size() < kRecordLines) {
+                ReadLine next;
+                moreGot = nextLine(next.text, next.endBefore);
+                if (moreGot != ImportReader::Next::Line) break;
+                record += QString::fromLatin1(next.endBefore) + next.text;
+                taken.append(std::move(next));
+                closed = !ImportRecordOpen(record, delimiter);
+            }
+            if (moreGot == ImportReader::Next::Changed || moreGot == ImportReader::Next::Failed) {
+                end = moreGot == ImportReader::Next::Changed ? End::FileChanged : End::ReadFailed;
+                break;
+            }
+            if (closed) {
+                line = std::move(record);
+                lineNumber += taken.size();
+            } else {
+                ahead = taken + ahead;
+            }
         }
         if (first && header) {
             first = false;

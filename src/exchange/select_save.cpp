@@ -167,7 +167,7 @@ void SaveCSV::OutSelectExec() {
         return;
     }
     const QString crlf = QStringLiteral("\r\n");
-    if (fetchFailed && earlierFile && !file.failed()) {
+    if (fetchFailed && earlierFile && !file.writesInPlace() && !file.failed()) {
         // The earlier file stays as it was (the temporary file goes with `file`).
         ShowMessageBox(
             QStringLiteral("SELECT結果の取得が%1行の後で失敗したため、出力を中止しました。")
@@ -181,7 +181,8 @@ void SaveCSV::OutSelectExec() {
         return;
     }
     if (fetchFailed) {
-        // No earlier file: what was read stays, and the report says where it broke off.
+        // No earlier file (or one written in place): what was read stays, and the report says
+        // where it broke off.
         ShowMessageBox(ExportDoneText(OutFileName, true, replaced) + crlf +
                            QStringLiteral("SELECT結果の取得に失敗したため、%1行で中断しました。")
                                .arg(RowsWritten),

@@ -36,6 +36,7 @@ bool WriteWhole(int fd, const QByteArray& bytes) {
     while (left > 0) {
         const ssize_t n = ::write(fd, data, static_cast<size_t>(left));
         if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = EIO;  // so the message never tells an earlier call's error
         if (n <= 0) return false;
         data += n;
         left -= n;

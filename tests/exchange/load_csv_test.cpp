@@ -316,18 +316,21 @@ TEST_P(LoadCsvTest, WhatTheExportWritesImportsBack) {
 TEST_P(LoadCsvTest, ALineThatWouldSendTwoStatementsIsAFailedLine) {
     ASSERT_TRUE(db_->admin().exec(u"CREATE TABLE victim (x INTEGER)"_s));
     ASSERT_TRUE(db_->admin().exec(u"INSERT INTO victim VALUES (1)"_s));
-    const QString path =
-        file(u"v.csv"_s, "1,\"a\",\r\n2,'b');DELETE FROM victim;--,\r\n3,\"c\r\n\",\r\n");
-    boxes_.answer(MsgResult::Ok);
-    boxes_.answer(MsgResult::Ok);  // go on with the next line
+    const QString path = file(u"v.csv"_s,
+                              "1,\"a\",\r\n2,'b');DELETE FROM victim;--,\r\n3,\"c\r\n\",\r\n"
+                              "4,'never closed,\r\n5,\"e\",\r\n");
+    for (int i = 0; i < 4; ++i)
+        boxes_.answer(MsgResult::Ok);  // go on with the next line
     const auto shown = import(path);
-    ASSERT_EQ(shown.size(), 3) << boxes_.texts().join(u'\n').toStdString();
+    ASSERT_EQ(shown.size(), 5) << boxes_.texts().join(u'\n').toStdString();
     EXPECT_EQ(shown[0].text, RefusedLineText(2));
     EXPECT_EQ(shown[0].title, u"Varkel Light - INSERTエラー"_s);
     EXPECT_EQ(shown[1].text, u"登録を次行から続行しますか？（OK = 続行）"_s);
-    EXPECT_EQ(shown[2].text, ended(2));
+    // A quote that never closes takes no line after it along.
+    EXPECT_EQ(shown[2].text, RefusedLineText(5));
+    EXPECT_EQ(shown[4].text, ended(3));
     // The third record's quote is open at its line end: it goes on over the fourth line.
-    EXPECT_EQ(rows(), QStringList({u"1|a|<null>"_s, u"3|c\r\n|<null>"_s}));
+    EXPECT_EQ(rows(), QStringList({u"1|a|<null>"_s, u"3|c\r\n|<null>"_s, u"5|e|<null>"_s}));
     EXPECT_EQ(db_->admin().scalar(u"SELECT COUNT(*) FROM victim"_s), u"1"_s);
 
     // A header that would end the statement names no columns, and nothing is sent.
@@ -337,7 +340,7 @@ TEST_P(LoadCsvTest, ALineThatWouldSendTwoStatementsIsAFailedLine) {
     ASSERT_EQ(header.size(), 1);
     EXPECT_EQ(header[0].text, RefusedHeaderText());
     EXPECT_EQ(db_->admin().scalar(u"SELECT COUNT(*) FROM victim"_s), u"1"_s);
-    EXPECT_EQ(committedRows(), 2);
+    EXPECT_EQ(committedRows(), 3);
 }
 
 // A table chosen from the list is named as the server reads it: quoted with the driver's quote

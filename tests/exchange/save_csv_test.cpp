@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <sys/resource.h>
 #include <csignal>
@@ -160,14 +161,9 @@ TEST_P(SaveCsvTest, TheResultListGoesToAFileTheClipboardAndAWorkbook) {
         const char* type;
         QString value;
     } expected[] = {
-        {1, 1, "inlineStr", u"id"_s},
-        {1, 4, "inlineStr", u"code"_s},
-        {2, 1, "n", u"1"_s},
-        {2, 2, "inlineStr", u"abc"_s},
-        {2, 3, "n", u"45293"_s},  // a date cell: 2024-01-02
-        {2, 4, "inlineStr", u"00123"_s},
-        {4, 2, "inlineStr", u"日本"_s},
-        {4, 4, "n", u"7"_s},
+        {1, 1, "inlineStr", u"id"_s},    {1, 4, "inlineStr", u"code"_s}, {2, 1, "n", u"1"_s},
+        {2, 2, "inlineStr", u"abc"_s},   {2, 3, "n", u"45293"_s},  // a date cell: 2024-01-02
+        {2, 4, "inlineStr", u"00123"_s}, {4, 2, "inlineStr", u"日本"_s}, {4, 4, "n", u"7"_s},
     };
     for (const auto& e : expected) {
         const auto it = cells.find({e.row, e.column});
@@ -271,22 +267,32 @@ TEST_P(SaveCsvTest, CancelInTheMiddleKeepsThePartialFileAndSaysSo) {
 TEST_P(SaveCsvTest, AResultThatBreaksOffNeverPassesForAWholeOne) {
     if (db_->engine() != Engine::PostgreSQL) GTEST_SKIP() << "the others fail at the execute";
     CreateNumbers(*db_, u"n"_s, 3000);
-    const QString earlier = file(u"earlier.csv"_s), fresh = file(u"fresh.csv"_s);
-    QFile f(earlier);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("earlier\r\n") == 9);
-    f.close();
-    const QString reports[] = {
-        u"SELECT結果の取得が1000行の後で失敗したため、出力を中止しました。\r\n"_s + earlier +
-            u"\r\nは元の内容のままです。"_s,
-        fresh +
-            u"\r\nに出力しました。（中断）\r\nSELECT結果の取得に失敗したため、1000行で中断しました。"_s};
-    for (const QString& path : {earlier, fresh}) {
+    const QString earlier = file(u"earlier.csv"_s), fresh = file(u"fresh.csv"_s),
+                  linked = file(u"linked.csv"_s);
+    for (const QString& path : {earlier, linked}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("earlier\r\n") == 9);
+    }
+    // A file of two names is written in place: its earlier content cannot be kept, and the
+    // report says that the rows broke off.
+    ASSERT_EQ(::link(QFile::encodeName(linked).constData(),
+                     QFile::encodeName(file(u"second.csv"_s)).constData()),
+              0);
+    const auto brokeOff = [](const QString& path) {
+        return path +
+               u"\r\nに出力しました。（中断）\r\nSELECT結果の取得に失敗したため、1000行で中断しました。"_s;
+    };
+    for (const QString& path : {earlier, fresh, linked}) {
         sql()->setPlainText(u"SELECT k, 10/(k-1500) FROM n ORDER BY k"_s);
         const auto shown = exportWith("mn_out_select", 0, false, path);
         ASSERT_EQ(shown.size(), 2);
         EXPECT_TRUE(shown[0].text.contains(u"division by zero"_s)) << shown[0].text.toStdString();
-        EXPECT_EQ(shown[1].text, reports[path == fresh]);
-        EXPECT_EQ(ReadAll(path).count('\n'), path == fresh ? 1000 : 1);
+        EXPECT_EQ(shown[1].text,
+                  path == earlier
+                      ? u"SELECT結果の取得が1000行の後で失敗したため、出力を中止しました。\r\n"_s +
+                            earlier + u"\r\nは元の内容のままです。"_s
+                      : brokeOff(path));
+        EXPECT_EQ(ReadAll(path).count('\n'), path == earlier ? 1 : 1000);
     }
     EXPECT_EQ(ReadAll(earlier), "earlier\r\n");
     const QDir folder = QFileInfo(earlier).absoluteDir();
