@@ -28,6 +28,22 @@ export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 /usr/libexec/at-spi-bus-launcher --launch-immediately --a11y=1 >"$work/atspi.log" 2>&1 &
 pids+=($!)
+# Nothing may ask for the accessibility bus before the launcher owns its name: the session bus
+# would start a second launcher for that caller, and the program and the test could end up on
+# different buses. Then the registry is woken, so the program finds it when it registers.
+session_call() { dbus-send --session --print-reply=literal "$@" 2>/dev/null; }
+for _ in $(seq 1 600); do
+  session_call --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus | grep -q true && break
+  sleep 0.05
+done
+a11y=$(session_call --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress | tr -d ' ')
+for _ in $(seq 1 600); do
+  dbus-send --bus="$a11y" --print-reply --dest=org.a11y.atspi.Registry \
+    /org/a11y/atspi/accessible/root org.freedesktop.DBus.Properties.Get \
+    string:org.a11y.atspi.Accessible string:ChildCount >/dev/null 2>&1 && break
+  sleep 0.05
+done
 
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=($!)

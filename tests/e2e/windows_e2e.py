@@ -112,9 +112,17 @@ class Program:
         self.log = open(os.path.join(home, "stdout.log"), "w")
         self.process = subprocess.Popen([binary], env=env, stdout=self.log, stderr=self.log)
         started.append(self.process)
-        self.app = wait_for("the program on the accessibility bus", self._app)
+        try:
+            self.app = wait_for("the program on the accessibility bus", self._app)
+        except AssertionError:
+            self.log.flush()
+            with open(self.log.name, encoding="utf-8", errors="replace") as f:
+                print(f"program status {self.process.poll()}, its output:\n{f.read()}")
+            raise
 
     def _app(self):
+        if self.process.poll() is not None:
+            raise AssertionError(f"the program ended at start with {self.process.returncode}")
         desktop = Atspi.get_desktop(0)
         for app in children(desktop):
             try:
@@ -237,6 +245,7 @@ def names(binary, home):
 
 
 def main():
+    sys.stdout.reconfigure(line_buffering=True)  # the runs' lines before a failure's traceback
     mode, binary = sys.argv[1], sys.argv[2]
     with tempfile.TemporaryDirectory() as home:
         try:
