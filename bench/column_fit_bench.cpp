@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "ui/toolkit/auto_size_columns.h"
+#include "toolkit/auto_size_columns.h"
 
 using namespace varkel;
 

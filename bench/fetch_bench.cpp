@@ -27,8 +27,8 @@
 #include "db/odbc_comm.h"
 #include "exec/sql_executor.h"
 #include "raw_fetch.h"
-#include "ui/toolkit/keyed_bars.h"
-#include "ui/toolkit/message_box.h"
+#include "toolkit/keyed_bars.h"
+#include "toolkit/message_box.h"
 
 using namespace varkel;
 

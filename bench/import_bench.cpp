@@ -27,7 +27,7 @@
 #include "exchange/load_csv.h"
 #include "exec/command_lock.h"
 #include "raw_insert.h"
-#include "ui/toolkit/message_box.h"
+#include "toolkit/message_box.h"
 
 using namespace varkel;
 

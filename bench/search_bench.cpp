@@ -20,13 +20,13 @@
 #include <functional>
 
 #include "db/db_session.h"
-#include "ui/main/image_lists.h"
-#include "ui/main/left_pane.h"
-#include "ui/main/main_menus.h"
-#include "ui/main/object_lists.h"
-#include "ui/main/search_pane.h"
-#include "ui/main/tree_pane.h"
-#include "ui/main/word_move.h"
+#include "ui/frame/main_menus.h"
+#include "ui/sqlbox/word_move.h"
+#include "ui/tree/image_lists.h"
+#include "ui/tree/left_pane.h"
+#include "ui/tree/object_lists.h"
+#include "ui/tree/search_pane.h"
+#include "ui/tree/tree_pane.h"
 
 using namespace varkel;
 

@@ -30,10 +30,10 @@
 #include "exchange/save_csv.h"
 #include "exec/command_lock.h"
 #include "exec/sql_executor.h"
-#include "ui/toolkit/busy_pointer.h"
-#include "ui/toolkit/file_dialogs.h"
-#include "ui/toolkit/keyed_bars.h"
-#include "ui/toolkit/message_box.h"
+#include "toolkit/busy_pointer.h"
+#include "toolkit/file_dialogs.h"
+#include "toolkit/keyed_bars.h"
+#include "toolkit/message_box.h"
 
 using namespace varkel;
 

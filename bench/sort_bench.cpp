@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "exec/result_text.h"
-#include "ui/main/result_sorter.h"
+#include "ui/results/result_sorter.h"
 
 using namespace varkel;
 

@@ -25,11 +25,11 @@
 
 #include "db/odbc_comm.h"
 #include "store/ini_file.h"
+#include "toolkit/message_box.h"
 #include "ui/connect/connect_ds.h"
 #include "ui/history/show_hist.h"
 #include "ui/main/main_window.h"
-#include "ui/main/sql_box_keeper.h"
-#include "ui/toolkit/message_box.h"
+#include "ui/sqlbox/sql_box_keeper.h"
 
 using namespace varkel;
 

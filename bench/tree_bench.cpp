@@ -34,11 +34,11 @@
 
 #include "db/odbc_comm.h"
 #include "raw_catalog.h"
+#include "toolkit/message_box.h"
 #include "ui/connect/connect_ds.h"
 #include "ui/main/main_window.h"
-#include "ui/main/object_lists.h"
-#include "ui/main/tree_pane.h"
-#include "ui/toolkit/message_box.h"
+#include "ui/tree/object_lists.h"
+#include "ui/tree/tree_pane.h"
 
 using namespace varkel;
 

@@ -5,8 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/../src"
 
 declare -A rank=(
-  [store]=0 [ui/toolkit]=1 [db]=2 [exec]=3 [tools]=4 [exchange]=5
-  [ui/connect]=6 [ui/history]=6 [ui/main]=7
+  [store]=0 [toolkit]=1 [db]=2 [exec]=3 [tools]=4 [exchange]=5
+  [ui/connect]=6 [ui/history]=6 [ui/frame]=7 [ui/results]=8 [ui/sqlbox]=8 [ui/tree]=9
+  [ui/main]=10
 )
 
 folder_of() {  # the layer a path belongs to ("ui/main/x.h" -> "ui/main", "db/x.h" -> "db")

@@ -5,9 +5,9 @@
 
 #include "db/db_session.h"
 #include "store/program_folder.h"
+#include "toolkit/combo_names.h"
 #include "tools/program_icon.h"
 #include "ui/main/main_window.h"
-#include "ui/toolkit/combo_names.h"
 
 int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");

@@ -4,8 +4,8 @@
 
 #include "db/api_call.h"
 #include "db/odbc_lib.h"
-#include "ui/toolkit/busy_pointer.h"
-#include "ui/toolkit/message_box.h"
+#include "toolkit/busy_pointer.h"
+#include "toolkit/message_box.h"
 
 namespace varkel {
 

@@ -22,12 +22,12 @@
 #include "db/odbc_comm.h"
 #include "exchange/import_text.h"
 #include "store/code_page_check.h"
-#include "ui/toolkit/desktop.h"
-#include "ui/toolkit/file_dialogs.h"
-#include "ui/toolkit/message_box.h"
-#include "ui/toolkit/tab_leaves_box.h"
-#include "ui/toolkit/tool_icons.h"
-#include "ui/toolkit/yield.h"
+#include "toolkit/desktop.h"
+#include "toolkit/file_dialogs.h"
+#include "toolkit/message_box.h"
+#include "toolkit/tab_leaves_box.h"
+#include "toolkit/tool_icons.h"
+#include "toolkit/yield.h"
 
 namespace varkel {
 

@@ -10,9 +10,9 @@
 #include "exchange/import_text.h"
 #include "exchange/load_csv.h"
 #include "exec/command_lock.h"
-#include "ui/toolkit/busy_pointer.h"
-#include "ui/toolkit/message_box.h"
-#include "ui/toolkit/yield.h"
+#include "toolkit/busy_pointer.h"
+#include "toolkit/message_box.h"
+#include "toolkit/yield.h"
 
 namespace varkel {
 

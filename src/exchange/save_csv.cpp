@@ -15,10 +15,10 @@
 #include "exchange/import_text.h"
 #include "exec/command_lock.h"
 #include "exec/script_text.h"
-#include "ui/toolkit/message_box.h"
-#include "ui/toolkit/mnemonics.h"
-#include "ui/toolkit/twips.h"
-#include "ui/toolkit/yield.h"
+#include "toolkit/message_box.h"
+#include "toolkit/mnemonics.h"
+#include "toolkit/twips.h"
+#include "toolkit/yield.h"
 
 namespace varkel {
 

@@ -9,12 +9,12 @@
 #include "exchange/export_file.h"
 #include "exchange/export_format.h"
 #include "exchange/save_csv.h"
-#include "ui/toolkit/busy_pointer.h"
-#include "ui/toolkit/desktop.h"
-#include "ui/toolkit/file_dialogs.h"
-#include "ui/toolkit/message_box.h"
-#include "ui/toolkit/twips.h"
-#include "ui/toolkit/yield.h"
+#include "toolkit/busy_pointer.h"
+#include "toolkit/desktop.h"
+#include "toolkit/file_dialogs.h"
+#include "toolkit/message_box.h"
+#include "toolkit/twips.h"
+#include "toolkit/yield.h"
 
 namespace varkel {
 

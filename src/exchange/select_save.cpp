@@ -15,11 +15,11 @@
 #include "exec/command_lock.h"
 #include "exec/result_text.h"
 #include "exec/script_text.h"
-#include "ui/toolkit/busy_pointer.h"
-#include "ui/toolkit/file_dialogs.h"
-#include "ui/toolkit/message_box.h"
-#include "ui/toolkit/twips.h"
-#include "ui/toolkit/yield.h"
+#include "toolkit/busy_pointer.h"
+#include "toolkit/file_dialogs.h"
+#include "toolkit/message_box.h"
+#include "toolkit/twips.h"
+#include "toolkit/yield.h"
 
 namespace varkel {
 

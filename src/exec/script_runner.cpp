@@ -7,9 +7,9 @@
 #include "exec/command_lock.h"
 #include "exec/script_text.h"
 #include "exec/sql_executor.h"
-#include "ui/toolkit/box_text.h"
-#include "ui/toolkit/message_box.h"
-#include "ui/toolkit/yield.h"
+#include "toolkit/box_text.h"
+#include "toolkit/message_box.h"
+#include "toolkit/yield.h"
 
 namespace varkel {
 

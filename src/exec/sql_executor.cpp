@@ -15,11 +15,11 @@
 #include "exec/script_text.h"
 #include "store/code_page.h"
 #include "store/sql_history.h"
-#include "ui/toolkit/auto_size_columns.h"
-#include "ui/toolkit/keyed_bars.h"
-#include "ui/toolkit/message_box.h"
-#include "ui/toolkit/tool_icons.h"
-#include "ui/toolkit/yield.h"
+#include "toolkit/auto_size_columns.h"
+#include "toolkit/keyed_bars.h"
+#include "toolkit/message_box.h"
+#include "toolkit/tool_icons.h"
+#include "toolkit/yield.h"
 
 namespace varkel {
 

@@ -1,4 +1,4 @@
-#include "ui/toolkit/auto_size_columns.h"
+#include "toolkit/auto_size_columns.h"
 
 #include <QFontMetrics>
 #include <QHash>

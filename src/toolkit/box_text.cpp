@@ -1,4 +1,4 @@
-#include "ui/toolkit/box_text.h"
+#include "toolkit/box_text.h"
 
 #include <QPlainTextEdit>
 #include <QTextDocument>

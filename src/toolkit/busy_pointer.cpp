@@ -1,4 +1,4 @@
-#include "ui/toolkit/busy_pointer.h"
+#include "toolkit/busy_pointer.h"
 
 #include <QCursor>
 #include <QGuiApplication>

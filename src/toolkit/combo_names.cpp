@@ -1,4 +1,4 @@
-#include "ui/toolkit/combo_names.h"
+#include "toolkit/combo_names.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>

@@ -1,4 +1,4 @@
-#include "ui/toolkit/desktop.h"
+#include "toolkit/desktop.h"
 
 #include <QApplication>
 #include <QClipboard>

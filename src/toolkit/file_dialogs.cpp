@@ -1,4 +1,4 @@
-#include "ui/toolkit/file_dialogs.h"
+#include "toolkit/file_dialogs.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

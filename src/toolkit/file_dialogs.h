@@ -3,8 +3,8 @@
 #include <QList>
 #include <QString>
 
-#include "ui/toolkit/open_document.h"
-#include "ui/toolkit/scoped_responder.h"
+#include "toolkit/open_document.h"
+#include "toolkit/scoped_responder.h"
 
 class QFileDialog;
 class QWidget;

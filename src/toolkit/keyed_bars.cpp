@@ -1,4 +1,4 @@
-#include "ui/toolkit/keyed_bars.h"
+#include "toolkit/keyed_bars.h"
 
 #include <QAction>
 #include <QLabel>

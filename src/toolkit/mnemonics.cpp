@@ -1,4 +1,4 @@
-#include "ui/toolkit/mnemonics.h"
+#include "toolkit/mnemonics.h"
 
 #include <QAbstractButton>
 #include <QKeySequence>

@@ -1,4 +1,4 @@
-#include "ui/toolkit/open_document.h"
+#include "toolkit/open_document.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "ui/toolkit/scoped_responder.h"
+#include "toolkit/scoped_responder.h"
 
 class QWidget;
 

@@ -1,4 +1,4 @@
-#include "ui/toolkit/outer_frame.h"
+#include "toolkit/outer_frame.h"
 
 #include <QEvent>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "ui/toolkit/processes.h"
+#include "toolkit/processes.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "ui/toolkit/scoped_responder.h"
+#include "toolkit/scoped_responder.h"
 
 namespace varkel {
 

@@ -1,4 +1,4 @@
-#include "ui/toolkit/sorted_combo.h"
+#include "toolkit/sorted_combo.h"
 
 #include <QComboBox>
 

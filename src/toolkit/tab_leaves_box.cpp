@@ -1,4 +1,4 @@
-#include "ui/toolkit/tab_leaves_box.h"
+#include "toolkit/tab_leaves_box.h"
 
 #include <QKeyEvent>
 #include <QPlainTextEdit>

@@ -1,4 +1,4 @@
-#include "ui/toolkit/tool_icons.h"
+#include "toolkit/tool_icons.h"
 
 #include <QFont>
 #include <QPainter>

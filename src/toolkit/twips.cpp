@@ -1,4 +1,4 @@
-#include "ui/toolkit/twips.h"
+#include "toolkit/twips.h"
 
 #include <QGuiApplication>
 #include <QScreen>

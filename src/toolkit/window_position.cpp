@@ -1,4 +1,4 @@
-#include "ui/toolkit/window_position.h"
+#include "toolkit/window_position.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -10,8 +10,8 @@
 #include "store/ini_file.h"
 #include "store/program_folder.h"
 #include "store/settings_keys.h"
-#include "ui/toolkit/outer_frame.h"
-#include "ui/toolkit/twips.h"
+#include "toolkit/outer_frame.h"
+#include "toolkit/twips.h"
 
 namespace varkel {
 

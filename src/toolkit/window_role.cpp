@@ -1,4 +1,4 @@
-#include "ui/toolkit/window_role.h"
+#include "toolkit/window_role.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -1,4 +1,4 @@
-#include "ui/toolkit/yield.h"
+#include "toolkit/yield.h"
 
 #include <QCoreApplication>
 

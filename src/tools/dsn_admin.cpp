@@ -4,10 +4,10 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "toolkit/message_box.h"
+#include "toolkit/open_document.h"
+#include "toolkit/processes.h"
 #include "tools/frm_editor.h"
-#include "ui/toolkit/message_box.h"
-#include "ui/toolkit/open_document.h"
-#include "ui/toolkit/processes.h"
 
 namespace varkel {
 

@@ -10,13 +10,13 @@
 #include "store/ini_file.h"
 #include "store/program_folder.h"
 #include "store/settings_keys.h"
+#include "toolkit/file_dialogs.h"
+#include "toolkit/message_box.h"
+#include "toolkit/mnemonics.h"
+#include "toolkit/processes.h"
+#include "toolkit/twips.h"
 #include "tools/editor_command.h"
 #include "tools/temporary_edit_file.h"
-#include "ui/toolkit/file_dialogs.h"
-#include "ui/toolkit/message_box.h"
-#include "ui/toolkit/mnemonics.h"
-#include "ui/toolkit/processes.h"
-#include "ui/toolkit/twips.h"
 
 namespace varkel {
 namespace {

@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "toolkit/twips.h"
+#include "toolkit/yield.h"
 #include "tools/program_icon.h"
-#include "ui/toolkit/twips.h"
-#include "ui/toolkit/yield.h"
 
 namespace varkel {
 

@@ -4,8 +4,8 @@
 #include <QFileInfo>
 
 #include "store/program_folder.h"
-#include "ui/toolkit/message_box.h"
-#include "ui/toolkit/open_document.h"
+#include "toolkit/message_box.h"
+#include "toolkit/open_document.h"
 
 namespace varkel {
 

@@ -24,7 +24,7 @@
 #include "exec/command_lock.h"
 #include "store/code_page.h"
 #include "support/message_recorder.h"
-#include "ui/toolkit/file_dialogs.h"
+#include "toolkit/file_dialogs.h"
 
 namespace varkel::test {
 namespace {

@@ -23,7 +23,7 @@
 #include "support/accessible_names.h"
 #include "support/message_recorder.h"
 #include "support/qt_printers.h"
-#include "ui/toolkit/file_dialogs.h"
+#include "toolkit/file_dialogs.h"
 
 namespace varkel::test {
 namespace {

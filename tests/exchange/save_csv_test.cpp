@@ -29,11 +29,11 @@
 #include "exec/sql_executor.h"
 #include "support/message_recorder.h"
 #include "support/when_shown.h"
+#include "toolkit/desktop.h"
+#include "toolkit/file_dialogs.h"
+#include "toolkit/keyed_bars.h"
 #include "ui/history/show_hist.h"
 #include "ui/main/main_window.h"
-#include "ui/toolkit/desktop.h"
-#include "ui/toolkit/file_dialogs.h"
-#include "ui/toolkit/keyed_bars.h"
 
 namespace varkel::test {
 namespace {

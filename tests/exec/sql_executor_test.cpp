@@ -22,9 +22,9 @@
 #include "support/message_recorder.h"
 #include "support/stepping_clock.h"
 #include "support/when_shown.h"
+#include "toolkit/keyed_bars.h"
 #include "ui/history/show_hist.h"
 #include "ui/main/main_window.h"
-#include "ui/toolkit/keyed_bars.h"
 
 namespace varkel::test {
 namespace {

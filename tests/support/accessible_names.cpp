@@ -7,7 +7,7 @@
 #include <QRegularExpression>
 #include <QWidget>
 
-#include "ui/toolkit/mnemonics.h"
+#include "toolkit/mnemonics.h"
 
 namespace varkel::test {
 

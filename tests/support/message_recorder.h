@@ -3,7 +3,7 @@
 #include <QList>
 #include <deque>
 
-#include "ui/toolkit/message_box.h"
+#include "toolkit/message_box.h"
 
 namespace varkel::test {
 

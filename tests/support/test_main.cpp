@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <clocale>
 
-#include "ui/toolkit/combo_names.h"
+#include "toolkit/combo_names.h"
 
 // The leak checker's suppressions, whatever the environment: ctest hands a test only the first
 // entry of a list of variables, so LSAN_OPTIONS cannot be relied on to get there.

@@ -18,7 +18,7 @@
 #include <memory>
 
 #include "support/qt_printers.h"
-#include "ui/toolkit/file_dialogs.h"
+#include "toolkit/file_dialogs.h"
 
 namespace varkel {
 namespace {

@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "support/qt_printers.h"
-#include "ui/toolkit/message_box.h"
+#include "toolkit/message_box.h"
 
 namespace varkel {
 namespace {

@@ -16,11 +16,11 @@
 #include "support/qt_printers.h"
 #include "support/stepping_clock.h"
 #include "support/when_shown.h"
+#include "toolkit/open_document.h"
+#include "toolkit/processes.h"
 #include "tools/frm_version.h"
 #include "ui/history/show_hist.h"
 #include "ui/main/main_window.h"
-#include "ui/toolkit/open_document.h"
-#include "ui/toolkit/processes.h"
 
 namespace varkel::test {
 namespace {

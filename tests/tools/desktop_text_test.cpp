@@ -3,8 +3,8 @@
 #include <QProcess>
 
 #include "support/qt_printers.h"
+#include "toolkit/file_dialogs.h"
 #include "tools/editor_command.h"
-#include "ui/toolkit/file_dialogs.h"
 
 namespace varkel {
 

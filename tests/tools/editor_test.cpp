@@ -19,10 +19,10 @@
 #include "support/odbc_config.h"
 #include "support/qt_printers.h"
 #include "support/when_shown.h"
+#include "toolkit/file_dialogs.h"
+#include "toolkit/processes.h"
 #include "tools/frm_editor.h"
 #include "ui/main/main_window.h"
-#include "ui/toolkit/file_dialogs.h"
-#include "ui/toolkit/processes.h"
 
 namespace varkel::test {
 namespace {

@@ -21,12 +21,12 @@
 #include "db/odbc_comm.h"
 #include "store/program_folder.h"
 #include "store/settings_keys.h"
-#include "ui/toolkit/auto_size_columns.h"
-#include "ui/toolkit/message_box.h"
-#include "ui/toolkit/mnemonics.h"
-#include "ui/toolkit/sorted_combo.h"
-#include "ui/toolkit/twips.h"
-#include "ui/toolkit/yield.h"
+#include "toolkit/auto_size_columns.h"
+#include "toolkit/message_box.h"
+#include "toolkit/mnemonics.h"
+#include "toolkit/sorted_combo.h"
+#include "toolkit/twips.h"
+#include "toolkit/yield.h"
 
 namespace varkel {
 

@@ -1,4 +1,4 @@
-#include "ui/main/connection_text.h"
+#include "ui/frame/connection_text.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "ui/main/layout_rules.h"
+#include "ui/frame/layout_rules.h"
 
 #include <algorithm>
 

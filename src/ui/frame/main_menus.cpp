@@ -1,4 +1,4 @@
-#include "ui/main/main_menus.h"
+#include "ui/frame/main_menus.h"
 
 #include <QAction>
 #include <QKeySequence>

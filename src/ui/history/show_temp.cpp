@@ -11,15 +11,15 @@
 #include "exec/script_text.h"
 #include "store/settings_keys.h"
 #include "store/sql_templates.h"
+#include "toolkit/message_box.h"
+#include "toolkit/sorted_combo.h"
+#include "toolkit/tab_leaves_box.h"
+#include "toolkit/twips.h"
+#include "toolkit/window_position.h"
+#include "toolkit/window_role.h"
+#include "toolkit/yield.h"
 #include "ui/history/statement_box.h"
 #include "ui/history/statement_text.h"
-#include "ui/toolkit/message_box.h"
-#include "ui/toolkit/sorted_combo.h"
-#include "ui/toolkit/tab_leaves_box.h"
-#include "ui/toolkit/twips.h"
-#include "ui/toolkit/window_position.h"
-#include "ui/toolkit/window_role.h"
-#include "ui/toolkit/yield.h"
 
 namespace varkel {
 

@@ -3,8 +3,8 @@
 #include <QAction>
 #include <QTreeWidget>
 
-#include "ui/main/main_menus.h"
-#include "ui/toolkit/keyed_bars.h"
+#include "toolkit/keyed_bars.h"
+#include "ui/frame/main_menus.h"
 
 namespace varkel {
 

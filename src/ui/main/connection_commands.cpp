@@ -9,11 +9,11 @@
 #include "db/odbc_comm.h"
 #include "exec/sql_executor.h"
 #include "store/connection_mask.h"
+#include "toolkit/desktop.h"
 #include "ui/connect/connect_ds.h"
-#include "ui/main/connection_text.h"
+#include "ui/frame/connection_text.h"
 #include "ui/main/main_window.h"
-#include "ui/main/tree_pane.h"
-#include "ui/toolkit/desktop.h"
+#include "ui/tree/tree_pane.h"
 
 namespace varkel {
 

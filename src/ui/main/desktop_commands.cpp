@@ -6,13 +6,13 @@
 
 #include "store/keyword_file.h"
 #include "store/program_folder.h"
+#include "toolkit/twips.h"
 #include "tools/dsn_admin.h"
 #include "tools/frm_editor.h"
 #include "tools/frm_version.h"
 #include "tools/help.h"
 #include "ui/main/main_window.h"
-#include "ui/main/sql_box.h"
-#include "ui/toolkit/twips.h"
+#include "ui/sqlbox/sql_box.h"
 
 namespace varkel {
 

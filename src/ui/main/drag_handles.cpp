@@ -3,7 +3,7 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-#include "ui/toolkit/twips.h"
+#include "toolkit/twips.h"
 
 namespace varkel {
 

@@ -7,11 +7,11 @@
 
 #include "exchange/save_csv.h"
 #include "exec/sql_executor.h"
+#include "toolkit/box_text.h"
 #include "tools/frm_editor.h"
 #include "ui/history/show_hist.h"
 #include "ui/main/main_window.h"
-#include "ui/main/sql_box.h"
-#include "ui/toolkit/box_text.h"
+#include "ui/sqlbox/sql_box.h"
 
 namespace varkel {
 

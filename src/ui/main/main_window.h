@@ -6,15 +6,15 @@
 
 #include "exec/command_lock.h"
 #include "ui/connect/connect_ds.h"
+#include "ui/frame/layout_rules.h"
+#include "ui/frame/main_menus.h"
 #include "ui/main/command_state.h"
 #include "ui/main/drag_handles.h"
-#include "ui/main/image_lists.h"
-#include "ui/main/layout_rules.h"
-#include "ui/main/left_pane.h"
-#include "ui/main/main_menus.h"
 #include "ui/main/sql_pane.h"
 #include "ui/main/toolbar_pane.h"
-#include "ui/main/word_move.h"
+#include "ui/sqlbox/word_move.h"
+#include "ui/tree/image_lists.h"
+#include "ui/tree/left_pane.h"
 
 namespace varkel {
 

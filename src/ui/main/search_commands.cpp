@@ -14,17 +14,17 @@
 
 #include "db/odbc_comm.h"
 #include "store/program_folder.h"
-#include "ui/main/keyword_list.h"
+#include "toolkit/file_dialogs.h"
+#include "toolkit/yield.h"
 #include "ui/main/main_window.h"
-#include "ui/main/object_lists.h"
-#include "ui/main/object_search.h"
-#include "ui/main/quick_sql.h"
-#include "ui/main/result_copy.h"
-#include "ui/main/search_pane.h"
-#include "ui/main/sql_box.h"
-#include "ui/main/tree_pane.h"
-#include "ui/toolkit/file_dialogs.h"
-#include "ui/toolkit/yield.h"
+#include "ui/results/result_copy.h"
+#include "ui/sqlbox/sql_box.h"
+#include "ui/tree/keyword_list.h"
+#include "ui/tree/object_lists.h"
+#include "ui/tree/object_search.h"
+#include "ui/tree/quick_sql.h"
+#include "ui/tree/search_pane.h"
+#include "ui/tree/tree_pane.h"
 
 namespace varkel {
 

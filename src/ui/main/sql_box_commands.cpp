@@ -13,13 +13,13 @@
 #include <QTreeWidget>
 
 #include "exec/sql_executor.h"
+#include "toolkit/message_box.h"
 #include "ui/history/show_hist.h"
 #include "ui/main/main_window.h"
-#include "ui/main/result_copy_menu.h"
-#include "ui/main/result_sorter.h"
-#include "ui/main/sql_box.h"
-#include "ui/main/sql_file.h"
-#include "ui/toolkit/message_box.h"
+#include "ui/results/result_copy_menu.h"
+#include "ui/results/result_sorter.h"
+#include "ui/sqlbox/sql_box.h"
+#include "ui/sqlbox/sql_file.h"
 
 namespace varkel {
 

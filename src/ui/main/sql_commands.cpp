@@ -11,11 +11,11 @@
 #include "db/odbc_comm.h"
 #include "exec/script_runner.h"
 #include "exec/sql_executor.h"
+#include "toolkit/desktop.h"
 #include "ui/history/show_hist.h"
 #include "ui/history/show_temp.h"
 #include "ui/main/main_window.h"
-#include "ui/main/sql_box.h"
-#include "ui/toolkit/desktop.h"
+#include "ui/sqlbox/sql_box.h"
 
 namespace varkel {
 

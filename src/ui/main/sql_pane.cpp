@@ -11,9 +11,9 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "ui/main/sql_box.h"
-#include "ui/main/keyword_list.h"
-#include "ui/toolkit/twips.h"
+#include "toolkit/twips.h"
+#include "ui/sqlbox/sql_box.h"
+#include "ui/tree/keyword_list.h"
 
 namespace varkel {
 

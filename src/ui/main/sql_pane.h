@@ -2,8 +2,8 @@
 
 #include <QList>
 
-#include "ui/main/keyword_list.h"
-#include "ui/main/layout_rules.h"
+#include "ui/frame/layout_rules.h"
+#include "ui/tree/keyword_list.h"
 
 class QFrame;
 class QLabel;

@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <QMainWindow>
 
-#include "ui/toolkit/tool_icons.h"
-#include "ui/toolkit/keyed_bars.h"
-#include "ui/toolkit/twips.h"
+#include "toolkit/keyed_bars.h"
+#include "toolkit/tool_icons.h"
+#include "toolkit/twips.h"
 
 namespace varkel {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/main/layout_rules.h"
+#include "ui/frame/layout_rules.h"
 
 class QAction;
 class QLabel;

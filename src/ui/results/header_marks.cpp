@@ -1,4 +1,4 @@
-#include "ui/main/header_marks.h"
+#include "ui/results/header_marks.h"
 
 #include <QHeaderView>
 #include <QPainter>
@@ -6,7 +6,7 @@
 #include <QStyleOptionHeader>
 #include <QTreeWidget>
 
-#include "ui/toolkit/tool_icons.h"
+#include "toolkit/tool_icons.h"
 
 namespace varkel {
 

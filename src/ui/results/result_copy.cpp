@@ -1,4 +1,4 @@
-#include "ui/main/result_copy.h"
+#include "ui/results/result_copy.h"
 
 namespace varkel {
 

@@ -1,4 +1,4 @@
-#include "ui/main/result_copy_menu.h"
+#include "ui/results/result_copy_menu.h"
 
 #include <QAction>
 #include <QApplication>
@@ -9,9 +9,9 @@
 #include <QMouseEvent>
 #include <QTreeWidget>
 
-#include "ui/main/main_menus.h"
-#include "ui/main/result_copy.h"
-#include "ui/toolkit/desktop.h"
+#include "toolkit/desktop.h"
+#include "ui/frame/main_menus.h"
+#include "ui/results/result_copy.h"
 
 namespace varkel {
 

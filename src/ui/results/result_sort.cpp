@@ -1,4 +1,4 @@
-#include "ui/main/result_sort.h"
+#include "ui/results/result_sort.h"
 
 #include "exec/result_text.h"
 

@@ -1,4 +1,4 @@
-#include "ui/main/result_sorter.h"
+#include "ui/results/result_sorter.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "ui/main/header_marks.h"
-#include "ui/main/result_sort.h"
+#include "ui/results/header_marks.h"
+#include "ui/results/result_sort.h"
 
 namespace varkel {
 

@@ -1,4 +1,4 @@
-#include "ui/main/history_browse.h"
+#include "ui/sqlbox/history_browse.h"
 
 #include "store/sql_history.h"
 

@@ -1,4 +1,4 @@
-#include "ui/main/sql_box.h"
+#include "ui/sqlbox/sql_box.h"
 
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -9,8 +9,8 @@
 #include <algorithm>
 
 #include "store/sql_history.h"
+#include "toolkit/desktop.h"
 #include "ui/history/statement_text.h"
-#include "ui/toolkit/desktop.h"
 
 namespace varkel {
 

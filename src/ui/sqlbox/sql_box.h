@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "ui/history/statement_box.h"
-#include "ui/main/history_browse.h"
+#include "ui/sqlbox/history_browse.h"
 
 class QLabel;
 

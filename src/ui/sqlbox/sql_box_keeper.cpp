@@ -1,4 +1,4 @@
-#include "ui/main/sql_box_keeper.h"
+#include "ui/sqlbox/sql_box_keeper.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "store/sql_box_file.h"
-#include "ui/main/sql_box.h"
-#include "ui/toolkit/message_box.h"
+#include "toolkit/message_box.h"
+#include "ui/sqlbox/sql_box.h"
 
 namespace varkel {
 

@@ -1,4 +1,4 @@
-#include "ui/main/sql_file.h"
+#include "ui/sqlbox/sql_file.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "ui/main/word_move.h"
+#include "ui/sqlbox/word_move.h"
 
 namespace varkel {
 

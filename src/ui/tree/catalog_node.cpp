@@ -1,6 +1,6 @@
-#include "ui/main/catalog_node.h"
+#include "ui/tree/catalog_node.h"
 
-#include "ui/main/object_lists.h"
+#include "ui/tree/object_lists.h"
 
 namespace varkel {
 

@@ -1,12 +1,12 @@
-#include "ui/main/column_view.h"
+#include "ui/tree/column_view.h"
 
 #include <QTreeWidget>
 
 #include "exec/sql_executor.h"
-#include "ui/main/result_sorter.h"
-#include "ui/main/tree_pane.h"
-#include "ui/toolkit/auto_size_columns.h"
-#include "ui/toolkit/keyed_bars.h"
+#include "toolkit/auto_size_columns.h"
+#include "toolkit/keyed_bars.h"
+#include "ui/results/result_sorter.h"
+#include "ui/tree/tree_pane.h"
 
 namespace varkel {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/main/object_lists.h"
+#include "ui/tree/object_lists.h"
 
 class QTreeWidget;
 

@@ -1,6 +1,6 @@
-#include "ui/main/image_lists.h"
+#include "ui/tree/image_lists.h"
 
-#include "ui/toolkit/tool_icons.h"
+#include "toolkit/tool_icons.h"
 
 namespace varkel {
 

@@ -1,4 +1,4 @@
-#include "ui/main/keyword_list.h"
+#include "ui/tree/keyword_list.h"
 
 #include <QKeyEvent>
 #include <QMimeData>

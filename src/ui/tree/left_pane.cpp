@@ -1,4 +1,4 @@
-#include "ui/main/left_pane.h"
+#include "ui/tree/left_pane.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -8,9 +8,9 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "ui/main/object_tree_widget.h"
-#include "ui/toolkit/tool_icons.h"
-#include "ui/toolkit/twips.h"
+#include "toolkit/tool_icons.h"
+#include "toolkit/twips.h"
+#include "ui/tree/object_tree_widget.h"
 
 namespace varkel {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/main/layout_rules.h"
-#include "ui/main/object_tree_widget.h"
+#include "ui/frame/layout_rules.h"
+#include "ui/tree/object_tree_widget.h"
 
 class QComboBox;
 class QFrame;

@@ -1,4 +1,4 @@
-#include "ui/main/object_lists.h"
+#include "ui/tree/object_lists.h"
 
 #include <QTreeWidgetItem>
 

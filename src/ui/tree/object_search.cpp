@@ -1,8 +1,8 @@
-#include "ui/main/object_search.h"
+#include "ui/tree/object_search.h"
 
 #include <QTreeWidgetItem>
 
-#include "ui/main/object_lists.h"
+#include "ui/tree/object_lists.h"
 
 namespace varkel {
 

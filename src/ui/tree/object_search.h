@@ -5,7 +5,7 @@
 #include <QString>
 #include <optional>
 
-#include "ui/main/layout_rules.h"
+#include "ui/frame/layout_rules.h"
 
 class QTreeWidgetItem;
 

@@ -1,4 +1,4 @@
-#include "ui/main/object_tree_widget.h"
+#include "ui/tree/object_tree_widget.h"
 
 #include <QContextMenuEvent>
 #include <QMimeData>

@@ -1,4 +1,4 @@
-#include "ui/main/quick_sql.h"
+#include "ui/tree/quick_sql.h"
 
 #include <QTreeWidgetItem>
 

@@ -5,7 +5,7 @@
 #include <array>
 
 #include "db/sql_name.h"
-#include "ui/main/object_lists.h"
+#include "ui/tree/object_lists.h"
 
 // The statements and names the object tree turns into SQL.
 namespace varkel {

@@ -1,4 +1,4 @@
-#include "ui/main/search_pane.h"
+#include "ui/tree/search_pane.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -9,13 +9,13 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "ui/main/left_pane.h"
-#include "ui/main/main_menus.h"
-#include "ui/main/object_lists.h"
-#include "ui/main/object_search.h"
-#include "ui/main/tree_pane.h"
-#include "ui/toolkit/busy_pointer.h"
-#include "ui/toolkit/desktop.h"
+#include "toolkit/busy_pointer.h"
+#include "toolkit/desktop.h"
+#include "ui/frame/main_menus.h"
+#include "ui/tree/left_pane.h"
+#include "ui/tree/object_lists.h"
+#include "ui/tree/object_search.h"
+#include "ui/tree/tree_pane.h"
 
 namespace varkel {
 

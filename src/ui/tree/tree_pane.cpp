@@ -1,15 +1,15 @@
-#include "ui/main/tree_pane.h"
+#include "ui/tree/tree_pane.h"
 
 #include <QMenu>
 #include <QPointer>
 #include <QTabBar>
 
 #include "db/odbc_comm.h"
-#include "ui/main/catalog_node.h"
-#include "ui/main/main_menus.h"
-#include "ui/main/object_tree_widget.h"
-#include "ui/toolkit/message_box.h"
-#include "ui/toolkit/yield.h"
+#include "toolkit/message_box.h"
+#include "toolkit/yield.h"
+#include "ui/frame/main_menus.h"
+#include "ui/tree/catalog_node.h"
+#include "ui/tree/object_tree_widget.h"
 
 namespace varkel {
 

@@ -5,8 +5,8 @@
 #include <QString>
 #include <functional>
 
-#include "ui/main/image_lists.h"
-#include "ui/main/object_lists.h"
+#include "ui/tree/image_lists.h"
+#include "ui/tree/object_lists.h"
 
 class QTabBar;
 class QTreeWidgetItem;

@@ -22,8 +22,8 @@
 #include "support/odbc_config.h"
 #include "support/qt_printers.h"
 #include "support/when_shown.h"
+#include "toolkit/twips.h"
 #include "ui/connect/connect_ds.h"
-#include "ui/toolkit/twips.h"
 
 namespace varkel::test {
 namespace {

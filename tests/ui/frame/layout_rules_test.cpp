@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ui/main/layout_rules.h"
+#include "ui/frame/layout_rules.h"
 
 namespace varkel {
 namespace {

@@ -2,8 +2,8 @@
 
 #include "store/connection_mask.h"
 #include "support/qt_printers.h"
-#include "ui/main/connection_text.h"
-#include "ui/toolkit/window_position.h"
+#include "toolkit/window_position.h"
+#include "ui/frame/connection_text.h"
 
 namespace varkel {
 namespace {

@@ -19,10 +19,10 @@
 #include "support/engines.h"
 #include "support/message_recorder.h"
 #include "support/when_shown.h"
+#include "toolkit/keyed_bars.h"
 #include "ui/history/show_hist.h"
 #include "ui/history/show_temp.h"
 #include "ui/main/main_window.h"
-#include "ui/toolkit/keyed_bars.h"
 
 namespace varkel::test {
 namespace {
@@ -318,7 +318,7 @@ TEST_F(MainWindowTest, EveryWindowAndControlHasAName) {
 }  // namespace
 }  // namespace varkel::test
 
-#include "ui/toolkit/auto_size_columns.h"
+#include "toolkit/auto_size_columns.h"
 
 namespace varkel::test {
 namespace {

@@ -24,8 +24,8 @@
 #include "ui/history/show_hist.h"
 #include "ui/history/show_temp.h"
 #include "ui/main/main_window.h"
-#include "ui/main/sql_box.h"
-#include "ui/main/sql_box_keeper.h"
+#include "ui/sqlbox/sql_box.h"
+#include "ui/sqlbox/sql_box_keeper.h"
 
 namespace varkel::test {
 namespace {

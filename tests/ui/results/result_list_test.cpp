@@ -19,11 +19,11 @@
 #include "exec/sql_executor.h"
 #include "support/connected_window.h"
 #include "support/message_recorder.h"
-#include "ui/main/header_marks.h"
-#include "ui/main/result_copy_menu.h"
-#include "ui/main/result_sorter.h"
-#include "ui/main/sql_box.h"
-#include "ui/toolkit/desktop.h"
+#include "toolkit/desktop.h"
+#include "ui/results/header_marks.h"
+#include "ui/results/result_copy_menu.h"
+#include "ui/results/result_sorter.h"
+#include "ui/sqlbox/sql_box.h"
 
 namespace varkel::test {
 namespace {

@@ -8,11 +8,11 @@
 
 #include "store/sql_history.h"
 #include "support/qt_printers.h"
-#include "ui/main/history_browse.h"
-#include "ui/main/result_copy.h"
-#include "ui/main/result_sort.h"
-#include "ui/main/sql_box.h"
-#include "ui/main/sql_file.h"
+#include "ui/results/result_copy.h"
+#include "ui/results/result_sort.h"
+#include "ui/sqlbox/history_browse.h"
+#include "ui/sqlbox/sql_box.h"
+#include "ui/sqlbox/sql_file.h"
 
 namespace varkel {
 namespace {

@@ -18,11 +18,11 @@
 #include "support/accessible_names.h"
 #include "support/connected_window.h"
 #include "support/message_recorder.h"
-#include "ui/main/keyword_list.h"
-#include "ui/main/search_pane.h"
-#include "ui/main/sql_box.h"
-#include "ui/main/tree_pane.h"
-#include "ui/toolkit/file_dialogs.h"
+#include "toolkit/file_dialogs.h"
+#include "ui/sqlbox/sql_box.h"
+#include "ui/tree/keyword_list.h"
+#include "ui/tree/search_pane.h"
+#include "ui/tree/tree_pane.h"
 
 namespace varkel::test {
 namespace {

@@ -11,12 +11,12 @@
 
 #include "db/db_test_util.h"
 #include "support/message_recorder.h"
-#include "ui/main/catalog_node.h"
-#include "ui/main/column_view.h"
-#include "ui/main/left_pane.h"
-#include "ui/main/main_menus.h"
-#include "ui/main/quick_sql.h"
-#include "ui/main/tree_pane.h"
+#include "ui/frame/main_menus.h"
+#include "ui/tree/catalog_node.h"
+#include "ui/tree/column_view.h"
+#include "ui/tree/left_pane.h"
+#include "ui/tree/quick_sql.h"
+#include "ui/tree/tree_pane.h"
 
 namespace varkel::test {
 namespace {

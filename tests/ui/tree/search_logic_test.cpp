@@ -2,10 +2,10 @@
 
 #include <QTreeWidget>
 
-#include "ui/main/object_lists.h"
-#include "ui/main/object_search.h"
-#include "ui/main/quick_sql.h"
-#include "ui/main/word_move.h"
+#include "ui/sqlbox/word_move.h"
+#include "ui/tree/object_lists.h"
+#include "ui/tree/object_search.h"
+#include "ui/tree/quick_sql.h"
 
 namespace varkel::test {
 namespace {
