@@ -17,6 +17,7 @@
 #include "ui/history/show_hist.h"
 #include "ui/main/main_window.h"
 #include "ui/results/result_copy_menu.h"
+#include "ui/results/result_keys.h"
 #include "ui/results/result_sorter.h"
 #include "ui/sqlbox/sql_box.h"
 #include "ui/sqlbox/sql_file.h"
@@ -57,6 +58,7 @@ void Varkel::wireSqlBox() {
     };
     calls.InsertSqlText = [this](const QString& text) { InsertSqlText(text); };
     copyMenu_ = new ResultCopyMenu(list, menus_, calls, this);
+    new ResultKeys(list, sorter_.get(), copyMenu_, this);
 }
 
 void Varkel::InsertSqlText(const QString& text) {

@@ -97,6 +97,7 @@ void ResultSorter::reorder(const QList<int>& widenColumns) {
     // The rows leave the list while they change and are ordered, so that the view hears of it
     // once.
     QTreeWidgetItem* current = list_->currentItem();
+    const int currentColumn = std::max(0, list_->currentColumn());
     QList<QTreeWidgetItem*> items = list_->invisibleRootItem()->takeChildren();
     for (int column : widenColumns)
         widen(items, column);
@@ -118,7 +119,7 @@ void ResultSorter::reorder(const QList<int>& widenColumns) {
     for (size_t i = 0; i < rows.size(); ++i)
         items[static_cast<qsizetype>(i)] = rows[i].item;
     list_->addTopLevelItems(items);
-    if (current) list_->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+    if (current) list_->setCurrentItem(current, currentColumn, QItemSelectionModel::NoUpdate);
 }
 
 void ResultSorter::showArrows() {

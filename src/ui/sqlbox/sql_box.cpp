@@ -10,6 +10,7 @@
 
 #include "store/sql_history.h"
 #include "toolkit/desktop.h"
+#include "toolkit/tab_leaves_box.h"
 #include "ui/history/statement_text.h"
 
 namespace varkel {
@@ -30,7 +31,9 @@ FileDrop ClassifyFileDrop(const QMimeData& data, QString* path) {
     return FileDrop::One;
 }
 
-SqlBox::SqlBox(QWidget* parent) : StatementBox(parent) {}
+SqlBox::SqlBox(QWidget* parent) : StatementBox(parent) {
+    TabLeavesBox(this);
+}
 
 void SqlBox::setHistory(const SqlHistory* history, QLabel* L_sql_no) {
     history_ = history;

@@ -1,8 +1,11 @@
 #include "ui/tree/keyword_list.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+
+#include "toolkit/menu_keys.h"
 
 namespace varkel {
 
@@ -11,6 +14,15 @@ KeywordList::KeywordList(QWidget* parent) : QListWidget(parent) {
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragOnly);
     setDefaultDropAction(Qt::CopyAction);
+    MenuKeysOpenContextMenu(this);
+}
+
+void KeywordList::contextMenuEvent(QContextMenuEvent* event) {
+    event->accept();
+    // A right click opens the menu on the button's release; the keys open it at the keyword.
+    if (event->reason() != QContextMenuEvent::Keyboard || !selectedKeyword()) return;
+    const QRect row = visualItemRect(selectedItems().first());
+    emit menuRequested(viewport()->mapToGlobal(QPoint(row.left() + 16, row.bottom())));
 }
 
 std::optional<QString> KeywordList::selectedKeyword() const {

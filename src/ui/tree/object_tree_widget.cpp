@@ -3,6 +3,8 @@
 #include <QContextMenuEvent>
 #include <QMimeData>
 
+#include "toolkit/menu_keys.h"
+
 namespace varkel {
 
 ObjectTreeWidget::ObjectTreeWidget(QWidget* parent) : QTreeWidget(parent) {
@@ -11,6 +13,7 @@ ObjectTreeWidget::ObjectTreeWidget(QWidget* parent) : QTreeWidget(parent) {
     setDefaultDropAction(Qt::CopyAction);
     // Tens of thousands of objects: rows of one height keep expanding a category fast.
     setUniformRowHeights(true);
+    MenuKeysOpenContextMenu(this);
 }
 
 QStringList ObjectTreeWidget::mimeTypes() const {

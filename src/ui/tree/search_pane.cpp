@@ -1,6 +1,7 @@
 #include "ui/tree/search_pane.h"
 
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 
 #include "toolkit/busy_pointer.h"
 #include "toolkit/desktop.h"
+#include "toolkit/menu_keys.h"
 #include "ui/frame/main_menus.h"
 #include "ui/tree/left_pane.h"
 #include "ui/tree/object_lists.h"
@@ -38,6 +40,8 @@ ObjectSearch::ObjectSearch(LeftPane& left, ObjectTree& tree, MainMenus& menus,
     left_.TreeView1->installEventFilter(this);
     foundViewport_ = left_.LV_Found->viewport();
     foundViewport_->installEventFilter(this);
+    left_.LV_Found->installEventFilter(this);
+    MenuKeysOpenContextMenu(left_.LV_Found);
     connect(left_.Cmd_srch_obj, &QToolButton::clicked, this, [this] {
         const bool append = shiftAtClick_;
         shiftAtClick_ = false;
@@ -120,6 +124,36 @@ bool ObjectSearch::onTreeKey(int key, Qt::KeyboardModifiers modifiers) {
     return true;
 }
 
+bool ObjectSearch::onFoundKey(QEvent* event) {
+    // The keys choose the current hit as a click does: Enter or Space the object alone, the
+    // Menu key and Shift+F10 with the pop-up at the hit.
+    QTreeWidget* list = left_.LV_Found;
+    QTreeWidgetItem* item = list->currentItem();
+    const int row = item ? list->indexOfTopLevelItem(item) : -1;
+    bool menu = false;
+    if (event->type() == QEvent::ContextMenu) {
+        if (static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Keyboard)
+            return false;
+        menu = true;
+    } else if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() & ~Qt::KeypadModifier) return false;
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter &&
+            key->key() != Qt::Key_Space)
+            return false;
+    } else {
+        return false;
+    }
+    if (!found_ || row < 0 || row >= found_->size()) return true;
+    select(found_->at(row));
+    if (menu) {
+        const QRect at = list->visualItemRect(item);
+        menus_.mn_mouse7->popup(list->viewport()->mapToGlobal(QPoint(at.left() + 16, at.bottom())));
+    }
+    left_.TreeView1->setFocus();
+    return true;
+}
+
 bool ObjectSearch::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     // Compared by address only: the controls may be half destroyed when the window closes.
@@ -156,6 +190,8 @@ bool ObjectSearch::eventFilter(QObject* watched, QEvent* event) {
         auto* key = static_cast<QKeyEvent*>(event);
         return onTreeKey(key->key(), key->modifiers());
     }
+    if (watched == left_.LV_Found && (type == QEvent::KeyPress || type == QEvent::ContextMenu))
+        return onFoundKey(event);
     if (watched == foundViewport_ && type == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         QTreeWidgetItem* item = left_.LV_Found->itemAt(mouse->position().toPoint());

@@ -40,6 +40,7 @@ class ObjectSearch : public QObject {
     void addSearchText(const QString& text);
     void select(QTreeWidgetItem* node);
     bool onTreeKey(int key, Qt::KeyboardModifiers modifiers);
+    bool onFoundKey(QEvent* event);
 
     LeftPane& left_;
     ObjectTree& tree_;

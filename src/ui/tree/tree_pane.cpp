@@ -1,5 +1,7 @@
 #include "ui/tree/tree_pane.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
 #include <QTabBar>
@@ -20,14 +22,20 @@ const QString kCategories[] = {QStringLiteral("TABLE"), QStringLiteral("VIEW"),
                                QStringLiteral("SYNONYM")};
 
 // Disables the tree while it lives (a column fetch yields, and a second expand or a refill
-// must not start meanwhile); then restores the state it found.
+// must not start meanwhile); then restores the state it found. The focus the disabled tree had
+// to give up comes back to it, unless the user put it somewhere else meanwhile.
 class TreeDisabled {
   public:
-    explicit TreeDisabled(QWidget* tree) : tree_(tree), was_(tree->isEnabled()) {
+    explicit TreeDisabled(QWidget* tree)
+        : tree_(tree), was_(tree->isEnabled()), focused_(tree->hasFocus()) {
         tree_->setEnabled(false);
+        if (focused_) movedTo_ = QApplication::focusWidget();
     }
     ~TreeDisabled() {
-        if (tree_) tree_->setEnabled(was_);
+        if (!tree_) return;
+        tree_->setEnabled(was_);
+        if (focused_ && was_ && QApplication::focusWidget() == movedTo_)
+            tree_->setFocus(Qt::OtherFocusReason);
     }
     TreeDisabled(const TreeDisabled&) = delete;
     TreeDisabled& operator=(const TreeDisabled&) = delete;
@@ -35,6 +43,8 @@ class TreeDisabled {
   private:
     QPointer<QWidget> tree_;
     bool was_;
+    bool focused_;
+    QWidget* movedTo_ = nullptr;  // compared only
 };
 
 QTreeWidgetItem* NewNode(const QString& text, const QString& tag, const QIcon& image,
@@ -59,9 +69,21 @@ ObjectTree::ObjectTree(DbSession& session, ObjectTreeWidget* TreeView1, QTabBar*
             [this](int index) { ShowCategory(tabs_->tabData(index).toString()); });
     connect(tabs_, &QTabBar::currentChanged, this,
             [this](int index) { ShowCategory(tabs_->tabData(index).toString()); });
+    // The tabs stand one above the other: Up and Down step through them too.
+    tabs_->installEventFilter(this);
     connect(menus_.mn_get_tables, &QAction::triggered, this, [this] {
         if (IsConnected(session_)) FillTree();
     });
+}
+
+bool ObjectTree::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != tabs_ || event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() != Qt::NoModifier) return false;
+    if (key->key() != Qt::Key_Up && key->key() != Qt::Key_Down) return false;
+    const int next = tabs_->currentIndex() + (key->key() == Qt::Key_Up ? -1 : 1);
+    if (next >= 0 && next < tabs_->count()) tabs_->setCurrentIndex(next);
+    return true;
 }
 
 QTreeWidgetItem* ObjectTree::category(const QString& key) const {

@@ -53,6 +53,9 @@ class ObjectTree : public QObject {
     // ended the session): the window tells the driver's message and shows itself disconnected.
     std::function<void()> connectionLost;
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   signals:
     // Just before the pop-up of a table, view or synonym node and of a column node is shown,
     // so that their items can be filled and enabled for the clicked node.

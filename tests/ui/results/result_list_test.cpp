@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
@@ -18,6 +19,7 @@
 
 #include "exec/sql_executor.h"
 #include "support/connected_window.h"
+#include "support/key_presses.h"
 #include "support/message_recorder.h"
 #include "toolkit/desktop.h"
 #include "ui/results/header_marks.h"
@@ -159,6 +161,67 @@ TEST_P(ResultListTest, HeaderClicksCycleAscendingDescendingAndFetchOrderByValue)
     EXPECT_EQ(order(), fetch);
 }
 
+// Keys on the result list, one after the other from the row number of the first row: where
+// the current cell is, the order and mark they leave, what Ctrl+C copied, which menu opened
+// with what first item, and what a screen reader hears of the current cell.
+TEST_P(ResultListTest, KeysMoveTheCurrentCellCopyItSortByItsColumnAndOpenItsMenu) {
+    run(QStringLiteral("SELECT k, amount, name FROM t ORDER BY k"));
+    ASSERT_EQ(list()->topLevelItemCount(), 6);
+    QApplication::setActiveWindow(window_.get());
+    list()->setFocus();
+    list()->setCurrentItem(list()->topLevelItem(0), 0);
+    const QString fetch = QStringLiteral("1,2,3,4,5,6");
+    const struct {
+        std::initializer_list<const char*> keys;
+        int k, column;  // the current cell: the row's k and the column
+        const char16_t *order, *arrow, *copied, *menu, *heard;
+    } steps[] = {
+        {{"Right"}, 1, 1, u"", u"", u"", u"", u"k: 1"},
+        {{"Right", "Right", "Right"}, 1, 3, u"", u"", u"", u"", u"name: a"},  // not the marker
+        {{"Down", "Ctrl+C"}, 2, 3, u"", u"", u"O'Brien", u"", u"name: O'Brien"},
+        {{"Left", "Ctrl+Shift+S"}, 2, 2, u"4,5,2,1,6,3", u"2:asc", u"", u"", u""},
+        {{"Ctrl+Shift+S"}, 2, 2, u"3,6,1,2,5,4", u"2:desc", u"", u"", u""},
+        {{"Ctrl+Shift+S"}, 2, 2, u"", u"", u"", u"", u""},  // the fetch order again
+        {{"Menu"}, 2, 2, u"", u"", u"", u"mn_mouse3:amount", u""},
+        {{"Left", "Left", "Shift+F10"}, 2, 0, u"", u"", u"", u"mn_mouse6:k", u""},
+        {{"Up", "Right", "Right", "Right", "Menu"}, 1, 3, u"", u"", u"", u"mn_mouse3:name", u""},
+    };
+    for (const auto& s : steps) {
+        const QString name = QString::fromLatin1(*s.keys.begin());
+        ClearClipboard();
+        PressKeys(s.keys);
+        ASSERT_NE(list()->currentItem(), nullptr) << name.toStdString();
+        EXPECT_EQ(list()->currentItem()->text(1).trimmed(), QString::number(s.k))
+            << name.toStdString();
+        EXPECT_EQ(list()->currentColumn(), s.column) << name.toStdString();
+        const QString order = QString::fromUtf16(s.order);
+        EXPECT_EQ(this->order(), order.isEmpty() ? fetch : order) << name.toStdString();
+        EXPECT_EQ(arrow(), QString::fromUtf16(s.arrow)) << name.toStdString();
+        EXPECT_EQ(ClipboardText(), QString::fromUtf16(s.copied)) << name.toStdString();
+        QString menu;
+        for (const char* m : {"mn_mouse3", "mn_mouse6"})
+            if (popup(m)->isVisible())
+                menu = QString::fromLatin1(m) + u':' +
+                       window_->resultCopyMenu()->LvCopyText()[0].section(u',', 0, 0);
+        closePopups();
+        EXPECT_EQ(menu, QString::fromUtf16(s.menu)) << name.toStdString();
+        if (*s.heard) {
+            QAccessibleInterface* cell =
+                QAccessible::queryAccessibleInterface(list())->focusChild();
+            ASSERT_NE(cell, nullptr) << name.toStdString();
+            EXPECT_EQ(cell->text(QAccessible::Name), QString::fromUtf16(s.heard))
+                << name.toStdString();
+        }
+    }
+    // The current cell is outlined within its highlighted row.
+    const QRect cell = list()->visualRect(list()->currentIndex());
+    const QImage shown = list()->viewport()->grab().toImage();
+    const QColor outline = list()->palette().color(QPalette::Text);
+    EXPECT_EQ(shown.pixelColor(cell.left() + 1, cell.center().y()), outline);
+    const QRect other = list()->visualRect(list()->currentIndex().siblingAtColumn(1));
+    EXPECT_NE(shown.pixelColor(other.left() + 1, other.center().y()), outline);
+}
+
 TEST_P(ResultListTest, RowsOfAResumedFillAreWidenedAndSortedWithTheOthers) {
     ASSERT_TRUE(db_->admin().exec(QStringLiteral("CREATE TABLE big (k INTEGER)")));
     QStringList values;
@@ -284,6 +347,27 @@ TEST_P(ResultListTest, RightClickOnTheRowNumberOffersTheWholeRow) {
     EXPECT_TRUE(row.startsWith(u"4, "_qs) && row.endsWith(u", ''"_qs)) << row.toStdString();
     EXPECT_TRUE(row.mid(3, row.size() - 7).trimmed().remove(u'.').remove(u'0').isEmpty())
         << row.toStdString();  // the widened NULL: blanks, perhaps "." and zeros
+}
+
+// Tab and Shift+Tab leave the SQL input box; Ctrl+Tab types a tab into it.
+TEST_P(ResultListTest, TabLeavesTheSqlBoxAndCtrlTabTypesATab) {
+    const struct {
+        const char* key;
+        const char *focus, *text;
+    } cases[] = {
+        {"Tab", "ListView1", "SELECT 1"},
+        {"Shift+Backtab", "Cmd_srch_wd", "SELECT 1"},
+        {"Ctrl+Tab", "TB_SQL", "SELECT 1\t"},
+    };
+    for (const auto& c : cases) {
+        QApplication::setActiveWindow(window_.get());
+        box()->setPlainText(u"SELECT 1"_qs);
+        box()->moveCursor(QTextCursor::End);
+        box()->setFocus();
+        PressKeys({c.key});
+        EXPECT_EQ(window_->focusWidget()->objectName(), QString::fromLatin1(c.focus)) << c.key;
+        EXPECT_EQ(box()->toPlainText(), QString::fromLatin1(c.text)) << c.key;
+    }
 }
 
 TEST_P(ResultListTest, HistoryStepsWithCtrlDownAndUpAndTheUserTextComesBack) {

@@ -11,12 +11,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include "support/accessible_names.h"
 #include "support/connected_window.h"
+#include "support/key_presses.h"
 #include "support/message_recorder.h"
 #include "toolkit/file_dialogs.h"
 #include "ui/sqlbox/sql_box.h"
@@ -178,6 +180,59 @@ TEST_P(ObjectSearchTest, SearchListsAppendsAndStepsWithF3) {
     EXPECT_EQ(tree()->currentItem(), employee);
     EXPECT_EQ(window_->focusWidget(), tree());
     EXPECT_EQ(combo()->itemText(0), u"EMP"_qs);  // a key in the tree keeps the text
+}
+
+// Keys after a search for "emp" (EMP, EMPLOYEE, EMP_V): from a control with a current entry,
+// the node chosen in the tree, the pop-up that opened and where the focus is.
+TEST_P(ObjectSearchTest, KeysChooseHitsOpenMenusSwitchTabsAndExpandInTheTree) {
+    const struct {
+        const char* start;
+        const char *key, *name;  // the current entry: a category and an object, or a row
+        std::initializer_list<const char*> keys;
+        const char *node, *menu, *focus;
+    } cases[] = {
+        {"LV_Found", "", "1", {"Down", "Return"}, "EMP_V", "", "TreeView1"},
+        {"LV_Found", "", "1", {"Space"}, "EMPLOYEE", "", "TreeView1"},
+        {"LV_Found", "", "0", {"Down", "Menu"}, "EMPLOYEE", "mn_mouse7", "TreeView1"},
+        {"LV_Found", "", "2", {"Shift+F10"}, "EMP_V", "mn_mouse7", "TreeView1"},
+        {"TreeView1", "TABLE", "DEPT", {"Menu"}, "DEPT", "mn_mouse", "TreeView1"},
+        {"TreeView1", "TABLE", "", {"Shift+F10"}, "TABLE(4)", "mn_mouse2", "TreeView1"},
+        {"TreeView1", "TABLE", "DEPT", {"Right"}, "DEPT", "", "TreeView1"},  // columns load
+        {"TreeView1", "TABLE", "DEPT", {"Right", "Down", "Menu"}, "ID", "mn_mouse4", "TreeView1"},
+        {"TabObjects", "", "", {"Down"}, "VIEW(1)", "", "TreeView1"},
+        {"TabObjects", "", "", {"Up"}, "TABLE(4)", "", "TreeView1"},
+        {"Lst_kwd", "", "3", {"Menu"}, "TABLE(4)", "mn_mouse5", "Lst_kwd"},
+    };
+    if (!action("mn_disp_kwdlist")->isChecked()) action("mn_disp_kwdlist")->trigger();
+    for (const auto& c : cases) {
+        QApplication::setActiveWindow(window_.get());
+        search(QStringLiteral("emp"));
+        objects()->ShowCategory(u"TABLE"_qs);
+        QWidget* start = child<QWidget>(c.start);
+        const int row = QString::fromLatin1(c.name).toInt();
+        if (start == found()) {
+            found()->setCurrentItem(found()->topLevelItem(row));
+        } else if (auto* keywords = qobject_cast<KeywordList*>(start)) {
+            keywords->setCurrentRow(row);
+        } else if (*c.key) {
+            QTreeWidgetItem* category = objects()->category(QString::fromLatin1(c.key));
+            tree()->setCurrentItem(*c.name ? object(c.key, c.name) : category);
+        }
+        start->setFocus();
+        PressKeys(c.keys);
+        ASSERT_NE(tree()->currentItem(), nullptr) << c.start << *c.keys.begin();
+        EXPECT_EQ(tree()->currentItem()->text(0), QString::fromLatin1(c.node))
+            << c.start << *c.keys.begin();
+        QString menu;
+        for (QMenu* m : window_->findChildren<QMenu*>())
+            if (m->isVisible() && m->objectName().startsWith(u"mn_mouse"_qs))
+                menu = m->objectName();
+        for (QMenu* m : window_->findChildren<QMenu*>())
+            m->close();
+        EXPECT_EQ(menu, QString::fromLatin1(c.menu)) << c.start << *c.keys.begin();
+        EXPECT_EQ(window_->focusWidget()->objectName(), QString::fromLatin1(c.focus))
+            << c.start << *c.keys.begin();
+    }
 }
 
 TEST_P(ObjectSearchTest, QuickStatementsAndCopiesOfTheTreesNames) {
