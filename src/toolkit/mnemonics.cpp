@@ -1,8 +1,10 @@
 #include "toolkit/mnemonics.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMenu>
 #include <QSet>
 #include <QShortcut>
 
@@ -32,6 +34,27 @@ QChar MnemonicLetter(const QString& caption) {
         return LatinLetter(caption[i + 1]);
     }
     return {};
+}
+
+void AssignMenuMnemonics(QWidget* window) {
+    for (QMenu* menu : window->findChildren<QMenu*>()) {
+        const QList<QAction*> items = menu->actions();
+        QSet<QChar> taken;
+        for (const QAction* item : items)
+            taken.insert(MnemonicLetter(item->text()));
+        for (QAction* item : items) {
+            QString caption = item->text();
+            if (item->isSeparator() || caption.contains(u'&')) continue;
+            for (qsizetype i = 0; i < caption.size(); ++i) {
+                // A menu matches its items' letters by the character typed: half-width only.
+                const QChar letter = caption[i].toUpper();
+                if (letter < u'A' || letter > u'Z' || taken.contains(letter)) continue;
+                taken.insert(letter);
+                item->setText(caption.insert(i, u'&'));
+                break;
+            }
+        }
+    }
 }
 
 void AssignMnemonics(QWidget* window) {

@@ -16,4 +16,9 @@ QChar MnemonicLetter(const QString& caption);
 // The caption shown stays as it is; captions without a Latin letter keep none.
 void AssignMnemonics(QWidget* window);
 
+// The same for the items of every menu of `window`, menu bar and pop-ups alike: an item whose
+// caption holds a half-width Latin letter gets the first one no other item of its menu uses.
+// Items without text (filled in when their menu opens) are left alone.
+void AssignMenuMnemonics(QWidget* window);
+
 }  // namespace varkel

@@ -2,9 +2,12 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRegularExpression>
+#include <QToolButton>
 #include <QWidget>
 
 #include "toolkit/mnemonics.h"
@@ -71,10 +74,29 @@ QStringList MnemonicFaults(const QWidget& window) {
     QStringList faults;
     QList<QChar> seen;
     for (const QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+        if (button->window() != &window) continue;  // another window's
+        // A tool button that shows its icon alone has no caption to take a letter from.
+        if (const auto* tool = qobject_cast<const QToolButton*>(button);
+            tool && tool->toolButtonStyle() == Qt::ToolButtonIconOnly && !tool->icon().isNull())
+            continue;
         const QChar letter = MnemonicLetter(button->text());
         if ((letter.isNull() && button->text().contains(latin)) || seen.contains(letter))
             faults << button->objectName() + QStringLiteral(": ") + button->text();
         if (!letter.isNull()) seen << letter;
+    }
+    // Each menu on its own: the letters of one menu's items differ.
+    for (const QMenu* menu : window.findChildren<QMenu*>()) {
+        const QWidget* owner = menu;
+        while (qobject_cast<const QMenu*>(owner) && owner->parentWidget())
+            owner = owner->parentWidget();
+        if (owner->window() != &window) continue;
+        QList<QChar> inMenu;
+        for (const QAction* item : menu->actions()) {
+            const QChar letter = MnemonicLetter(item->text());
+            if ((letter.isNull() && item->text().contains(latin)) || inMenu.contains(letter))
+                faults << menu->objectName() + QStringLiteral(": ") + item->text();
+            if (!letter.isNull()) inMenu << letter;
+        }
     }
     return faults;
 }

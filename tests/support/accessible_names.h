@@ -14,7 +14,8 @@ namespace varkel::test {
 QStringList UnnamedControls(const QWidget& window);
 
 // The buttons, options and check boxes of `window` whose caption holds a Latin letter but that
-// have no mnemonic, or whose mnemonic another of them has: "objectName: caption" for each.
+// have no mnemonic, or whose mnemonic another of them has, and the same for the items of each of
+// its menus within their menu: "objectName: caption" for each (the menu's name for an item).
 QStringList MnemonicFaults(const QWidget& window);
 
 // How assistive technologies see a top-level window: its role ("window" — a main window or any

@@ -24,6 +24,7 @@
 #include "toolkit/auto_size_columns.h"
 #include "toolkit/keyed_bars.h"
 #include "toolkit/message_box.h"
+#include "toolkit/mnemonics.h"
 #include "toolkit/processes.h"
 #include "toolkit/twips.h"
 #include "toolkit/window_position.h"
@@ -60,6 +61,7 @@ Varkel::Varkel(DbSession& session) : session_(session) {
     setObjectName(QStringLiteral("Varkel"));
     setWindowTitle(QStringLiteral("Varkel Light"));
     menus_.build(menuBar(), this);
+    AssignMenuMnemonics(this);
     toolbar_.build(this);
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("client"));

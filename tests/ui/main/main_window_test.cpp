@@ -314,6 +314,8 @@ TEST_F(MainWindowTest, EveryWindowAndControlHasAName) {
         EXPECT_EQ(AccessibleWindow(*w.window), w.expected);
         EXPECT_EQ(UnnamedControls(*w.window), QStringList()) << w.expected.toStdString();
     }
+    // Every caption with a Latin letter has it as its mnemonic, menus and pop-ups included.
+    EXPECT_EQ(MnemonicFaults(*window_), QStringList());
 }
 }  // namespace
 }  // namespace varkel::test
