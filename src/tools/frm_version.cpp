@@ -22,6 +22,8 @@ FrmVersion::FrmVersion(const QString& MyTitle, QWidget* owner) : QDialog(owner) 
     setObjectName(QStringLiteral("FrmVersion"));
     setWindowTitle(QStringLiteral("バージョン情報"));
     setAccessibleName(windowTitle());
+    // Read alike with the menu item that opens it, whose caption says "バーション情報".
+    setAccessibleDescription(QStringLiteral("バージョン情報"));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(TwipsToPixelsX(5200), TwipsToPixelsY(2400));
 

@@ -119,6 +119,7 @@ TEST_F(DesktopCommandsTest, VersionWindowShowsTheReleaseAndUnloadsOnOk) {
     ASSERT_NE(version, nullptr);
     EXPECT_TRUE(version->isVisible());
     EXPECT_EQ(version->windowTitle(), QStringLiteral("バージョン情報"));
+    EXPECT_EQ(version->accessibleDescription(), QStringLiteral("バージョン情報"));
     EXPECT_EQ(version->L_title[0]->text(), QStringLiteral("Varkel Light"));
     EXPECT_TRUE(version->L_title[1]->text().startsWith(QStringLiteral("Ver.1.0.5\n")));
     EXPECT_FALSE(version->Image1->pixmap().isNull());

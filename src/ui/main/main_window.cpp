@@ -25,6 +25,7 @@
 #include "toolkit/keyed_bars.h"
 #include "toolkit/message_box.h"
 #include "toolkit/mnemonics.h"
+#include "toolkit/plain_roles.h"
 #include "toolkit/processes.h"
 #include "toolkit/twips.h"
 #include "toolkit/window_position.h"
@@ -58,6 +59,7 @@ constexpr int kDesignHeight = 9000;
 }  // namespace
 
 Varkel::Varkel(DbSession& session) : session_(session) {
+    UsePlainRoles();
     setObjectName(QStringLiteral("Varkel"));
     setWindowTitle(QStringLiteral("Varkel Light"));
     menus_.build(menuBar(), this);

@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "toolkit/plain_roles.h"
 #include "toolkit/twips.h"
 #include "ui/sqlbox/sql_box.h"
 #include "ui/tree/keyword_list.h"
@@ -81,6 +82,7 @@ void SqlPane::build(QWidget* parent) {
     Fra_SqlInfo = Named(new QFrame(parent), "Fra_SqlInfo");
     Fra_SqlInfo->setFrameShape(QFrame::StyledPanel);
     Fra_SqlInfo->setCursor(Qt::SizeVerCursor);
+    ReadAsOneText(Fra_SqlInfo);  // "FETCH 3 列 120 行 時間: 0.25 秒"
     const auto place = [](QWidget* w, int left, int width) {
         w->setGeometry(TwipsToPixels(left, 30, width, 285));
     };

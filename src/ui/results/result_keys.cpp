@@ -53,18 +53,14 @@ int ResultKeys::lastColumn() const {
 }
 
 void ResultKeys::announce(const QModelIndex& current, const QModelIndex& previous) {
-    // What the cell says to assistive technologies: set on the current cell only, so the
-    // rows keep no second copy of their texts.
+    // The cell's name is its value; its description, set on the current cell only so that
+    // the rows keep no copies, is its column's name.
     QAbstractItemModel* model = list_->model();
-    if (previous.isValid() && previous.model() == model) {
-        model->setData(previous, QVariant(), Qt::AccessibleTextRole);
+    if (previous.isValid() && previous.model() == model)
         model->setData(previous, QVariant(), Qt::AccessibleDescriptionRole);
-    }
     if (!current.isValid() || current.column() > lastColumn()) return;
-    const QString column = list_->headerItem()->text(current.column());
-    const QString value = current.data().toString().trimmed();
-    model->setData(current, column + QStringLiteral(": ") + value, Qt::AccessibleTextRole);
-    model->setData(current, column, Qt::AccessibleDescriptionRole);
+    model->setData(current, list_->headerItem()->text(current.column()),
+                   Qt::AccessibleDescriptionRole);
 }
 
 void ResultKeys::moveColumn(int step) {

@@ -11,7 +11,8 @@ class ResultCopyMenu;
 class ResultSorter;
 
 // The result list by keyboard: the current cell moves with the arrow keys in both directions
-// and is outlined within its highlighted row; a screen reader hears its column name and value.
+// and is outlined within its highlighted row; a screen reader hears its value and, as its
+// description, its column's name.
 // The Menu key and Shift+F10 open the copy menu of the current cell (or of the row on the row
 // number) as a right click there does, Ctrl+C copies the current cell's text, and Ctrl+Shift+S
 // sorts by the current column as a click on its header does.

@@ -53,6 +53,7 @@ void LeftPane::build(QWidget* parent) {
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
     TreeView1->setAccessibleName(QStringLiteral("DBオブジェクト"));
     TreeView1->setHeaderHidden(true);
+    TreeView1->setHeaderLabel(TreeView1->accessibleName());  // what its header is read as
 
     Fra_Found = new QFrame(parent);
     Fra_Found->setObjectName(QStringLiteral("Fra_Found"));
@@ -64,6 +65,7 @@ void LeftPane::build(QWidget* parent) {
     LV_Found->setObjectName(QStringLiteral("LV_Found"));
     LV_Found->setAccessibleName(QStringLiteral("検索結果"));
     LV_Found->setHeaderHidden(true);
+    LV_Found->setHeaderLabel(LV_Found->accessibleName());
     LV_Found->setRootIsDecorated(false);
     LV_Found->setColumnCount(1);
 }

@@ -176,9 +176,9 @@ TEST_P(ResultListTest, KeysMoveTheCurrentCellCopyItSortByItsColumnAndOpenItsMenu
         int k, column;  // the current cell: the row's k and the column
         const char16_t *order, *arrow, *copied, *menu, *heard;
     } steps[] = {
-        {{"Right"}, 1, 1, u"", u"", u"", u"", u"k: 1"},
-        {{"Right", "Right", "Right"}, 1, 3, u"", u"", u"", u"", u"name: a"},  // not the marker
-        {{"Down", "Ctrl+C"}, 2, 3, u"", u"", u"O'Brien", u"", u"name: O'Brien"},
+        {{"Right"}, 1, 1, u"", u"", u"", u"", u"1 (k)"},
+        {{"Right", "Right", "Right"}, 1, 3, u"", u"", u"", u"", u"a (name)"},  // not the marker
+        {{"Down", "Ctrl+C"}, 2, 3, u"", u"", u"O'Brien", u"", u"O'Brien (name)"},
         {{"Left", "Ctrl+Shift+S"}, 2, 2, u"4,5,2,1,6,3", u"2:asc", u"", u"", u""},
         {{"Ctrl+Shift+S"}, 2, 2, u"3,6,1,2,5,4", u"2:desc", u"", u"", u""},
         {{"Ctrl+Shift+S"}, 2, 2, u"", u"", u"", u"", u""},  // the fetch order again
@@ -209,7 +209,9 @@ TEST_P(ResultListTest, KeysMoveTheCurrentCellCopyItSortByItsColumnAndOpenItsMenu
             QAccessibleInterface* cell =
                 QAccessible::queryAccessibleInterface(list())->focusChild();
             ASSERT_NE(cell, nullptr) << name.toStdString();
-            EXPECT_EQ(cell->text(QAccessible::Name), QString::fromUtf16(s.heard))
+            EXPECT_EQ(cell->text(QAccessible::Name).trimmed() + u" ("_qs +
+                          cell->text(QAccessible::Description) + u')',
+                      QString::fromUtf16(s.heard))
                 << name.toStdString();
         }
     }
