@@ -1,0 +1,206 @@
+#!/usr/bin/python3
+"""Everyday tasks by keys alone: the real program on a desktop with a window manager (run it
+under desktop_session.sh), driven by key events only; the accessibility bus only reads what each
+step left behind.
+
+  keys_e2e.py VARKEL_BINARY SOURCE_DIR
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import windows_e2e as e2e  # noqa: E402
+from import_e2e import sample_database  # noqa: E402
+from windows_e2e import Atspi, check, children, find, showing, wait_for  # noqa: E402
+
+
+def key(*keys):
+    subprocess.run(["xdotool", "key", "--delay", "60", *keys], check=True)
+
+
+def type_text(text):
+    subprocess.run(["xdotool", "type", "--delay", "20", text], check=True)
+
+
+def focused(node):
+    return node.get_state_set().contains(Atspi.StateType.FOCUSED)
+
+
+def focus_in(node, depth=12):
+    """The focused node at or below `node`, if any."""
+    if node is None or depth < 0:
+        return None
+    try:
+        if focused(node):
+            return node
+    except e2e.gi.repository.GLib.Error:
+        return None
+    for child in children(node):
+        if child.get_role_name() in ("list item", "table cell", "menu item"):
+            continue
+        hit = focus_in(child, depth - 1)
+        if hit:
+            return hit
+    return None
+
+
+def tab_to(node, back=False, presses=25):
+    """Tab (or Shift+Tab) until `node` has the focus."""
+    for _ in range(presses):
+        if focused(node):
+            return True
+        key("shift+Tab" if back else "Tab")
+        time.sleep(0.1)
+    return focused(node)
+
+
+def text_of(node):
+    return node.get_text(0, node.get_character_count())
+
+
+def alert(program):
+    return next((w for w in children(program.app)
+                 if w.get_role_name() == "alert" and showing(w)), None)
+
+
+def answer_alert(program, what):
+    """Enter on the message box that ends a run (its OK has the focus)."""
+    box = wait_for(f"message box after {what}", lambda: alert(program))
+    wait_for(f"the focus in the message box after {what}", lambda: focus_in(box), 10)
+    key("Return")
+    wait_for(f"message box after {what} closed", e2e.gone(box))
+
+
+def column(table, col):
+    return [table.get_accessible_at(r, col).get_name().strip() for r in range(table.get_n_rows())]
+
+
+def enabled_item(main, caption):
+    return (lambda i: i if i and e2e.enabled(i) else None)(find(main, "menu item", caption))
+
+
+def main():
+    binary, source_dir = sys.argv[1], sys.argv[2]
+    work = tempfile.mkdtemp()
+    sample_database(work, source_dir)
+    home = os.path.join(work, "home")
+    os.makedirs(home)
+    program = e2e.Program(binary, home)
+
+    # Connect: the window manager gives the dialog the focus; the first data source, Enter.
+    dialog = program.window("dialog", "データベース接続")
+    wait_for("the focus in the connection dialog", lambda: focus_in(dialog), 10)
+    key("Down", "Return")
+    wait_for("connection dialog closed", e2e.gone(dialog))
+    main_window = program.window("frame", "Varkel Light")
+    check("connected", True, bool(wait_for("disconnect enabled",
+                                           lambda: enabled_item(main_window, "DB切断(D)"))))
+
+    # Run a SELECT typed into the SQL box, reached by Tab.
+    box = find(main_window, "text", "SQL入力エリア")
+    check("Tab reaches the SQL box", True, tab_to(box))
+    type_text("SELECT customer_id, name FROM customers ORDER BY customer_id")
+    key("ctrl+i")
+    answer_alert(program, "the SELECT")
+    table = find(main_window, "tree", "SELECT結果")
+    check("rows listed", ["1", "2", "3", "4", "5"], column(table, 1))
+
+    # Sort by a column: Tab leaves the box for the list; a row, the next column, the sort key.
+    key("Tab")
+    check("Tab leaves the SQL box for the result list", True,
+          bool(wait_for("result list focused", lambda: focused(table), 5)))
+    key("Home", "Right", "ctrl+shift+s", "ctrl+shift+s")
+    check("descending by the current column", ["5", "4", "3", "2", "1"],
+          wait_for("sorted", lambda: (lambda c: c if c[0] == "5" else None)(column(table, 1)), 5))
+
+    # Copy the current cell (the first row's, which the sort took along to the end) and paste it
+    # into the SQL box.
+    key("ctrl+c", "shift+Tab")
+    wait_for("back in the SQL box", lambda: focused(box), 5)
+    key("ctrl+a", "ctrl+v")
+    time.sleep(0.5)
+    check("the copied cell", "1", text_of(box).strip())
+
+    # Expand a table: the focus stays in the tree while its columns load.
+    tree = find(main_window, "tree", "DBオブジェクト")
+    check("Shift+Tab reaches the tree", True, tab_to(tree, back=True))
+    key("Down", "Right")
+    time.sleep(1)
+    check("the focus stays in the tree after expanding", True,
+          focused(tree) or focus_in(tree) is not None)
+
+    # A quick statement from the object's menu: the Menu key, its submenu by letter, Enter.
+    key("Menu")
+    time.sleep(0.5)
+    key("q")
+    time.sleep(0.3)
+    key("Return")
+    answer_alert(program, "the quick statement")
+    quick = text_of(box)
+    check("the quick statement ran", True, quick.startswith("SELECT * FROM "))
+
+    # Search and choose a hit: the search field by Shift+Tab, Enter twice, the hit by Enter.
+    field = next((c for c in children(find(main_window, "combo box", "オブジェクト検索文字列"))
+                  if c.get_role_name() == "text"), None)
+    check("Shift+Tab reaches the search field", True, tab_to(field, back=True))
+    type_text("orders")
+    key("Return", "Return")
+    hits = find(main_window, "tree", "検索結果")
+    wait_for("hits shown", lambda: showing(hits) and hits.get_n_rows() > 0, 5)
+    check("Tab reaches the hits", True, tab_to(hits))
+    key("Return")
+    wait_for("the tree has the focus", lambda: focused(tree), 5)
+    key("Menu")
+    time.sleep(0.5)
+    key("s")  # → SQL入力エリア(S)
+    check("the chosen hit's name in the SQL box", True, bool(wait_for(
+        "name inserted", lambda: "orders" in text_of(box), 5)))
+
+    # Take a statement back from the history: its window by the menu keys, Enter on the row.
+    key("alt+s", "h")
+    history = program.window("frame", "SQL入力履歴")
+    wait_for("the focus in the history window", lambda: focus_in(history), 10)
+    key("Return")
+    wait_for("history window closed", e2e.gone(history))
+    check("the last statement taken back", quick, text_of(box))
+
+    # Disconnect and reconnect by the file menu's letters.
+    key("alt+f", "d")
+    wait_for("disconnected", lambda: not enabled_item(main_window, "DB切断(D)"), 10)
+    key("alt+f", "r")
+    check("reconnected", True, bool(wait_for("disconnect enabled again",
+                                             lambda: enabled_item(main_window, "DB切断(D)"), 10)))
+
+    # The version window, closed by Enter.
+    key("alt+h", "a")
+    version = program.window("dialog", "バージョン情報")
+    check("version window described", "バージョン情報", version.get_description())
+    wait_for("the focus in the version window", lambda: focus_in(version), 10)
+    key("Return")
+    wait_for("version window closed", e2e.gone(version))
+
+    # Exit by the file menu's letter.
+    key("alt+f", "x")
+    try:
+        status = program.process.wait(30)
+    except subprocess.TimeoutExpired:
+        program.process.kill()
+        status = "still running"
+    check("program ends cleanly", 0, status)
+    print(f"{len(e2e.failures)} failed")
+    return 1 if e2e.failures else 0
+
+
+if __name__ == "__main__":
+    sys.stdout.reconfigure(line_buffering=True)
+    try:
+        code = main()
+    finally:
+        for process in e2e.started:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+    sys.exit(code)
