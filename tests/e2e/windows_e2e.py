@@ -241,6 +241,16 @@ def names(binary, home):
     wait_for("edit mode left", gone(ok), 5)
     act(find(templates, "push button", "閉じる(X)"), "Press")
     wait_for("template window closed", gone(templates))
+
+    # The other windows, opened by their menus' letters (a modal window would hold up an
+    # assistive action until it closes): every control on screen has a role and a name.
+    # (The export window needs a result: the keys run walks it.)
+    for keys, title in [(["alt+t", "e"], "外部エディタ設定"), (["alt+h", "a"], "バージョン情報")]:
+        subprocess.run(["xdotool", "key", "--delay", "60", *keys], check=True)
+        window = program.window("dialog", title)
+        check(f"{title}: unnamed controls", [], unnamed(window))
+        subprocess.run(["xdotool", "key", "Escape"], check=True)
+        wait_for(f"{title} closed", gone(window))
     program.end()
 
 
