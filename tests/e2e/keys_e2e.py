@@ -124,6 +124,28 @@ def main():
     time.sleep(0.5)
     check("the copied cell", "1", text_of(box).strip())
 
+    # Export the result to a file: the window by the menu's letters, OK by its letter, the path
+    # typed into the file dialog.
+    key("alt+t", "s")
+    export = program.window("dialog", "SELECT結果の保存")
+    check("export window: unnamed controls", [], e2e.unnamed(export))
+    wait_for("the focus in the export window", lambda: focus_in(export), 10)
+    key("alt+o")
+    files = wait_for("the file dialog", lambda: next(
+        (w for w in children(program.app) if w.get_role_name() == "dialog" and showing(w)
+         and w.get_name() not in ("SELECT結果の保存", "データベース接続")), None))
+    wait_for("the focus in the file dialog", lambda: focus_in(files), 10)
+    path = os.path.join(work, "customers.csv")
+    key("ctrl+a")
+    type_text(path)
+    key("Return")
+    answer_alert(program, "the export")
+    wait_for("export window closed", e2e.gone(export))
+    exported = wait_for("the file written", lambda: os.path.exists(path) and open(
+        path, encoding="utf-8", errors="replace").read(), 10)
+    names = ["山田商店", "株式会社さくら", "Blue Harbor Ltd.", "北山工業", "鈴木 花子"]
+    check("every row exported", names, [n for n in names if n in exported])
+
     # Expand a table: the focus stays in the tree while its columns load.
     tree = find(main_window, "tree", "DBオブジェクト")
     check("Shift+Tab reaches the tree", True, tab_to(tree, back=True))
