@@ -6,6 +6,7 @@ step left behind.
   keys_e2e.py VARKEL_BINARY SOURCE_DIR
 """
 import os
+import sqlite3
 import subprocess
 import sys
 import tempfile
@@ -13,7 +14,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import windows_e2e as e2e  # noqa: E402
-from import_e2e import sample_database  # noqa: E402
+from import_e2e import editable_combo, sample_database  # noqa: E402
 from windows_e2e import Atspi, check, children, find, showing, wait_for  # noqa: E402
 
 
@@ -85,7 +86,10 @@ def enabled_item(main, caption):
 def main():
     binary, source_dir = sys.argv[1], sys.argv[2]
     work = tempfile.mkdtemp()
-    sample_database(work, source_dir)
+    database = sample_database(work, source_dir)
+    csv = os.path.join(work, "prices.csv")
+    with open(csv, "w", encoding="utf-8", newline="\n") as f:
+        f.write('name,code,price\n"緑茶 500ml",1,120\n"O\'Brien",2,-3.5\n,3,\n')
     home = os.path.join(work, "home")
     os.makedirs(home)
     program = e2e.Program(binary, home)
@@ -224,6 +228,41 @@ def main():
           and text_of(statement) != "SELECT 1 + 1")
     key("Escape")
     wait_for("template window closed", e2e.gone(templates))
+
+    # Import a file with a commit interval chosen by the arrow keys, then COMMIT.
+    key("alt+t", "l")
+    loading = program.window("dialog", "ファイルからTABLEへ登録")
+    wait_for("the focus in the import window", lambda: focus_in(loading), 10)
+    check("Tab reaches the table name", True, tab_to(editable_combo(loading)))
+    type_text("imported")
+    check("Tab reaches the file name", True, tab_to(find(loading, "text", "ファイル名")))
+    type_text(csv)
+    check("Tab reaches the header box", True, tab_to(find(loading, "check box", "ヘッダー(1行目)有り")))
+    key("space")
+    header_names = wait_for("header names box shown", lambda: (
+        lambda b: b if b and showing(b) else None)(
+        find(loading, "check box", "ヘッダーを列名として使用する")), 5)
+    check("Tab reaches the header names box", True, tab_to(header_names))
+    key("space")
+    interval = find(loading, "scroll bar", "COMMIT間隔")
+    check("Tab reaches the commit interval", True, tab_to(interval))
+    key("Up")
+    check("the interval chosen by an arrow", "10", wait_for(
+        "interval changed", lambda: (lambda d: d if d != "1" else None)(interval.get_description()), 5))
+    check("Tab reaches ＯＫ", True, tab_to(find(loading, "push button", "ＯＫ")))
+    key("Return")
+    done = wait_for("the import's message", lambda: alert(program))
+    wait_for("the focus in the import's message", lambda: focus_in(done), 10)
+    key("Return")
+    wait_for("import window closed", e2e.gone(loading))
+    key("alt+s", "c")
+    time.sleep(0.5)
+    if alert(program):
+        answer_alert(program, "COMMIT")
+    with sqlite3.connect(database) as db:
+        rows = db.execute("SELECT code, name, price FROM imported ORDER BY code").fetchall()
+    check("imported and committed", [(1, "緑茶 500ml", 120), (2, "O'Brien", -3.5), (3, None, None)],
+          rows)
 
     # Disconnect and reconnect by the file menu's letters.
     key("alt+f", "d")
