@@ -3,19 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QKeySequence>
 #include <QTest>
-#include <initializer_list>
 
 namespace varkel::test {
 
 // Keys as a user presses them ("Ctrl+Shift+S", "Menu"), each to whatever has the focus then.
 inline void PressKeys(std::initializer_list<const char*> keys) {
     for (const char* k : keys) {
-        QWidget* focus = QApplication::focusWidget();
-        ASSERT_NE(focus, nullptr) << k;
+        ASSERT_NE(QApplication::focusWidget(), nullptr) << k;
         const QKeyCombination c = QKeySequence(QString::fromLatin1(k))[0];
-        QTest::keyClick(focus, c.key(), c.keyboardModifiers());
+        QTest::keyClick(QApplication::focusWidget(), c.key(), c.keyboardModifiers());
     }
 }
 

@@ -351,27 +351,6 @@ TEST_P(ResultListTest, RightClickOnTheRowNumberOffersTheWholeRow) {
         << row.toStdString();  // the widened NULL: blanks, perhaps "." and zeros
 }
 
-// Tab and Shift+Tab leave the SQL input box; Ctrl+Tab types a tab into it.
-TEST_P(ResultListTest, TabLeavesTheSqlBoxAndCtrlTabTypesATab) {
-    const struct {
-        const char* key;
-        const char *focus, *text;
-    } cases[] = {
-        {"Tab", "ListView1", "SELECT 1"},
-        {"Shift+Backtab", "Cmd_srch_wd", "SELECT 1"},
-        {"Ctrl+Tab", "TB_SQL", "SELECT 1\t"},
-    };
-    for (const auto& c : cases) {
-        QApplication::setActiveWindow(window_.get());
-        box()->setPlainText(u"SELECT 1"_qs);
-        box()->moveCursor(QTextCursor::End);
-        box()->setFocus();
-        PressKeys({c.key});
-        EXPECT_EQ(window_->focusWidget()->objectName(), QString::fromLatin1(c.focus)) << c.key;
-        EXPECT_EQ(box()->toPlainText(), QString::fromLatin1(c.text)) << c.key;
-    }
-}
-
 TEST_P(ResultListTest, HistoryStepsWithCtrlDownAndUpAndTheUserTextComesBack) {
     run(QStringLiteral("SELECT 1"));
     run(QStringLiteral("SELECT 2"));

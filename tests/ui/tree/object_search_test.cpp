@@ -183,7 +183,8 @@ TEST_P(ObjectSearchTest, SearchListsAppendsAndStepsWithF3) {
 }
 
 // Keys after a search for "emp" (EMP, EMPLOYEE, EMP_V): from a control with a current entry,
-// the node chosen in the tree, the pop-up that opened and where the focus is.
+// the node chosen in the tree, the pop-up that opened and where the focus is (the SQL box's
+// Tab included).
 TEST_P(ObjectSearchTest, KeysChooseHitsOpenMenusSwitchTabsAndExpandInTheTree) {
     const struct {
         const char* start;
@@ -202,6 +203,9 @@ TEST_P(ObjectSearchTest, KeysChooseHitsOpenMenusSwitchTabsAndExpandInTheTree) {
         {"TabObjects", "", "", {"Down"}, "VIEW(1)", "", "TreeView1"},
         {"TabObjects", "", "", {"Up"}, "TABLE(4)", "", "TreeView1"},
         {"Lst_kwd", "", "3", {"Menu"}, "TABLE(4)", "mn_mouse5", "Lst_kwd"},
+        {"TB_SQL", "", "", {"Tab"}, "TABLE(4)", "", "ListView1"},  // Tab leaves the SQL box
+        {"TB_SQL", "", "", {"Shift+Backtab"}, "TABLE(4)", "", "Lst_kwd"},
+        {"TB_SQL", "", "", {"Ctrl+Tab"}, "TABLE(4)", "", "TB_SQL"},  // types a tab instead
     };
     if (!action("mn_disp_kwdlist")->isChecked()) action("mn_disp_kwdlist")->trigger();
     for (const auto& c : cases) {
