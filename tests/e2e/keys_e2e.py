@@ -15,6 +15,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import windows_e2e as e2e  # noqa: E402
 from import_e2e import editable_combo, sample_database  # noqa: E402
+from gi.repository import GLib  # noqa: E402
 from windows_e2e import Atspi, check, children, find, showing, wait_for  # noqa: E402
 
 
@@ -176,6 +177,17 @@ def main():
     key("Return", "Return")
     hits = find(main_window, "tree", "検索結果")
     wait_for("hits shown", lambda: showing(hits) and hits.get_n_rows() > 0, 5)
+    # The same search again: its count reads as before, and is announced all the same (the
+    # label says "検索中..." in between, and each text of a label is an event of its own).
+    heard = []
+    listener = Atspi.EventListener.new(lambda event: heard.append(event.source.get_name()))
+    listener.register("object:property-change:accessible-name")
+    check("Shift+Tab goes back to the search field", True, tab_to(field, back=True))
+    key("Return", "Return")
+    context = GLib.MainContext.default()
+    check("the search count announced", True, bool(wait_for("the count's event", lambda: (
+        context.iteration(False), any(n.startswith("検出(") for n in heard))[1], 5)))
+    listener.deregister("object:property-change:accessible-name")
     check("Tab reaches the hits", True, tab_to(hits))
     key("Return")
     wait_for("the tree has the focus", lambda: focused(tree), 5)
@@ -233,6 +245,7 @@ def main():
     key("alt+t", "l")
     loading = program.window("dialog", "ファイルからTABLEへ登録")
     wait_for("the focus in the import window", lambda: focus_in(loading), 10)
+    check("import window: unnamed controls", [], e2e.unnamed(loading))
     check("Tab reaches the table name", True, tab_to(editable_combo(loading)))
     type_text("imported")
     check("Tab reaches the file name", True, tab_to(find(loading, "text", "ファイル名")))

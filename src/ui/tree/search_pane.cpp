@@ -1,6 +1,5 @@
 #include "ui/tree/search_pane.h"
 
-#include <QAccessible>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -104,9 +103,6 @@ void ObjectSearch::SearchAll(bool append) {
     *found_ += found;
 
     left_.L_Found->setText(FoundLabelText(static_cast<int>(found.size()), text));
-    // The count is news even when the text is the same as the last search's.
-    QAccessibleEvent counted(left_.L_Found, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&counted);
     if (!found.isEmpty()) {
         select(found_->at(first));
         left_.LV_Found->setCurrentItem(left_.LV_Found->topLevelItem(first));
