@@ -47,6 +47,10 @@ inline bool Succeeded(SQLRETURN r) {
     return r == SQL_SUCCESS || r == SQL_SUCCESS_WITH_INFO;
 }
 
+// One column's value of the current row, however long, read from the driver in pieces; a NUL
+// ends it.
+SQLRETURN GetWholeValue(void* statement, SQLUSMALLINT column, QByteArray& bytes, bool& null);
+
 // The driver's file name into the session (at connect).
 void ReadDriverName(DbSession& s);
 // Sets a statement up to be read without the driver holding the whole result (see ExecMode);
