@@ -3,6 +3,7 @@
 
 #include "db/odbc_internal.h"
 #include "db/odbc_lib.h"
+#include "db/sql_comments.h"
 
 namespace varkel {
 
@@ -33,13 +34,46 @@ void SetPsqlDeclareFetch(DbSession& s, bool on) {
                           SQL_IS_INTEGER);
 }
 
-// A row limit is given only to a statement that starts with SELECT: the MariaDB driver turns
-// it into a LIMIT that also cuts an UPDATE, INSERT … SELECT or DELETE short.
+bool IsMariaDbOdbc(const DbSession& s) {
+    return s.DriverName.startsWith(QStringLiteral("libmaodbc"), Qt::CaseInsensitive);
+}
+
+// SQLite's driver stops reading at SQL_MAX_ROWS for any statement that returns rows, however it
+// begins, and a statement without rows does its whole work in its first step: nothing is cut.
+bool IsSqliteOdbc(const DbSession& s) {
+    return s.DriverName.contains(QStringLiteral("sqlite"), Qt::CaseInsensitive);
+}
+
+// Another driver gets the row limit only for a statement that starts with SELECT.
 bool StartsWithSelect(const QString& sql) {
     const QString head = sql.trimmed().left(7);
     return head.left(6).compare(QStringLiteral("SELECT"), Qt::CaseInsensitive) == 0 &&
            (head.size() == 6 || !(head[6].isLetterOrNumber() || head[6] == u'_'));
 }
+
+// A statement of its own on the connection, outside the session's statement handles, whose
+// outcome changes nothing for the caller.
+void RunAside(DbSession& s, const char* sql) {
+    OdbcStmt statement;
+    if (SQLAllocStmt(s.Dbc.get(), statement.receive()) != SQL_SUCCESS) return;
+    SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql)), SQL_NTS);
+}
+
+// The MariaDB driver turns SQL_MAX_ROWS into a LIMIT written after the statement's text, which
+// breaks a statement with a LIMIT of its own or a SHOW and cuts an UPDATE short. The server's
+// sql_select_limit caps exactly the rows a statement returns to the client, whatever the
+// statement begins with, and never a change of data; the session's own value (or a lower one)
+// comes back after the execution. A statement that names the setting is left to set it.
+constexpr const char* kCapSelects =
+    "SET @varkel_select_limit = @@SESSION.sql_select_limit, SESSION sql_select_limit = "
+    "IF(@@SESSION.sql_select_limit < 10001, @@SESSION.sql_select_limit, 10001)";
+constexpr const char* kUncapSelects = "SET SESSION sql_select_limit = @varkel_select_limit";
+
+bool CapsSelects(const DbSession& s, const QString& sql) {
+    return IsMariaDbOdbc(s) &&
+           !sql.contains(QStringLiteral("sql_select_limit"), Qt::CaseInsensitive);
+}
+static_assert(kFillRowLimit == 10001, "the statements above name the limit");
 
 }  // namespace
 
@@ -56,17 +90,30 @@ void ReadDriverName(DbSession& s) {
 
 bool PrepareReadingCursor(DbSession& s, void* statement, const QString& sql, ExecMode mode) {
     if (mode == ExecMode::Plain) return false;
-    // SQLite and MariaDB stop reading at the limit; the cap reads one row past what it shows to
-    // know that it stopped.
-    if (mode == ExecMode::Fill && StartsWithSelect(sql))
-        SQLSetStmtOption(statement, SQL_MAX_ROWS, kFillRowLimit);
+    // The cap reads one row past what the list shows, to know that it stopped.
+    if (mode == ExecMode::Fill) {
+        if (IsMariaDbOdbc(s)) {
+            if (CapsSelects(s, sql)) RunAside(s, kCapSelects);
+        } else if (IsSqliteOdbc(s) || StartsWithSelect(sql))
+            SQLSetStmtOption(statement, SQL_MAX_ROWS, kFillRowLimit);
+    }
     if (!IsPsqlOdbc(s)) return false;
     SetPsqlDeclareFetch(s, true);
     return true;
 }
 
-void EndReadingCursorSetup(DbSession& s) {
-    SetPsqlDeclareFetch(s, false);
+void EndReadingCursorSetup(DbSession& s, const QString& sql, ExecMode mode) {
+    if (mode == ExecMode::Plain) return;
+    if (IsPsqlOdbc(s)) SetPsqlDeclareFetch(s, false);
+    if (mode == ExecMode::Fill && CapsSelects(s, sql)) RunAside(s, kUncapSelects);
+}
+
+QString ReadingText(const DbSession& s, const QString& sql, ExecMode mode) {
+    // psqlODBC reads through a server cursor only a statement whose text begins with the query
+    // itself: comments in front of it become blanks of the same length, so the server still
+    // points at the same places. A planner hint (/*+) stays.
+    if (mode == ExecMode::Plain || !IsPsqlOdbc(s)) return sql;
+    return BlankLeadingComments(sql);
 }
 
 }  // namespace odbc_internal

@@ -317,6 +317,11 @@ DbStatus DbFetchWhole(DbSession& s, QStringList& values) {
     return Checked(s, FetchRowWhole(s, values));
 }
 
+DbStatus DbFetchWholeInBlocks(DbSession& s, QStringList& values) {
+    BusyPointer busy;
+    return Checked(s, FetchRowBlockWhole(s, values));
+}
+
 void CloseCursor(DbSession& s) {
     DropCursor(s);
 }

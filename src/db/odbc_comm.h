@@ -51,6 +51,9 @@ DbStatus DbExecuteStreaming(DbSession& s, const QString& sql);
 DbStatus DbFetch(DbSession& s, QStringList& values, int singleRow);
 // DbFetch of one row with its values whole, however long (saving a query's rows to a file).
 DbStatus DbFetchWhole(DbSession& s, QStringList& values);
+// DbFetchWhole that reads the rows from the driver in blocks (a value longer than the block's
+// slot read again whole): the same rows and values at the speed of the block fetch.
+DbStatus DbFetchWholeInBlocks(DbSession& s, QStringList& values);
 void CloseCursor(DbSession& s);
 // The identity of the session's open connection, 0 when not connected.
 std::uint64_t DbConnectionId(const DbSession& s);

@@ -75,9 +75,9 @@ DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
     // A rollback typed for the server (to a savepoint) may close a server cursor too.
     if (sql.trimmed().startsWith(QStringLiteral("ROLLBACK"), Qt::CaseInsensitive)) ++s.Rollbacks;
     const bool serverCursor = PrepareReadingCursor(s, s.ExecStmt.get(), sql, mode);
-    QByteArray text = ToAnsi(s, sql);
+    QByteArray text = ToAnsi(s, ReadingText(s, sql, mode));
     r = SQLExecDirect(s.ExecStmt.get(), Chars(text), static_cast<SQLINTEGER>(text.size()));
-    if (serverCursor) EndReadingCursorSetup(s);
+    EndReadingCursorSetup(s, sql, mode);
     if (r != SQL_SUCCESS && SucceededOrChecked(s, r) != 0) return s.LastCode;
 
     SQLSMALLINT columns = 0;

@@ -108,9 +108,12 @@ namespace {
 
 constexpr SQLLEN kPieceBytes = 8192;
 
+}  // namespace
+
 // One column's value, read piece by piece until the driver has handed out all of it. Each piece
 // but the last fills the buffer less its closing NUL.
-SQLRETURN GetWholeValue(void* statement, SQLUSMALLINT column, QByteArray& bytes, bool& null) {
+SQLRETURN odbc_internal::GetWholeValue(void* statement, SQLUSMALLINT column, QByteArray& bytes,
+                                       bool& null) {
     bytes.resize(0);
     null = false;
     char piece[kPieceBytes];
@@ -138,8 +141,6 @@ SQLRETURN GetWholeValue(void* statement, SQLUSMALLINT column, QByteArray& bytes,
         if (!more || length < held) return SQL_SUCCESS;
     }
 }
-
-}  // namespace
 
 DbStatus FetchRowWhole(DbSession& s, QStringList& values) {
     if (s.CursorOpen != 1 || !s.CursorIsResult) return CheckReturn(s, SQL_INVALID_HANDLE);

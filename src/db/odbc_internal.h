@@ -47,12 +47,19 @@ inline bool Succeeded(SQLRETURN r) {
     return r == SQL_SUCCESS || r == SQL_SUCCESS_WITH_INFO;
 }
 
+// One column's value of the current row, however long, read from the driver in pieces; a NUL
+// ends it.
+SQLRETURN GetWholeValue(void* statement, SQLUSMALLINT column, QByteArray& bytes, bool& null);
+
 // The driver's file name into the session (at connect).
 void ReadDriverName(DbSession& s);
 // Sets a statement up to be read without the driver holding the whole result (see ExecMode);
-// true when a driver setting must be undone with EndReadingCursorSetup after the execution.
+// true when the result is then read through a server cursor (which a rollback closes).
 bool PrepareReadingCursor(DbSession& s, void* statement, const QString& sql, ExecMode mode);
-void EndReadingCursorSetup(DbSession& s);
+// Undoes what PrepareReadingCursor set up, right after the execution; called after every one.
+void EndReadingCursorSetup(DbSession& s, const QString& sql, ExecMode mode);
+// The text the driver gets for a statement read this way.
+QString ReadingText(const DbSession& s, const QString& sql, ExecMode mode);
 
 // A catalog enumeration's first call: drop the old cursor and allocate a new one.
 DbStatus OpenCatalogCursor(DbSession& s);

@@ -63,6 +63,10 @@ DbStatus FetchRowBlock(DbSession& s, QStringList& values);
 // FetchRow with every value whole, however long, read from the driver in pieces: for a result
 // that goes to a file. The result list keeps its cut at kMaxValueBytes.
 DbStatus FetchRowWhole(DbSession& s, QStringList& values);
+// FetchRowWhole read in blocks: the values come from the block buffers, and a value longer than
+// its slot is read again whole from its row within the block. A driver that cannot read a value
+// of a row inside a block has the cursor read row by row, as FetchRowWhole does.
+DbStatus FetchRowBlockWhole(DbSession& s, QStringList& values);
 // Raw return code of the first failing SQLGetData, or 0. `statement` is the ODBC handle.
 int GetRowData(DbSession& s, void* statement, int columnCount, QStringList& values);
 

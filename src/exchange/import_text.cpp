@@ -236,20 +236,23 @@ QString HeaderColumnList(const QString& header, const QString& delimiter,
     return u'(' + names.join(u',') + u')';
 }
 
+QString InsertValues(const QStringList& fields, const ImportSqlRules& rules, bool* sendable) {
+    bool ok = true;
+    QString values;
+    values.reserve(8 + fields.size() * 12);
+    values += u'(';
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0) values += u',';
+        values += Value(fields[i], rules, ok);
+    }
+    values += u')';
+    if (sendable) *sendable = ok;
+    return values;
+}
+
 QString InsertStatement(const QString& head, const QStringList& fields, const ImportSqlRules& rules,
                         bool* sendable) {
-    bool ok = true;
-    QString sql;
-    sql.reserve(head.size() + 16 + fields.size() * 12);
-    sql += head;
-    sql += QStringLiteral(" VALUES(");
-    for (qsizetype i = 0; i < fields.size(); ++i) {
-        if (i > 0) sql += u',';
-        sql += Value(fields[i], rules, ok);
-    }
-    sql += u')';
-    if (sendable) *sendable = ok;
-    return sql;
+    return head + QStringLiteral(" VALUES") + InsertValues(fields, rules, sendable);
 }
 
 QString RefusedLineText(qint64 line) {

@@ -82,6 +82,10 @@ QString HeaderColumnList(const QString& header, const QString& delimiter,
 // holds a backslash while the server's reading of it is unknown.
 QString InsertStatement(const QString& head, const QStringList& fields,
                         const ImportSqlRules& rules = {}, bool* sendable = nullptr);
+// "(" + the SQL values of the fields joined by "," + ")": one row of an INSERT, whose statement
+// is head + " VALUES" + one or more of them joined by ",". `sendable` as for InsertStatement.
+QString InsertValues(const QStringList& fields, const ImportSqlRules& rules = {},
+                     bool* sendable = nullptr);
 
 // The message of a line that is not sent, naming its line in the file (counted from 1).
 QString RefusedLineText(qint64 line);

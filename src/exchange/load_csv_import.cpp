@@ -7,6 +7,7 @@
 
 #include "db/odbc_comm.h"
 #include "db/sql_text_rules.h"
+#include "exchange/import_batch.h"
 #include "exchange/import_text.h"
 #include "exchange/load_csv.h"
 #include "exec/command_lock.h"
@@ -31,6 +32,8 @@ QString CommittedText(std::int32_t inserted, std::int32_t committed) {
 }
 
 constexpr qsizetype kShownChars = 1000;
+// The most lines sent as one statement.
+constexpr qsizetype kBatchLines = 1000;
 // The most lines one record's quoted values may span.
 constexpr qsizetype kRecordLines = 1000;
 constexpr char16_t kReplacement = 0xFFFD;
@@ -162,6 +165,8 @@ bool LoadCSV::RunImport() {
     };
     QList<ReadLine> ahead;
     QByteArray endBefore;
+    ImportBatch batch;
+    bool batching = true;  // false once the server refused a savepoint
     const auto nextLine = [&](QString& text, QByteArray& before) {
         if (!ahead.isEmpty()) {
             ReadLine read = ahead.takeFirst();
@@ -175,6 +180,106 @@ bool LoadCSV::RunImport() {
             before = reader.endBefore().toByteArray();
         }
         return got;
+    };
+    // Go: the import goes on. Return: it has ended and said so (or the window went): RunImport
+    // returns false at once. CommitFailed: a commit failed and the commit service said why.
+    enum class Step { Go, Return, CommitFailed };
+    // The rows since the last commit, committed when the interval is reached.
+    const auto counted = [&]() {
+        if (Pending >= interval) {
+            Pending = 0;
+            busy.reset();  // a failed commit shows its box
+            const DbStatus committing = DbCommit(session);
+            if (!self) return Step::Return;
+            if (committing != 0) return Step::CommitFailed;
+            busy.emplace();
+            committed = Inserted;
+            cursor = DbCursorId(session);
+        }
+        showProgress(sql, Inserted, false);
+        return Step::Go;
+    };
+    // One line sent by itself; a failed line is shown and asked about, unless `quiet` (the
+    // program is ending): it is then left out without a word.
+    const auto sendOne = [&](const QString& statement, bool sendable, qint64 recordLine,
+                             qint64 lineReplaced, bool quiet) {
+        sql = statement;
+        showProgress(sql, Inserted, false);
+        // A line that would send more than one statement is a failed line, never sent.
+        const DbStatus status = sendable ? DbExecute(session, sql) : -1;
+        cursor = DbCursorId(session);
+        if (status == 0) {
+            ++Inserted;
+            ++Pending;
+            replaced += lineReplaced;
+            return counted();
+        }
+        if (quiet) return Step::Go;
+        busy.reset();
+        showProgress(sql, Inserted, true);
+        ShowMessageBox(sendable ? LastDbMessage(session) : RefusedLineText(recordLine),
+                       MsgButtons::Ok, MsgIcon::Exclamation,
+                       baseTitle_ + QStringLiteral(" - INSERTエラー"));
+        if (!self) return Step::Return;
+        const MsgResult answer = ShowMessageBox(
+            QStringLiteral("登録を次行から続行しますか？（OK = 続行）"), MsgButtons::OkCancel,
+            MsgIcon::Question, baseTitle_ + QStringLiteral(" - INSERT続行確認"), 1);
+        if (!self) return Step::Return;
+        if (answer == MsgResult::Ok) {  // the checks at the loop's top still apply
+            busy.emplace();
+            return Step::Go;
+        }
+        running_ = false;
+        if (!IsConnected(session)) {
+            ShowMessageBox(
+                QStringLiteral("データベースとの接続が切れたため、登録を中止しました。") +
+                    CountsText(Inserted),
+                MsgButtons::Ok, MsgIcon::Exclamation, windowTitle());
+        } else {
+            if (Pending > 0 && DbCommit(session) == 0) committed = Inserted;
+            if (!self) return Step::Return;
+            ShowMessageBox(
+                QStringLiteral("登録を中止しました。") + CommittedText(Inserted, committed),
+                MsgButtons::Ok, MsgIcon::Information, windowTitle());
+        }
+        if (self) ended(hold);
+        return Step::Return;
+    };
+    // The gathered lines sent as one statement inside a savepoint. When it fails, the savepoint
+    // takes its rows back and the lines go again one by one, so the failed line is found, shown
+    // and asked about by itself and the lines before it are kept.
+    const auto flush = [&](bool quiet) {
+        if (batch.isEmpty()) return Step::Go;
+        bool sentAll = false;
+        if (batch.size() > 1 && batching) {
+            sql = batch.statement(head);
+            showProgress(sql, Inserted, false);
+            if (DbExecute(session, ImportSavepointText()) != 0) {
+                batching = false;  // the server keeps no savepoints: every line goes alone
+            } else if (DbExecute(session, sql) == 0) {
+                DbExecute(session, ImportReleaseSavepointText());
+                sentAll = true;
+            } else if (IsConnected(session)) {
+                DbExecute(session, ImportRollbackToSavepointText());
+                DbExecute(session, ImportReleaseSavepointText());
+            }
+            cursor = DbCursorId(session);
+        }
+        const QList<ImportBatch::Line> lines = batch.take();
+        if (sentAll) {
+            for (const ImportBatch::Line& sent : lines)
+                replaced += sent.replaced;
+            Inserted += static_cast<std::int32_t>(lines.size());
+            Pending += static_cast<std::int32_t>(lines.size());
+            return counted();
+        }
+        for (const ImportBatch::Line& one : lines) {
+            if (!IsConnected(session)) return Step::Go;  // the loop's checks say so
+            const Step step = sendOne(head + QStringLiteral(" VALUES") + one.values, true,
+                                      one.number, one.replaced, quiet);
+            if (step != Step::Go) return step;
+        }
+        return Step::Go;
     };
     while (end == End::Lines) {
         const ImportReader::Next got = nextLine(line, endBefore);
@@ -248,59 +353,41 @@ bool LoadCSV::RunImport() {
         }
         first = false;
         bool sendable = true;
-        sql = InsertStatement(head, SplitImportFields(line, delimiter), rules, &sendable);
-        showProgress(sql, Inserted, false);
-        // A line that would send more than one statement is a failed line, never sent.
-        const DbStatus status = sendable ? DbExecute(session, sql) : -1;
-        cursor = DbCursorId(session);
-        if (status != 0) {
-            busy.reset();
-            showProgress(sql, Inserted, true);
-            ShowMessageBox(sendable ? LastDbMessage(session) : RefusedLineText(recordLine),
-                           MsgButtons::Ok, MsgIcon::Exclamation,
-                           baseTitle_ + QStringLiteral(" - INSERTエラー"));
-            if (!self) return false;
-            const MsgResult answer = ShowMessageBox(
-                QStringLiteral("登録を次行から続行しますか？（OK = 続行）"), MsgButtons::OkCancel,
-                MsgIcon::Question, baseTitle_ + QStringLiteral(" - INSERT続行確認"), 1);
-            if (!self) return false;
-            if (answer == MsgResult::Ok) {  // the checks at the loop's top still apply
-                busy.emplace();
-                continue;
-            }
-            running_ = false;
-            if (!IsConnected(session)) {
-                ShowMessageBox(
-                    QStringLiteral("データベースとの接続が切れたため、登録を中止しました。") +
-                        CountsText(Inserted),
-                    MsgButtons::Ok, MsgIcon::Exclamation, windowTitle());
-            } else {
-                if (Pending > 0 && DbCommit(session) == 0) committed = Inserted;
-                if (!self) return false;
-                ShowMessageBox(
-                    QStringLiteral("登録を中止しました。") + CommittedText(Inserted, committed),
-                    MsgButtons::Ok, MsgIcon::Information, windowTitle());
-            }
-            if (self) ended(hold);
-            return false;
-        }
-        ++Inserted;
-        ++Pending;
-        replaced += line.count(QChar(kReplacement));
-        if (Pending == interval) {
-            Pending = 0;
-            busy.reset();  // a failed commit shows its box
-            const DbStatus committing = DbCommit(session);
-            if (!self) return false;
-            if (committing != 0) {
+        QString values = InsertValues(SplitImportFields(line, delimiter), rules, &sendable);
+        const qint64 lineReplaced = line.count(QChar(kReplacement));
+        if (!sendable) {  // goes alone, after the lines before it
+            if (const Step step = flush(false); step != Step::Go) {
+                if (step == Step::Return) return false;
                 end = End::CommitFailed;
                 break;
             }
-            busy.emplace();
-            committed = Inserted;
-            cursor = DbCursorId(session);
+            const Step step =
+                sendOne(head + QStringLiteral(" VALUES") + values, false, recordLine, 0, false);
+            if (step == Step::Return) return false;
+            if (step == Step::CommitFailed) {
+                end = End::CommitFailed;
+                break;
+            }
+            continue;
         }
-        showProgress(sql, Inserted, false);
+        batch.add({std::move(values), recordLine, lineReplaced});
+        // A batch ends where a commit falls due, so the commits come after the same rows as when
+        // every line went alone.
+        if (!batch.fits(qMin<qsizetype>(kBatchLines, interval - Pending))) {
+            const Step step = flush(false);
+            if (step == Step::Return) return false;
+            if (step == Step::CommitFailed) {
+                end = End::CommitFailed;
+                break;
+            }
+        }
+    }
+    // The lines read before the loop ended go too, while the connection lasts; when the program
+    // is ending, a line that fails is left out without asking.
+    if (end != End::Disconnected && end != End::CommitFailed && IsConnected(session)) {
+        const Step step = flush(end == End::Aborted);
+        if (step == Step::Return) return false;
+        if (step == Step::CommitFailed) end = End::CommitFailed;
     }
     busy.reset();
     running_ = false;

@@ -136,7 +136,7 @@ void SaveCSV::OutSelectExec() {
             break;
         }
         // Values go to the file whole, however long (the list cuts them).
-        const DbStatus status = DbFetchWhole(*session, values);
+        const DbStatus status = DbFetchWholeInBlocks(*session, values);
         if (status == 100) break;
         if (status != 0) {
             fetchFailed = true;

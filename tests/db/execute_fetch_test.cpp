@@ -142,30 +142,77 @@ TEST_P(ExecuteFetchTest, ASecondQueryAfterTheFirstEndedReadsItsOwnRows) {
 }
 
 // The statement of a fill asks the driver for no more rows than the list shows (plus one) or
-// reads through a server cursor; a statement that changes rows is never cut short by it.
+// reads through a server cursor, however it begins; a statement that changes rows is never cut
+// short by it.
 TEST_P(ExecuteFetchTest, AFillStatementAsksTheDriverOnlyForWhatTheListShows) {
+    const Engine engine = db_->engine();
     CreateNumbers(*db_, QStringLiteral("n"), 30000);
+    ASSERT_TRUE(db_->admin().exec(QStringLiteral("CREATE TABLE n2 (k INTEGER, v VARCHAR(20))")));
     ASSERT_EQ(DbExecuteFill(s_, QStringLiteral("UPDATE n SET v = 'x'")), 0)
         << s_.LastMessage.toStdString();
     EXPECT_EQ(LastRowCount(s_), 30000);
-    ASSERT_EQ(DbExecuteFill(s_, QStringLiteral("SELECT k, v FROM n ORDER BY k")), 0);
+    ASSERT_EQ(DbExecuteFill(s_, QStringLiteral("INSERT INTO n2 SELECT k, v FROM n")), 0)
+        << s_.LastMessage.toStdString();
+    EXPECT_EQ(LastRowCount(s_), 30000);
+    struct Case {
+        QString sql;
+        bool sqlite = true;               // whether SQLite reads the text as a query
+        int mariadbRows = kFillRowLimit;  // a LIMIT of the query's own is the server's to keep
+    };
+    const Case cases[] = {
+        {QStringLiteral("SELECT k, v FROM n ORDER BY k")},
+        {QStringLiteral("select k FROM n LIMIT 20000"), true, 20000},
+        {QStringLiteral("WITH w AS (SELECT k, v FROM n) SELECT * FROM w")},
+        {QStringLiteral("/* note */ SELECT k, v FROM n")},
+        {QStringLiteral("-- note\n  /* another */\nSELECT k, v FROM n")},
+        {QStringLiteral("(SELECT k, v FROM n)"), false},
+        {QStringLiteral("SELECT k FROM n UNION ALL SELECT k FROM n2")},
+    };
     QStringList values;
-    int rows = 0;
-    DbStatus status = 0;
-    while ((status = DbFetch(s_, values, 0)) == 0)
-        ++rows;
-    if (db_->engine() == Engine::PostgreSQL) {
-        // psqlODBC ignores the limit; it reads through a server cursor, which a rollback closes.
-        EXPECT_EQ(rows, 30000);
-        ASSERT_EQ(DbExecuteFill(s_, QStringLiteral("SELECT k, v FROM n ORDER BY k")), 0);
-        ASSERT_EQ(DbFetch(s_, values, 0), 0);
-        EXPECT_EQ(RollbackWork(s_), 0);
-        EXPECT_EQ(DbFetch(s_, values, 0), kCursorClosed);
-        EXPECT_TRUE(LastDbMessage(s_).contains(QStringLiteral("ROLLBACK")));
-    } else {
-        EXPECT_EQ(rows, kFillRowLimit);
+    for (const Case& c : cases) {
+        if (engine == Engine::SQLite && !c.sqlite) continue;
+        SCOPED_TRACE(c.sql.toStdString());
+        ASSERT_EQ(DbExecuteFill(s_, c.sql), 0) << s_.LastMessage.toStdString();
+        if (engine == Engine::PostgreSQL) {
+            // psqlODBC ignores the limit; it reads through a server cursor, which a rollback
+            // closes.
+            ASSERT_EQ(DbFetch(s_, values, 0), 0);
+            EXPECT_TRUE(
+                db_->admin()
+                    .scalar(QStringLiteral("SELECT query FROM pg_stat_activity WHERE datname = "
+                                           "current_database() AND pid <> pg_backend_pid()"))
+                    .contains(QStringLiteral("cursor"), Qt::CaseInsensitive));
+            EXPECT_EQ(RollbackWork(s_), 0);
+            EXPECT_EQ(DbFetch(s_, values, 0), kCursorClosed);
+            EXPECT_TRUE(LastDbMessage(s_).contains(QStringLiteral("ROLLBACK")));
+            continue;
+        }
+        int rows = 0;
+        DbStatus status = 0;
+        while ((status = DbFetch(s_, values, 0)) == 0)
+            ++rows;
+        EXPECT_EQ(rows, engine == Engine::MariaDB ? c.mariadbRows : kFillRowLimit);
         EXPECT_EQ(status, 100);
     }
+    // Statements that return rows of their own kind run and return them all.
+    const QString small[] = {
+        engine == Engine::SQLite    ? QStringLiteral("PRAGMA table_info(n)")
+        : engine == Engine::MariaDB ? QStringLiteral("SHOW COLUMNS FROM n")
+                                    : QStringLiteral("SHOW search_path"),
+        QStringLiteral("EXPLAIN SELECT k FROM n"),
+        // The SQLite and MariaDB drivers return no rows for a bare VALUES.
+        engine == Engine::PostgreSQL ? QStringLiteral("VALUES (1), (2)")
+                                     : QStringLiteral("SELECT * FROM (VALUES (1), (2)) AS t"),
+    };
+    for (const QString& sql : small) {
+        SCOPED_TRACE(sql.toStdString());
+        ASSERT_EQ(DbExecuteFill(s_, sql), 0) << s_.LastMessage.toStdString();
+        int rows = 0;
+        while (DbFetch(s_, values, 0) == 0)
+            ++rows;
+        EXPECT_GT(rows, 0);
+    }
+    int rows = 0;
     // Plain and streaming statements are never limited.
     for (const bool streaming : {false, true}) {
         ASSERT_EQ(streaming ? DbExecuteStreaming(s_, QStringLiteral("SELECT k FROM n"))

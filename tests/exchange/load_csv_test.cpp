@@ -126,19 +126,67 @@ TEST_P(LoadCsvTest, TabDelimitedHeaderNamesTheColumns) {
     EXPECT_EQ(locks[1][0].toBool(), false);
 }
 
+// Lines go in batches of several rows; a failed line inside one is found and asked about by
+// itself, the rows around it are kept, and the commits still come after every ten rows.
 TEST_P(LoadCsvTest, CommitsEveryIntervalAndAtTheEnd) {
-    const QString path = file(QStringLiteral("n.csv"), numbered(25));
-    QList<int> seen;  // rows another connection sees, at each yield
-    atEveryYield([&](int) {
-        const int n = committedRows();
-        if (seen.isEmpty() || seen.last() != n) seen << n;
-        return false;
-    });
-    const auto shown = import(path, 1);  // 10
-    EXPECT_EQ(seen, QList<int>({0, 10, 20}));
-    EXPECT_EQ(committedRows(), 25);
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].text, ended(25));
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        int interval;  // the scroll bar's value
+        QList<int> seen;
+        int boxes, rows;
+        QString firstShown;  // the statement L_sql first shows (empty: not looked at)
+    };
+    const Case cases[] = {
+        {"every line goes in",
+         numbered(25),
+         1,
+         {0, 10, 20},
+         1,
+         25,
+         QStringLiteral("INSERT INTO imp VALUES(1,'v1',NULL),(2,'v2',NULL),(3,'v3',NULL),")},
+        {"line 5 repeats a key",
+         numbered(4) + "4,\"dup\",\r\n" + numbered(25).mid(numbered(5).size()),
+         1,
+         {0, 10, 20},
+         3,
+         24,
+         {}},
+        // A batch sent is not committed until its interval is reached.
+        {"no commit before 10000 rows", numbered(1500), 4, {0}, 1, 1500, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(db_->admin().exec(QStringLiteral("DELETE FROM imp")));
+        window_->ShowOption({QStringLiteral("imp")}, 1, {}, 0);
+        const QString path = file(QStringLiteral("n.csv"), c.bytes);
+        QList<int> seen;  // rows another connection sees, at each yield
+        QString firstShown;
+        atEveryYield([&](int) {
+            const int n = committedRows();
+            if (seen.isEmpty() || seen.last() != n) seen << n;
+            if (firstShown.isEmpty()) firstShown = window_->L_sql->text();
+            return false;
+        });
+        if (c.boxes > 1) {
+            boxes_.answer(MsgResult::Ok);
+            boxes_.answer(MsgResult::Ok);  // go on with the next line
+        }
+        const auto shown = import(path, c.interval);
+        EXPECT_EQ(seen, c.seen);
+        if (!c.firstShown.isEmpty()) {
+            EXPECT_TRUE(firstShown.startsWith(c.firstShown));
+        }
+        EXPECT_EQ(committedRows(), c.rows);
+        ASSERT_EQ(shown.size(), c.boxes) << boxes_.texts().join(u'\n').toStdString();
+        EXPECT_EQ(shown.last().text, ended(c.rows));
+        if (c.boxes > 1) {
+            EXPECT_EQ(shown[1].text, QStringLiteral("登録を次行から続行しますか？（OK = 続行）"));
+            EXPECT_EQ(rows().mid(2, 3),
+                      QStringList({QStringLiteral("3|v3|<null>"), QStringLiteral("4|v4|<null>"),
+                                   QStringLiteral("6|v6|<null>")}));
+        }
+    }
 }
 
 TEST_P(LoadCsvTest, AFailingLineAsksAndContinuesOrStops) {
@@ -319,19 +367,24 @@ TEST_P(LoadCsvTest, ALineThatWouldSendTwoStatementsIsAFailedLine) {
     const QString path = file(u"v.csv"_s,
                               "1,\"a\",\r\n2,'b');DELETE FROM victim;--,\r\n3,\"c\r\n\",\r\n"
                               "4,'never closed,\r\n5,\"e\",\r\n");
-    for (int i = 0; i < 4; ++i)
-        boxes_.answer(MsgResult::Ok);  // go on with the next line
-    const auto shown = import(path);
-    ASSERT_EQ(shown.size(), 5) << boxes_.texts().join(u'\n').toStdString();
-    EXPECT_EQ(shown[0].text, RefusedLineText(2));
-    EXPECT_EQ(shown[0].title, u"Varkel Light - INSERTエラー"_s);
-    EXPECT_EQ(shown[1].text, u"登録を次行から続行しますか？（OK = 続行）"_s);
-    // A quote that never closes takes no line after it along.
-    EXPECT_EQ(shown[2].text, RefusedLineText(5));
-    EXPECT_EQ(shown[4].text, ended(3));
-    // The third record's quote is open at its line end: it goes on over the fourth line.
-    EXPECT_EQ(rows(), QStringList({u"1|a|<null>"_s, u"3|c\r\n|<null>"_s, u"5|e|<null>"_s}));
-    EXPECT_EQ(db_->admin().scalar(u"SELECT COUNT(*) FROM victim"_s), u"1"_s);
+    for (const int interval : {0, 2}) {  // every line alone, and lines gathered into batches
+        SCOPED_TRACE(interval);
+        ASSERT_TRUE(db_->admin().exec(u"DELETE FROM imp"_s));
+        window_->ShowOption({u"imp"_s}, 1, {}, 0);
+        for (int i = 0; i < 4; ++i)
+            boxes_.answer(MsgResult::Ok);  // go on with the next line
+        const auto shown = import(path, interval);
+        ASSERT_EQ(shown.size(), 5) << boxes_.texts().join(u'\n').toStdString();
+        EXPECT_EQ(shown[0].text, RefusedLineText(2));
+        EXPECT_EQ(shown[0].title, u"Varkel Light - INSERTエラー"_s);
+        EXPECT_EQ(shown[1].text, u"登録を次行から続行しますか？（OK = 続行）"_s);
+        // A quote that never closes takes no line after it along.
+        EXPECT_EQ(shown[2].text, RefusedLineText(5));
+        EXPECT_EQ(shown[4].text, ended(3));
+        // The third record's quote is open at its line end: it goes on over the fourth line.
+        EXPECT_EQ(rows(), QStringList({u"1|a|<null>"_s, u"3|c\r\n|<null>"_s, u"5|e|<null>"_s}));
+        EXPECT_EQ(db_->admin().scalar(u"SELECT COUNT(*) FROM victim"_s), u"1"_s);
+    }
 
     // A header that would end the statement names no columns, and nothing is sent.
     window_->ShowOption({u"imp"_s}, 1, {}, 0);
@@ -382,10 +435,11 @@ TEST_P(LoadCsvSessionTest, ADisconnectEndsTheImportWithOneMessage) {
     });
     const auto shown = import(path, 4);
     ASSERT_EQ(shown.size(), 1) << boxes_.texts().join(u'\n').toStdString();
+    // The three lines read were gathered for one statement, not yet sent.
     EXPECT_EQ(shown[0].text,
               QStringLiteral("データベースとの接続が切れたため、登録を中止しました。") + kCrLf +
-                  kCrLf + QStringLiteral("INSERT行数:3"));
-    EXPECT_EQ(committedRows(), 3);  // disconnecting commits
+                  kCrLf + QStringLiteral("INSERT行数:0"));
+    EXPECT_EQ(committedRows(), 0);
     EXPECT_TRUE(window_->isVisible());
     EXPECT_FALSE(lock_.locked());
 }

@@ -223,6 +223,13 @@ TEST_P(SaveCsvTest, SelectAndSaveWritesEveryValueWhole) {
             u"INSERT INTO w VALUES (%1, '%2', '%3')"_s.arg(k).arg(cases[k][0], cases[k][1])));
         expected += u"%1,\"%2\",\"%3\"\r\n"_s.arg(k).arg(cases[k][0], cases[k][2]).toUtf8();
     }
+    // Beyond the first block of rows: short values, and a long one among them.
+    for (int k = 4; k < 300; ++k) {
+        const QString value = k == 290 ? QString(5000, u'z') : u"v%1"_s.arg(k);
+        ASSERT_TRUE(db_->admin().exec(
+            u"INSERT INTO w VALUES (%1, '%2', '2024-01-02 00:00:00')"_s.arg(k).arg(value)));
+        expected += u"%1,\"%2\",\"2024-01-02\"\r\n"_s.arg(k).arg(value).toUtf8();
+    }
     sql()->setPlainText(u"SELECT k, s, ts FROM w ORDER BY k"_s);
     ASSERT_EQ(exportWith("mn_out_select", 0, false, file(u"w.csv"_s)).size(), 1);
     const QByteArray written = ReadAll(file(u"w.csv"_s));
@@ -278,9 +285,10 @@ TEST_P(SaveCsvTest, AResultThatBreaksOffNeverPassesForAWholeOne) {
     ASSERT_EQ(::link(QFile::encodeName(linked).constData(),
                      QFile::encodeName(file(u"second.csv"_s)).constData()),
               0);
+    // The rows come in blocks of 256: the four before the failing one are written.
     const auto brokeOff = [](const QString& path) {
         return path +
-               u"\r\nに出力しました。（中断）\r\nSELECT結果の取得に失敗したため、1000行で中断しました。"_s;
+               u"\r\nに出力しました。（中断）\r\nSELECT結果の取得に失敗したため、1024行で中断しました。"_s;
     };
     for (const QString& path : {earlier, fresh, linked}) {
         sql()->setPlainText(u"SELECT k, 10/(k-1500) FROM n ORDER BY k"_s);
@@ -289,10 +297,10 @@ TEST_P(SaveCsvTest, AResultThatBreaksOffNeverPassesForAWholeOne) {
         EXPECT_TRUE(shown[0].text.contains(u"division by zero"_s)) << shown[0].text.toStdString();
         EXPECT_EQ(shown[1].text,
                   path == earlier
-                      ? u"SELECT結果の取得が1000行の後で失敗したため、出力を中止しました。\r\n"_s +
+                      ? u"SELECT結果の取得が1024行の後で失敗したため、出力を中止しました。\r\n"_s +
                             earlier + u"\r\nは元の内容のままです。"_s
                       : brokeOff(path));
-        EXPECT_EQ(ReadAll(path).count('\n'), path == earlier ? 1 : 1000);
+        EXPECT_EQ(ReadAll(path).count('\n'), path == earlier ? 1 : 1024);
     }
     EXPECT_EQ(ReadAll(earlier), "earlier\r\n");
     const QDir folder = QFileInfo(earlier).absoluteDir();
