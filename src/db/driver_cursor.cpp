@@ -34,10 +34,6 @@ void SetPsqlDeclareFetch(DbSession& s, bool on) {
                           SQL_IS_INTEGER);
 }
 
-bool IsMariaDbOdbc(const DbSession& s) {
-    return s.DriverName.startsWith(QStringLiteral("libmaodbc"), Qt::CaseInsensitive);
-}
-
 // SQLite's driver stops reading at SQL_MAX_ROWS for any statement that returns rows, however it
 // begins, and a statement without rows does its whole work in its first step: nothing is cut.
 bool IsSqliteOdbc(const DbSession& s) {

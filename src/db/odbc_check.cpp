@@ -51,7 +51,7 @@ namespace {
 // and 5013; the server's own 1927 says that it ended the session.
 bool TellsOfLostConnection(const DbSession& s, const DiagRecord& record) {
     if (record.state.startsWith("08") || record.state.startsWith("57P0")) return true;
-    if (!s.DriverName.startsWith(QStringLiteral("libmaodbc"), Qt::CaseInsensitive)) return false;
+    if (!IsMariaDbOdbc(s)) return false;
     for (const long code : {1927L, 2006L, 2013L, 2055L, 5013L, 5014L})
         if (record.native == code) return true;
     return false;

@@ -14,7 +14,7 @@ namespace {
 // (SQLSetPos to the row, then SQLGetData).
 bool ReadsValuesInBlocks(DbSession& s) {
     // MariaDB's driver says it does, but hands out another row's value after the positioning.
-    if (s.DriverName.startsWith(QStringLiteral("libmaodbc"), Qt::CaseInsensitive)) return false;
+    if (IsMariaDbOdbc(s)) return false;
     SQLUINTEGER extensions = 0;
     if (SQLGetInfo(s.Dbc.get(), SQL_GETDATA_EXTENSIONS, &extensions, sizeof extensions, nullptr) !=
         SQL_SUCCESS)

@@ -53,6 +53,10 @@ SQLRETURN GetWholeValue(void* statement, SQLUSMALLINT column, QByteArray& bytes,
 
 // The driver's file name into the session (at connect).
 void ReadDriverName(DbSession& s);
+// Whether the session runs on the MariaDB driver (also used for MySQL servers).
+inline bool IsMariaDbOdbc(const DbSession& s) {
+    return s.DriverName.startsWith(QStringLiteral("libmaodbc"), Qt::CaseInsensitive);
+}
 // Sets a statement up to be read without the driver holding the whole result (see ExecMode);
 // true when the result is then read through a server cursor (which a rollback closes).
 bool PrepareReadingCursor(DbSession& s, void* statement, const QString& sql, ExecMode mode);

@@ -7,6 +7,7 @@
 
 #include "db/odbc_comm.h"
 #include "db/sql_text_rules.h"
+#include "db/table_undo.h"
 #include "exchange/import_batch.h"
 #include "exchange/import_text.h"
 #include "exchange/load_csv.h"
@@ -93,7 +94,8 @@ bool LoadCSV::RunImport() {
         ImCB_table->setFocus();
         return false;
     }
-    QString head = QStringLiteral("INSERT INTO ") + TargetName(typed);
+    const QString target = TargetName(typed);
+    QString head = QStringLiteral("INSERT INTO ") + target;
     if (!ReadPreview()) return false;
     DbSession& session = session_;
     if (!IsConnected(session)) {
@@ -166,7 +168,10 @@ bool LoadCSV::RunImport() {
     QList<ReadLine> ahead;
     QByteArray endBefore;
     ImportBatch batch;
-    bool batching = true;  // false once the server refused a savepoint
+    // Several lines go as one statement only where a failed one can be taken back whole; never
+    // on a table that keeps rows of a failed statement (they would be sent twice). Off too once
+    // the server refuses a savepoint.
+    bool batching = TakesBackFailedStatements(session, target);
     const auto nextLine = [&](QString& text, QByteArray& before) {
         if (!ahead.isEmpty()) {
             ReadLine read = ahead.takeFirst();
