@@ -253,6 +253,8 @@ bool LoadCSV::RunImport() {
         // A line that would send more than one statement is a failed line, never sent.
         const DbStatus status = sendable ? DbExecute(session, sql) : -1;
         cursor = DbCursorId(session);
+        // The stop cancelled the statement: the import ends at the loop's top as stopped.
+        if (status != 0 && DbCallStopped(session)) continue;
         if (status != 0) {
             busy.reset();
             showProgress(sql, Inserted, true);
