@@ -11,6 +11,17 @@ namespace {
 
 // Most calls return within this without the window noticing: they cost no event loop.
 constexpr auto kQuietWait = std::chrono::milliseconds(30);
+// A call that returns at once (a row the driver holds already) is awaited without sleeping: a
+// thread woken from sleep would cost more than the row.
+constexpr auto kSpin = std::chrono::microseconds(50);
+
+template <typename Done>
+bool SpinUntil(Done done) {
+    const auto until = std::chrono::steady_clock::now() + kSpin;
+    while (!done())
+        if (std::chrono::steady_clock::now() >= until) return done();
+    return true;
+}
 
 }  // namespace
 
@@ -26,17 +37,20 @@ DriverWorker::~DriverWorker() {
 }
 
 void DriverWorker::loop() {
-    std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return hasJob_ || quit_; });
-        if (!hasJob_) return;
-        std::function<int()> job = std::move(job_);
-        hasJob_ = false;
+        // A caller reading row after row hands over its next call within microseconds: it is
+        // awaited briefly before the thread sleeps.
+        SpinUntil([this] { return posted_.load(std::memory_order_acquire); });
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [this] { return posted_.load() || quit_; });
+        if (!posted_) return;
+        posted_ = false;
+        const std::function<int()>* job = job_;
         lock.unlock();
-        const int result = job();
+        const int result = (*job)();
         lock.lock();
         result_ = result;
-        returned_ = true;
+        returned_.store(true, std::memory_order_release);
         if (wait_) wait_->finish();
         done_.notify_one();
     }
@@ -44,27 +58,35 @@ void DriverWorker::loop() {
 
 int DriverWorker::run(void* statement, const std::function<int()>& call,
                       const CallWaitHooks* hooks) {
-    std::unique_lock lock(mutex_);
-    if (busy_) return kRefused;
-    busy_ = true;
-    returned_ = false;
-    stopped_ = false;
-    statement_ = statement;
-    job_ = call;
-    hasJob_ = true;
-    wake_.notify_one();
-    if (!done_.wait_for(lock, kQuietWait, [this] { return returned_; })) {
-        CallWait wait(hooks, [this] { cancel(); });
-        wait_ = &wait;
-        lock.unlock();
-        wait.exec();
-        lock.lock();
-        wait_ = nullptr;
-        // The loop may end early (a nested loop quit): the call is waited for all the same.
-        done_.wait(lock, [this] { return returned_; });
+    {
+        std::lock_guard lock(mutex_);
+        if (busy_) return kRefused;
+        busy_ = true;
+        returned_ = false;
+        stopped_ = false;
+        statement_ = statement;
+        job_ = &call;
+        posted_.store(true, std::memory_order_release);
     }
+    wake_.notify_one();
+    const auto back = [this] { return returned_.load(std::memory_order_acquire); };
+    if (!SpinUntil(back)) {
+        std::unique_lock lock(mutex_);
+        if (!done_.wait_for(lock, kQuietWait, back)) {
+            CallWait wait(hooks, [this] { cancel(); });
+            wait_ = &wait;
+            lock.unlock();
+            wait.exec();
+            lock.lock();
+            wait_ = nullptr;
+            // The loop may end early (a nested loop quit): the call is waited for all the same.
+            done_.wait(lock, back);
+        }
+    }
+    std::lock_guard lock(mutex_);
     busy_ = false;
     statement_ = nullptr;
+    job_ = nullptr;
     return result_;
 }
 
@@ -72,7 +94,7 @@ bool DriverWorker::cancel() {
     void* statement = nullptr;
     {
         std::lock_guard lock(mutex_);
-        if (!busy_ || returned_) return false;
+        if (!busy_ || returned_.load()) return false;
         stopped_ = true;
         statement = statement_;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -40,11 +41,11 @@ class DriverWorker {
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable done_;
-    std::function<int()> job_;
-    bool hasJob_ = false;
+    const std::function<int()>* job_ = nullptr;
+    std::atomic<bool> posted_{false};
     bool quit_ = false;
     bool busy_ = false;
-    bool returned_ = false;
+    std::atomic<bool> returned_{false};
     bool stopped_ = false;
     int result_ = 0;
     void* statement_ = nullptr;
