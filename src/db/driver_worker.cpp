@@ -11,17 +11,6 @@ namespace {
 
 // Most calls return within this without the window noticing: they cost no event loop.
 constexpr auto kQuietWait = std::chrono::milliseconds(30);
-// A call that returns at once (a row the driver holds already) is awaited without sleeping: a
-// thread woken from sleep would cost more than the row.
-constexpr auto kSpin = std::chrono::microseconds(50);
-
-template <typename Done>
-bool SpinUntil(Done done) {
-    const auto until = std::chrono::steady_clock::now() + kSpin;
-    while (!done())
-        if (std::chrono::steady_clock::now() >= until) return done();
-    return true;
-}
 
 }  // namespace
 
@@ -38,9 +27,6 @@ DriverWorker::~DriverWorker() {
 
 void DriverWorker::loop() {
     for (;;) {
-        // A caller reading row after row hands over its next call within microseconds: it is
-        // awaited briefly before the thread sleeps.
-        SpinUntil([this] { return posted_.load(std::memory_order_acquire); });
         std::unique_lock lock(mutex_);
         wake_.wait(lock, [this] { return posted_.load() || quit_; });
         if (!posted_) return;
@@ -70,20 +56,17 @@ int DriverWorker::run(void* statement, const std::function<int()>& call,
     }
     wake_.notify_one();
     const auto back = [this] { return returned_.load(std::memory_order_acquire); };
-    if (!SpinUntil(back)) {
-        std::unique_lock lock(mutex_);
-        if (!done_.wait_for(lock, kQuietWait, back)) {
-            CallWait wait(hooks, [this] { cancel(); });
-            wait_ = &wait;
-            lock.unlock();
-            wait.exec();
-            lock.lock();
-            wait_ = nullptr;
-            // The loop may end early (a nested loop quit): the call is waited for all the same.
-            done_.wait(lock, back);
-        }
+    std::unique_lock lock(mutex_);
+    if (!done_.wait_for(lock, kQuietWait, back)) {
+        CallWait wait(hooks, [this] { cancel(); });
+        wait_ = &wait;
+        lock.unlock();
+        wait.exec();
+        lock.lock();
+        wait_ = nullptr;
+        // The loop may end early (a nested loop quit): the call is waited for all the same.
+        done_.wait(lock, back);
     }
-    std::lock_guard lock(mutex_);
     busy_ = false;
     statement_ = nullptr;
     job_ = nullptr;
