@@ -2,12 +2,16 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "db/odbc_handles.h"
 #include "store/code_page.h"
 
 namespace varkel {
+
+class DriverWorker;
+struct CallWaitHooks;
 
 // A status of the database layer: 0 success, 100 no (more) rows, a negated native error code,
 // -9999/-9998 an error/warning without native code, 9999 an invalid handle, or a raw return
@@ -81,6 +85,11 @@ struct DbSession {
     // The character set of every string passed to and from the driver manager: UTF-8, what the
     // drivers' narrow calls take and return here, whatever code page the files are in.
     CodePage Ansi{QByteArrayLiteral("UTF-8")};
+
+    // The thread the driver calls that can wait run on (made at the first such call), and what
+    // the wait for one shows (set by the main window; none: the wait shows nothing).
+    std::shared_ptr<DriverWorker> Worker;
+    const CallWaitHooks* WaitHooks = nullptr;
 };
 
 }  // namespace varkel

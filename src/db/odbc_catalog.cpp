@@ -72,7 +72,8 @@ DbStatus StartCatalog(DbSession& s, bool& flag, int columnsRead, Call call) {
     if (r != SQL_SUCCESS) return CheckReturn(s, r);
     s.CursorOpen = 1;
     s.CursorId = ++s.LastCursorId;
-    r = call(s.CursorStmt.get());
+    void* const stmt = s.CursorStmt.get();
+    r = static_cast<SQLRETURN>(OffThread(s, stmt, [&] { return call(stmt); }));
     if (r != SQL_SUCCESS) return CheckReturn(s, r);
     flag = true;
     s.CursorColumns = static_cast<std::int16_t>(columnsRead);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "db/api_call.h"
+#include "db/driver_worker.h"
 #include "db/odbc_lib.h"
 #include "toolkit/busy_pointer.h"
 #include "toolkit/message_box.h"
@@ -29,6 +30,15 @@ DbStatus Checked(DbSession& s, DbStatus status) {
         }
     }
     return status;
+}
+
+// While a call is out nothing else reaches the driver: an event handled during the wait finds
+// the session busy.
+bool Refused(DbSession& s) {
+    if (!DbCallOut(s)) return false;
+    s.LastCode = DriverWorker::kRefused;
+    s.LastMessage = QStringLiteral("[OdbcLib]前のＤＢ処理がまだ終わっていません。");
+    return true;
 }
 
 // Drains an enumeration that returns 0 per row; 0 when it ended with 100, else its status.
@@ -84,6 +94,7 @@ DbStatus ListDrivers(DbSession& s, int maximum, int& count, QStringList& descrip
 
 DbStatus ListTables(DbSession& s, const QString& owner, CatalogObjects& tables,
                     CatalogObjects& views, CatalogObjects& others) {
+    if (Refused(s)) return s.LastCode;
     BusyPointer busy;
     tables.clear();
     views.clear();
@@ -120,6 +131,7 @@ DbStatus ListTables(DbSession& s, const QString& owner, int& tableCount, QString
 
 DbStatus ListColumns(DbSession& s, const ObjectOwner& where, const QString& table, int maximum,
                      int& count, QStringList& names, QStringList& typeTexts) {
+    if (Refused(s)) return s.LastCode;
     BusyPointer busy;
     count = 0;
     names.clear();
@@ -171,6 +183,7 @@ DbStatus MarkKeyColumns(DbSession& s, const ObjectOwner& where, const QString& t
                         int columnCount, const QStringList& names,
                         std::vector<std::int16_t>& positions) {
     BusyPointer busy;
+    if (Refused(s)) return s.LastCode;
     if (static_cast<int>(positions.size()) < columnCount)
         positions.resize(static_cast<size_t>(columnCount), 0);
     QString column, keyName, indexName;
@@ -264,6 +277,7 @@ int DbConnect(DbSession& s, std::uintptr_t mainWindow, const QString& dataSource
 
 int DbDisconnect(DbSession& s) {
     if (s.Connected == 0) return 0;
+    if (Refused(s)) return -99;
     DbStatus commit = 0;
     const int result = CloseConnection(s, &commit) != 0 ? -99 : 0;
     // The work left open was committed by the disconnect; when that failed, the user must know
@@ -275,18 +289,21 @@ int DbDisconnect(DbSession& s) {
 }
 
 DbStatus DbCommit(DbSession& s) {
+    if (Refused(s)) return s.LastCode;
     const DbStatus status = Checked(s, CommitWork(s));
     if (status != 0) ShowDbError(s, status, QStringLiteral("COMMIT エラー"));
     return status;
 }
 
 DbStatus DbRollback(DbSession& s) {
+    if (Refused(s)) return s.LastCode;
     const DbStatus status = Checked(s, RollbackWork(s));
     if (status != 0) ShowDbError(s, status, QStringLiteral("ROLLBACK エラー"));
     return status;
 }
 
 DbStatus DbExecute(DbSession& s, const QString& sql) {
+    if (Refused(s)) return s.LastCode;
     s.LastRowCount = 0;
     s.LastColumnCount = 0;
     BusyPointer busy;
@@ -294,6 +311,7 @@ DbStatus DbExecute(DbSession& s, const QString& sql) {
 }
 
 DbStatus DbExecuteFill(DbSession& s, const QString& sql) {
+    if (Refused(s)) return s.LastCode;
     s.LastRowCount = 0;
     s.LastColumnCount = 0;
     BusyPointer busy;
@@ -301,6 +319,7 @@ DbStatus DbExecuteFill(DbSession& s, const QString& sql) {
 }
 
 DbStatus DbExecuteStreaming(DbSession& s, const QString& sql) {
+    if (Refused(s)) return s.LastCode;
     s.LastRowCount = 0;
     s.LastColumnCount = 0;
     BusyPointer busy;
@@ -308,11 +327,13 @@ DbStatus DbExecuteStreaming(DbSession& s, const QString& sql) {
 }
 
 DbStatus DbFetch(DbSession& s, QStringList& values, int singleRow) {
+    if (Refused(s)) return s.LastCode;
     BusyPointer busy;
     return Checked(s, singleRow != 0 ? FetchRow(s, values) : FetchRowBlock(s, values));
 }
 
 DbStatus DbFetchWhole(DbSession& s, QStringList& values) {
+    if (Refused(s)) return s.LastCode;
     BusyPointer busy;
     return Checked(s, FetchRowWhole(s, values));
 }
@@ -323,6 +344,7 @@ DbStatus DbFetchWholeInBlocks(DbSession& s, QStringList& values) {
 }
 
 void CloseCursor(DbSession& s) {
+    if (Refused(s)) return;
     DropCursor(s);
 }
 
@@ -340,6 +362,18 @@ QString LastDbMessage(const DbSession& s) {
 
 QString LastDbWarning(const DbSession& s) {
     return s.LastWarning;
+}
+
+bool DbCallOut(const DbSession& s) {
+    return s.Worker && s.Worker->busy();
+}
+
+bool DbCancel(DbSession& s) {
+    return s.Worker && s.Worker->cancel();
+}
+
+bool DbCallStopped(const DbSession& s) {
+    return s.Worker && s.Worker->stopped();
 }
 
 void ShowDbError(DbSession& s, DbStatus status, const QString& title) {

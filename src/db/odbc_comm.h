@@ -64,6 +64,14 @@ QString LastDbMessage(const DbSession& s);
 QString LastDbWarning(const DbSession& s);
 void ShowDbError(DbSession& s, DbStatus status, const QString& title);
 
+// Whether a driver call of the session is out (running on its worker while the window waits).
+bool DbCallOut(const DbSession& s);
+// The stop command while a call is out: the driver is asked to cancel it (SQLCancel). False when
+// no call is out; the caller's own loop then stops as before.
+bool DbCancel(DbSession& s);
+// Whether the last driver call was out when a stop came: its failure is the cancel's.
+bool DbCallStopped(const DbSession& s);
+
 // The driver's quote around names (SQL_IDENTIFIER_QUOTE_CHAR), empty when it quotes none; the
 // standard double quote when not connected or when the driver cannot tell.
 QString IdentifierQuoteChar(DbSession& s);

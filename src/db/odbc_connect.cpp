@@ -29,11 +29,26 @@ bool HasState(const std::vector<DiagRecord>& records, const char* state) {
 // Disconnects; a disconnect refused because work is still open (the commit before it failed)
 // rolls that work back and disconnects again, so that the handles can be freed.
 int Disconnect(DbSession& s) {
-    const SQLRETURN r = SQLDisconnect(s.Dbc.get());
+    void* const env = s.Env.get();
+    void* const dbc = s.Dbc.get();
+    const SQLRETURN r =
+        static_cast<SQLRETURN>(OffThread(s, nullptr, [dbc] { return SQLDisconnect(dbc); }));
     if (r != SQL_ERROR) return r;
     ReadDiagnostics(s);
-    SQLTransact(s.Env.get(), s.Dbc.get(), SQL_ROLLBACK);
-    return SQLDisconnect(s.Dbc.get());
+    return OffThread(s, nullptr, [env, dbc] {
+        SQLTransact(env, dbc, SQL_ROLLBACK);
+        return SQLDisconnect(dbc);
+    });
+}
+
+// SQLDriverConnect on the worker: a server that does not answer keeps no window frozen.
+SQLRETURN DriverConnect(DbSession& s, SQLHWND window, QByteArray& in, char (&out)[1024],
+                        SQLSMALLINT& outLength, SQLUSMALLINT completion) {
+    void* const dbc = s.Dbc.get();
+    return static_cast<SQLRETURN>(OffThread(s, nullptr, [&] {
+        return SQLDriverConnect(dbc, window, Chars(in), static_cast<SQLSMALLINT>(in.size()),
+                                reinterpret_cast<SQLCHAR*>(out), 1023, &outLength, completion);
+    }));
 }
 
 }  // namespace
@@ -64,8 +79,7 @@ DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString&
     QByteArray in = ToAnsi(s, s.ConnectString);
     char out[1024] = {};
     SQLSMALLINT outLength = 0;
-    r = SQLDriverConnect(s.Dbc.get(), window, Chars(in), static_cast<SQLSMALLINT>(in.size()),
-                         reinterpret_cast<SQLCHAR*>(out), 1023, &outLength, SQL_DRIVER_COMPLETE);
+    r = DriverConnect(s, window, in, out, outLength, SQL_DRIVER_COMPLETE);
     if (!Succeeded(r)) {
         // A cancelled prompt (no data) and an invalid handle keep their own statuses.
         if (r != SQL_ERROR) return CheckReturn(s, r);
@@ -74,9 +88,7 @@ DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString&
         // real reason (wrong password, unknown user) instead of "Dialog failed".
         if (!HasState(records, "IM008")) return StatusFromDiagnostics(s, r, records);
         std::memset(out, 0, sizeof out);
-        r = SQLDriverConnect(s.Dbc.get(), window, Chars(in), static_cast<SQLSMALLINT>(in.size()),
-                             reinterpret_cast<SQLCHAR*>(out), 1023, &outLength,
-                             SQL_DRIVER_NOPROMPT);
+        r = DriverConnect(s, window, in, out, outLength, SQL_DRIVER_NOPROMPT);
         if (!Succeeded(r)) return CheckReturn(s, r);
     }
 
@@ -117,7 +129,10 @@ void AbandonConnection(DbSession& s) {
 
 int CloseConnection(DbSession& s, DbStatus* commitStatus) {
     if (s.OdbcConnected == 0) return 0;
-    const SQLRETURN commit = SQLTransact(s.Env.get(), s.Dbc.get(), SQL_COMMIT);
+    void* const env = s.Env.get();
+    void* const dbc = s.Dbc.get();
+    const SQLRETURN commit = static_cast<SQLRETURN>(
+        OffThread(s, nullptr, [env, dbc] { return SQLTransact(env, dbc, SQL_COMMIT); }));
     int result = commit == SQL_SUCCESS_WITH_INFO ? SQL_SUCCESS : commit;
     // The driver's text of a failed commit is kept for the caller to show.
     const DbStatus status = commit == SQL_SUCCESS ? 0 : CheckReturn(s, commit);

@@ -45,6 +45,13 @@ DbStatus SucceededOrChecked(DbSession& s, SQLRETURN r) {
     return CheckReturn(s, SQL_SUCCESS);
 }
 
+SQLRETURN Transact(DbSession& s, SQLUSMALLINT type) {
+    void* const env = s.Env.get();
+    void* const dbc = s.Dbc.get();
+    return static_cast<SQLRETURN>(
+        OffThread(s, nullptr, [env, dbc, type] { return SQLTransact(env, dbc, type); }));
+}
+
 }  // namespace
 
 DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
@@ -76,7 +83,10 @@ DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
     if (sql.trimmed().startsWith(QStringLiteral("ROLLBACK"), Qt::CaseInsensitive)) ++s.Rollbacks;
     const bool serverCursor = PrepareReadingCursor(s, s.ExecStmt.get(), sql, mode);
     QByteArray text = ToAnsi(s, ReadingText(s, sql, mode));
-    r = SQLExecDirect(s.ExecStmt.get(), Chars(text), static_cast<SQLINTEGER>(text.size()));
+    void* const stmt = s.ExecStmt.get();
+    r = static_cast<SQLRETURN>(OffThread(s, stmt, [&] {
+        return SQLExecDirect(stmt, Chars(text), static_cast<SQLINTEGER>(text.size()));
+    }));
     EndReadingCursorSetup(s, sql, mode);
     if (r != SQL_SUCCESS && SucceededOrChecked(s, r) != 0) return s.LastCode;
 
@@ -146,8 +156,7 @@ DbStatus DescribeColumns(DbSession& s, QStringList& names, std::vector<std::int1
 
 DbStatus CommitWork(DbSession& s) {
     s.LastWarning.clear();
-    const DbStatus status =
-        SucceededOrChecked(s, SQLTransact(s.Env.get(), s.Dbc.get(), SQL_COMMIT));
+    const DbStatus status = SucceededOrChecked(s, Transact(s, SQL_COMMIT));
     if (status == 0) ++s.Commits;
     return status;
 }
@@ -155,7 +164,7 @@ DbStatus CommitWork(DbSession& s) {
 DbStatus RollbackWork(DbSession& s) {
     s.LastWarning.clear();
     ++s.Rollbacks;
-    return SucceededOrChecked(s, SQLTransact(s.Env.get(), s.Dbc.get(), SQL_ROLLBACK));
+    return SucceededOrChecked(s, Transact(s, SQL_ROLLBACK));
 }
 
 }  // namespace varkel

@@ -43,11 +43,15 @@ DbStatus FetchRow(DbSession& s, QStringList& values) {
     if (s.CursorOpen != 1 || !s.CursorIsResult) return CheckReturn(s, SQL_INVALID_HANDLE);
     if (ClosedByRollback(s)) return s.LastCode;
     s.CursorRowByRow = true;
-    int r = SQLFetch(s.CursorStmt.get());
-    if (Succeeded(static_cast<SQLRETURN>(r))) {
-        s.RowsFetched += 1;
-        r = GetRowData(s, s.CursorStmt.get(), s.CursorColumns, values);
-    }
+    void* const stmt = s.CursorStmt.get();
+    bool fetched = false;
+    const int r = OffThread(s, stmt, [&] {
+        const SQLRETURN f = SQLFetch(stmt);
+        if (!Succeeded(f)) return static_cast<int>(f);
+        fetched = true;
+        return GetRowData(s, stmt, s.CursorColumns, values);
+    });
+    if (fetched) s.RowsFetched += 1;
     return CheckReturn(s, r);
 }
 
@@ -81,7 +85,10 @@ DbStatus FetchRowBlock(DbSession& s, QStringList& values) {
         s.RowsetIndex = 0;
         SQLULEN rowsInSet = 0;
         SQLUSMALLINT rowStatus[kRowsetSize];
-        status = SQLExtendedFetch(s.CursorStmt.get(), SQL_FETCH_NEXT, 0, &rowsInSet, rowStatus);
+        void* const stmt = s.CursorStmt.get();
+        status = OffThread(s, stmt, [&] {
+            return SQLExtendedFetch(stmt, SQL_FETCH_NEXT, 0, &rowsInSet, rowStatus);
+        });
         s.RowsFetched += static_cast<std::int32_t>(std::min<SQLULEN>(rowsInSet, kRowsetSize));
     }
 
@@ -146,24 +153,28 @@ DbStatus FetchRowWhole(DbSession& s, QStringList& values) {
     if (s.CursorOpen != 1 || !s.CursorIsResult) return CheckReturn(s, SQL_INVALID_HANDLE);
     if (ClosedByRollback(s)) return s.LastCode;
     s.CursorRowByRow = true;
-    SQLRETURN r = SQLFetch(s.CursorStmt.get());
-    if (Succeeded(r)) {
-        s.RowsFetched += 1;
-        const int columns = s.CursorColumns;
+    void* const stmt = s.CursorStmt.get();
+    const int columns = s.CursorColumns;
+    bool fetched = false;
+    const int code = OffThread(s, stmt, [&] {
+        SQLRETURN r = SQLFetch(stmt);
+        if (!Succeeded(r)) return static_cast<int>(r);
+        fetched = true;
         if (values.size() < columns) values.resize(columns);
         QByteArray bytes;
         for (int i = 1; i <= columns && Succeeded(r); ++i) {
             bool null = false;
-            r = GetWholeValue(s.CursorStmt.get(), static_cast<SQLUSMALLINT>(i), bytes, null);
+            r = GetWholeValue(stmt, static_cast<SQLUSMALLINT>(i), bytes, null);
             // The bytes are decoded once whole, so a character split between pieces stays whole.
             if (null)
                 values[i - 1].resize(0);
             else
                 s.Ansi.decodeInto(values[i - 1], bytes.constData(), bytes.size());
         }
-        if (Succeeded(r)) r = SQL_SUCCESS;
-    }
-    return CheckReturn(s, r);
+        return static_cast<int>(Succeeded(r) ? SQL_SUCCESS : r);
+    });
+    if (fetched) s.RowsFetched += 1;
+    return CheckReturn(s, code);
 }
 
 }  // namespace varkel

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "db/db_session.h"
+#include "db/driver_worker.h"
 #include "db/odbc_lib.h"
 
 namespace varkel::odbc_internal {
@@ -64,6 +65,14 @@ bool PrepareReadingCursor(DbSession& s, void* statement, const QString& sql, Exe
 void EndReadingCursorSetup(DbSession& s, const QString& sql, ExecMode mode);
 // The text the driver gets for a statement read this way.
 QString ReadingText(const DbSession& s, const QString& sql, ExecMode mode);
+
+// Runs a driver call that can wait on the session's worker (see DriverWorker::run); `statement`
+// is what a stop cancels. Returns the call's raw code.
+template <typename Call>
+int OffThread(DbSession& s, void* statement, Call&& call) {
+    if (!s.Worker) s.Worker = std::make_shared<DriverWorker>();
+    return s.Worker->run(statement, std::function<int()>(std::forward<Call>(call)), s.WaitHooks);
+}
 
 // A catalog enumeration's first call: drop the old cursor and allocate a new one.
 DbStatus OpenCatalogCursor(DbSession& s);

@@ -213,6 +213,8 @@ bool LoadCSV::RunImport() {
         // A line that would send more than one statement is a failed line, never sent.
         const DbStatus status = sendable ? DbExecute(session, sql) : -1;
         cursor = DbCursorId(session);
+        // The stop cancelled the statement: the import ends at the loop's top as stopped.
+        if (status != 0 && DbCallStopped(session)) return Step::Go;
         if (status == 0) {
             ++Inserted;
             ++Pending;
@@ -265,8 +267,16 @@ bool LoadCSV::RunImport() {
                 DbExecute(session, ImportReleaseSavepointText());
                 sentAll = true;
             } else if (IsConnected(session)) {
+                const bool stopped = DbCallStopped(session);
                 DbExecute(session, ImportRollbackToSavepointText());
                 DbExecute(session, ImportReleaseSavepointText());
+                cursor = DbCursorId(session);
+                // The stop cancelled the lot: none of it went in, and the loop's top ends the
+                // import as stopped with the rows before it counted.
+                if (stopped) {
+                    batch.take();
+                    return Step::Go;
+                }
             }
             cursor = DbCursorId(session);
         }

@@ -138,6 +138,10 @@ void SaveCSV::OutSelectExec() {
         // Values go to the file whole, however long (the list cuts them).
         const DbStatus status = DbFetchWholeInBlocks(*session, values);
         if (status == 100) break;
+        if (status != 0 && DbCallStopped(*session)) {  // the stop cancelled the fetch
+            stopped = true;
+            break;
+        }
         if (status != 0) {
             fetchFailed = true;
             if (!aborted_)

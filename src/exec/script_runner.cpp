@@ -51,6 +51,8 @@ void ScriptRunner::RunScript() {
                            QStringLiteral("SQL連続実行")) == MsgResult::Ok) {
             if (!stillOurs()) break;
             executor_.exec_sql(statement, false);
+            // A stop that cancelled a driver call ends the script: nothing more is asked.
+            if (executor_.callStopped()) break;
         }
         ++count;  // a skipped statement counts too
     }

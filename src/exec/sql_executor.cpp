@@ -30,6 +30,10 @@ constexpr qint64 kFrameMs = 16;
 // The status of a fill whose cursor is gone: its handle is no longer valid.
 constexpr DbStatus kCursorGone = 9999;
 
+// Follows the driver's text of a statement that the stop command cancelled.
+const QString kStoppedNote =
+    QStringLiteral("（SQL中断で取り消しました。トランザクションはサーバーが残したままです）");
+
 // A driver's warning as it follows the outcome in the one-line "msg" panel.
 QString PanelLine(const QString& warning) {
     if (warning.isEmpty()) return {};
@@ -75,6 +79,7 @@ void SqlExecutor::Abort() {
 DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
     if (aborted_) return 0;
     r_.StopRequested = 0;
+    callStopped_ = false;
     setPanels(QStringLiteral("SQLCode:"), QStringLiteral("行数:"), QStringLiteral("実行時間："),
               QString());
     DbStatus s = 0;
@@ -101,7 +106,9 @@ DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
         r_.StartTick = tick();
         const PendingWork::Mark before = PendingWork::MarkOf(session_);
         s = DbExecuteFill(session_, sql);
+        if (s != 0 && aborted_) return s;  // closed while it ran: the program is ending
         if (s != 0) {
+            callStopped_ = DbCallStopped(session_);
             message = LastDbMessage(session_);
             ShowMessageBox(message, MsgButtons::Ok, MsgIcon::Exclamation,
                            baseTitle_ + QStringLiteral(" - ＳＱＬ実行エラー"));
@@ -142,7 +149,9 @@ DbStatus SqlExecutor::exec_sql(const QString& sql, bool ReFetch) {
     if (failed) {
         EndFetch();
         setPanels(QStringLiteral("SQLCode:") + QString::number(s), QStringLiteral("行数:"),
-                  QStringLiteral("実行時間："), QStringLiteral("SQL実行エラー：") + message);
+                  QStringLiteral("実行時間："),
+                  QStringLiteral("SQL実行エラー：") + message +
+                      (callStopped_ ? kStoppedNote : QString()));
         return s;
     }
     QString report = QStringLiteral("正常に終了しました。") + kCrLf + kCrLf +
@@ -266,6 +275,14 @@ DbStatus SqlExecutor::FetchResult(const QString& sql, bool ReFetch) {
                 break;
             }
             if (s != 0 && aborted_) break;
+            if (s != 0 && r_.StopRequested != 0 && DbCallStopped(session_)) {
+                // The stop cancelled the fetch that was out: the fill ends as stopped.
+                callStopped_ = true;
+                s = 0;
+                ShowFetchProgress(true);
+                EndFetch();
+                break;
+            }
             if (s != 0) {
                 ShowMessageBox(LastDbMessage(session_), MsgButtons::Ok, MsgIcon::Exclamation,
                                baseTitle_ + QStringLiteral(" - ＳＱＬ実行エラー"));

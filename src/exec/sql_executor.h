@@ -81,6 +81,8 @@ class SqlExecutor : public QObject {
 
     const ResultList& result() const { return r_; }
     bool filling() const { return filling_; }
+    // Whether the last statement's driver call was cancelled by the stop command.
+    bool callStopped() const { return callStopped_; }
 
   signals:
     // A fill of the result list ended (a new result or a resumed one).
@@ -114,6 +116,7 @@ class SqlExecutor : public QObject {
     QElapsedTimer repaint_;  // the row counter is drawn at most once per screen frame
     bool filling_ = false;
     bool aborted_ = false;
+    bool callStopped_ = false;
     PendingWork pending_;
 };
 

@@ -1,4 +1,7 @@
 #include <QFile>
+#include <QTimer>
+
+#include "toolkit/call_wait.h"
 
 #include "db/db_test_util.h"
 #include "support/message_recorder.h"
@@ -71,6 +74,50 @@ TEST_P(TransactionTest, RollbackToASavepointKeepsTheWorkBeforeIt) {
     EXPECT_EQ(db_->admin().scalar(QStringLiteral("SELECT COUNT(*) FROM t")), QStringLiteral("1"));
     EXPECT_EQ(db_->admin().scalar(QStringLiteral("SELECT k FROM t")), QStringLiteral("1"));
     EXPECT_TRUE(boxes_.boxes().isEmpty());
+    DbDisconnect(s_);
+}
+
+// A statement that runs until it is stopped: the stop cancels it on the server, it fails with
+// the driver's message, and the session goes on. The work before it is as the server left it.
+TEST_P(TransactionTest, AStatementStoppedWhileOutFailsAndTheSessionGoesOn) {
+    insert(1);
+    QString sleep;
+    switch (GetParam()) {
+        case Engine::PostgreSQL:
+            sleep = QStringLiteral("SELECT pg_sleep(60)");
+            break;
+        case Engine::MariaDB:
+            sleep = QStringLiteral("SELECT SLEEP(60)");
+            break;
+        case Engine::SQLite:
+            sleep = QStringLiteral(
+                "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
+                "WHERE x < 2000000000) SELECT MAX(x) FROM c");
+            break;
+    }
+    int stops = 0;
+    CallWaitHooks hooks;
+    // A cancel that reaches the driver before the statement does is lost: it is repeated until
+    // the call is back.
+    hooks.started = [&](CallWait& wait) {
+        auto* again = new QTimer(&wait);
+        QObject::connect(again, &QTimer::timeout, [&] { stops += DbCancel(s_) ? 1 : 0; });
+        again->start(20);
+        stops += DbCancel(s_) ? 1 : 0;
+    };
+    s_.WaitHooks = &hooks;
+    const DbStatus status = DbExecuteFill(s_, sleep);
+    EXPECT_NE(status, 0);
+    EXPECT_GE(stops, 1);
+    EXPECT_TRUE(DbCallStopped(s_));
+    EXPECT_FALSE(LastDbMessage(s_).isEmpty());
+    s_.WaitHooks = nullptr;
+    ASSERT_EQ(DbExecute(s_, QStringLiteral("SELECT 1")), 0) << s_.LastMessage.toStdString();
+    EXPECT_EQ(LastColumnCount(s_), 1);
+    EXPECT_EQ(DbCommit(s_), 0);
+    // The work before it stays: psqlODBC rolls a failed statement back to its own savepoint, so
+    // not even PostgreSQL ends the transaction.
+    EXPECT_EQ(committedRows(), 1);
     DbDisconnect(s_);
 }
 

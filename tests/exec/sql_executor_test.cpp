@@ -3,13 +3,16 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -24,6 +27,7 @@
 #include "support/when_shown.h"
 #include "toolkit/keyed_bars.h"
 #include "ui/history/show_hist.h"
+#include "ui/main/call_wait_view.h"
 #include "ui/main/main_window.h"
 
 namespace varkel::test {
@@ -368,6 +372,50 @@ TEST_P(SqlExecutorTest, RecordingShowsTheCountAndKeepsTheLabel) {
 INSTANTIATE_TEST_SUITE_P(Engines, SqlExecutorTest,
                          ::testing::Values(Engine::SQLite, Engine::PostgreSQL), EngineParamName());
 
+class StopTest : public SqlExecutorTest {};
+
+// A statement that sleeps on the server is cancelled by the stop command: it is reported as a
+// failure with the server's text, the work before it stays uncommitted, and the next statement
+// runs at once.
+TEST_P(StopTest, ASleepingStatementIsCancelledAndTheNextOneRuns) {
+    ASSERT_TRUE(db_->admin().exec(QStringLiteral("CREATE TABLE t (k INTEGER)")));
+    const QString sleep = GetParam() == Engine::PostgreSQL ? QStringLiteral("SELECT pg_sleep(60)")
+                          : GetParam() == Engine::MariaDB
+                              ? QStringLiteral("SELECT SLEEP(60)")
+                              : QStringLiteral(
+                                    "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT "
+                                    "x + 1 FROM c WHERE x < 2000000000) SELECT MAX(x) "
+                                    "FROM c");
+    run(QStringLiteral("INSERT INTO t VALUES (1)"));
+    // A stop that reaches the driver before the statement does is lost: it is given again
+    // until the call is back.
+    QObject::connect(window_->callWaitView(), &CallWaitView::callOut, window_.get(),
+                     [this](CallWait& wait) {
+                         auto* again = new QTimer(&wait);
+                         QObject::connect(again, &QTimer::timeout, window_.get(),
+                                          [this] { action("mn_sql_stop")->trigger(); });
+                         again->start(20);
+                         action("mn_sql_stop")->trigger();
+                     });
+    const auto shown = run(sleep);
+    ASSERT_EQ(shown.size(), 2) << boxes_.texts().join(u'\n').toStdString();
+    EXPECT_EQ(shown[0].title, QStringLiteral("Varkel Light - ＳＱＬ実行エラー"));
+    const char* text = GetParam() == Engine::PostgreSQL ? "canceling statement due to user request"
+                       : GetParam() == Engine::MariaDB  ? "Query execution was interrupted"
+                                                        : "interrupted";
+    EXPECT_TRUE(shown[0].text.contains(QString::fromLatin1(text))) << shown[0].text.toStdString();
+    EXPECT_TRUE(
+        panel("msg").endsWith(QStringLiteral("トランザクションはサーバーが残したままです）")));
+    const auto next = run(QStringLiteral("SELECT COUNT(*) FROM t"));
+    ASSERT_EQ(next.size(), 1);
+    EXPECT_EQ(list()->topLevelItem(0)->text(1), QStringLiteral("1"));  // the insert is still there
+    EXPECT_EQ(db_->admin().scalar(QStringLiteral("SELECT COUNT(*) FROM t")), QStringLiteral("0"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, StopTest,
+                         ::testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::MariaDB),
+                         EngineParamName());
+
 }  // namespace
 }  // namespace varkel::test
 
@@ -633,6 +681,31 @@ INSTANTIATE_TEST_SUITE_P(Engines, HistoryAndTemplatesTest, ::testing::Values(Eng
 
 namespace varkel::test {
 namespace {
+
+// Counts the paint events while a call is out, and calls onPaint once at the next.
+class PaintCounter : public QObject {
+  public:
+    PaintCounter(int* paints, const bool* out) : paints_(paints), out_(out) {}
+    std::function<void()> onPaint;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && *out_) {
+            ++*paints_;
+            if (onPaint) std::exchange(onPaint, nullptr)();
+        }
+        return false;
+    }
+
+  private:
+    int* paints_;
+    const bool* out_;
+};
+
+QString panel(QWidget* window, const char* key) {
+    return window->findChild<KeyedStatusBar*>(QStringLiteral("StatusBar1"))
+        ->panelText(QString::fromLatin1(key));
+}
 
 // The main window connected to the project's test driver, for fetch failures on demand.
 class FetchFailureTest : public ::testing::Test {
@@ -926,6 +999,159 @@ TEST_F(FetchFailureTest, ResumingAfterACatalogQueryEndsAsAFailedFetch) {
     EXPECT_EQ(shown[0].title, QStringLiteral("Varkel Light - ＳＱＬ実行エラー"));
     EXPECT_EQ(list()->topLevelItemCount(), 10);
     EXPECT_FALSE(window_->findChild<QToolButton*>(QStringLiteral("Cmd_start_stop"))->isEnabled());
+}
+
+}  // namespace
+}  // namespace varkel::test
+
+namespace varkel::test {
+namespace {
+
+// A statement whose driver call is out: the window paints, nothing else starts, the status bar
+// tells how long it runs, and the stop command, given as the user would, cancels it.
+TEST_F(FetchFailureTest, TheStopCommandCancelsTheCallThatIsOut) {
+    enum class Way { Menu, ToolbarButton, Escape };
+    struct Case {
+        Way way;
+        QString script;
+        QStringList titles;
+        QString firstText;
+        QString status;  // the "msg" panel afterwards
+    };
+    const QString failed = QStringLiteral("Varkel Light - ＳＱＬ実行エラー");
+    const QString cancelled = QStringLiteral("[VarkelTest]Operation canceled");
+    const QString note =
+        QStringLiteral("（SQL中断で取り消しました。トランザクションはサーバーが残したままです）");
+    const Case cases[] = {
+        // A cancelled statement fails with the driver's text; the script asks nothing more.
+        {Way::Menu,
+         QStringLiteral("WAIT\r\n/\r\nUPDATE 1"),
+         {failed, QStringLiteral("Varkel Light")},
+         cancelled,
+         QStringLiteral("SQL実行エラー：") + cancelled + note},
+        {Way::ToolbarButton,
+         QStringLiteral("WAIT"),
+         {failed, QStringLiteral("Varkel Light")},
+         cancelled,
+         QStringLiteral("SQL実行エラー：") + cancelled + note},
+        {Way::Escape,
+         QStringLiteral("WAIT"),
+         {failed, QStringLiteral("Varkel Light")},
+         cancelled,
+         QStringLiteral("SQL実行エラー：") + cancelled + note},
+        // A fetch cancelled in the middle of a fill ends it as the stop ends a fill.
+        {Way::Menu,
+         QStringLiteral("ROWS 3000 WAITAT 600\r\n/\r\nUPDATE 1"),
+         {QStringLiteral("Varkel Light - ＳＱＬ正常終了")},
+         QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:0\r\n行数:512"),
+         QStringLiteral("SQL実行：正常に終了しました。")},
+    };
+    std::int64_t now = 0;
+    window_->callWaitView()->setClock([&now] { return now; });
+    int paints = 0;
+    bool out = false;
+    PaintCounter counter(&paints, &out);
+    qApp->installEventFilter(&counter);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script.toStdString() + " " + std::to_string(static_cast<int>(c.way)));
+        paints = 0;
+        now = 0;
+        QStringList noticed;
+        bool busyPointer = false;
+        bool secondRan = false;
+        const auto stop = [&] {
+            switch (c.way) {
+                case Way::Menu:
+                    action("mn_sql_stop")->trigger();
+                    break;
+                case Way::ToolbarButton: {
+                    auto* bar = window_->findChild<KeyedToolBar*>();
+                    QTest::mouseClick(bar->widgetForAction(bar->button(QStringLiteral("stop"))),
+                                      Qt::LeftButton);
+                    break;
+                }
+                case Way::Escape:
+                    QTest::keyClick(window_->findChild<QPlainTextEdit*>(QStringLiteral("TB_SQL")),
+                                    Qt::Key_Escape);
+                    break;
+            }
+        };
+        const auto connection = QObject::connect(
+            window_->callWaitView(), &CallWaitView::callOut, window_.get(), [&](CallWait& wait) {
+                out = true;
+                const QString before = panel(window_.get(), "msg");
+                now = 400;
+                wait.tick();
+                noticed << panel(window_.get(), "msg");
+                now = 1500;
+                wait.tick();
+                noticed << panel(window_.get(), "msg");
+                now = 2600;
+                wait.tick();
+                noticed << panel(window_.get(), "msg");
+                EXPECT_EQ(noticed[0], before);
+                const QCursor* cursor = QGuiApplication::overrideCursor();
+                busyPointer = cursor && cursor->shape() == Qt::WaitCursor;
+                // No second command starts: the go button takes no click, a posted statement
+                // waits for nothing.
+                auto* bar = window_->findChild<KeyedToolBar*>();
+                QTest::mouseClick(bar->widgetForAction(bar->button(QStringLiteral("go"))),
+                                  Qt::LeftButton);
+                window_->PostSQL(QStringLiteral("UPDATE 7"));
+                secondRan = !DbCallOut(session_);
+                // The stop comes once the window has painted during the call.
+                counter.onPaint = [&] { QTimer::singleShot(0, window_.get(), stop); };
+                window_->update();
+            });
+        const auto shown = run(c.script);
+        QObject::disconnect(connection);
+        out = false;
+        QStringList titles;
+        for (const auto& box : shown)
+            titles << box.title;
+        EXPECT_EQ(titles, c.titles);
+        ASSERT_FALSE(shown.isEmpty());
+        EXPECT_EQ(shown[0].text, c.firstText);
+        EXPECT_GT(paints, 0);
+        EXPECT_TRUE(busyPointer);
+        EXPECT_FALSE(secondRan);
+        ASSERT_EQ(noticed.size(), 3);
+        EXPECT_EQ(noticed[1], QStringLiteral("SQL実行中：1秒経過（SQL中断で取り消せます）"));
+        EXPECT_EQ(noticed[2], QStringLiteral("SQL実行中：2秒経過（SQL中断で取り消せます）"));
+        EXPECT_EQ(panel(window_.get(), "msg"), c.status);
+        EXPECT_FALSE(action("mn_sql_stop")->isEnabled());
+        // The session goes on.
+        const auto next = run(QStringLiteral("UPDATE 3"));
+        ASSERT_EQ(next.size(), 1);
+        EXPECT_EQ(next[0].text, QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:0\r\n行数:3"));
+    }
+    qApp->removeEventFilter(&counter);
+}
+
+// Closing the window while a call is out cancels the call and ends without committing.
+TEST_F(FetchFailureTest, ClosingWhileACallIsOutCancelsItAndCommitsNothing) {
+    DbDisconnect(session_);
+    const QString log = config_.path(QStringLiteral("close.log"));
+    QString user, password, connectString = QStringLiteral("DRIVER=VarkelTest;LOG=") + log;
+    ASSERT_EQ(DbConnect(session_, 0, {}, user, password, {}, connectString), 0);
+    QObject::connect(window_->callWaitView(), &CallWaitView::callOut, window_.get(),
+                     [this](CallWait&) { QTimer::singleShot(0, window_.get(), &QWidget::close); });
+    const qsizetype before = boxes_.boxes().size();
+    const auto shown = run(QStringLiteral("UPDATE 2\r\n/\r\nWAIT"));
+    EXPECT_EQ(shown.size(), 2) << boxes_.texts().join(u'\n').toStdString();  // UPDATE, question
+    QElapsedTimer waited;
+    waited.start();
+    while (IsConnected(session_) && waited.elapsed() < 5000)  // closed once the call is back
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_FALSE(IsConnected(session_));
+    EXPECT_EQ(boxes_.boxes().size(), before + shown.size()) << "an ending program reports nothing";
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    // The statement before the delimiter keeps its line end.
+    EXPECT_EQ(lines.mid(2), (QStringList{QStringLiteral("EXEC UPDATE 2\r"),
+                                         QStringLiteral("EXEC WAIT"), QStringLiteral("ROLLBACK"),
+                                         QStringLiteral("COMMIT"), QStringLiteral("DISCONNECT")}));
 }
 
 }  // namespace

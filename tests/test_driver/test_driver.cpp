@@ -7,6 +7,8 @@
 //   code           returns that raw code and posts nothing UPDATE n              a statement that
 //   affected n rows FAILCOMMIT native [text]  the next commit fails with that record
 //   WARNCOMMIT text       the next commit succeeds with that warning
+//   WAIT                  the execution waits until SQLCancel, then fails with S1008
+//   ROWS n WAITAT k       as ROWS n, the fetch that reaches row k waits so
 // Anything else succeeds without a result. Connection string keys: LOG=path (every statement,
 // commit and rollback is appended to it), DIALOG=1 (SQL_DRIVER_COMPLETE fails with IM008),
 // DENY=1 (the connect itself fails with 28000, native 1045), CONNECTRETURN=code (the connect
@@ -17,10 +19,12 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -69,6 +73,12 @@ struct Stmt {
     int longName = 0;
     SQLULEN rowset = 1;
     std::map<int, Binding> bindings;
+    long waitAt = -1;
+    // A call that waits for SQLCancel from another thread.
+    std::mutex mutex;
+    std::condition_variable cancelled;
+    bool waiting = false;
+    bool cancel = false;
 };
 
 void Log(const Dbc* dbc, const std::string& line) {
@@ -113,6 +123,20 @@ SQLRETURN CopyOut(const std::string& value, char* target, SQLLEN length, SQLLEN*
     std::memcpy(target, value.data(), n);
     target[n] = '\0';
     return n < value.size() ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
+}
+
+// Waits until SQLCancel reaches the statement; the call then fails as cancelled.
+SQLRETURN WaitForCancel(Stmt* s) {
+    {
+        std::unique_lock lock(s->mutex);
+        s->waiting = true;
+        s->cancel = false;
+        s->cancelled.wait(lock, [s] { return s->cancel; });
+        s->waiting = false;
+    }
+    s->waitAt = -1;
+    s->diags.push_back({"S1008", 0, "[VarkelTest]Operation canceled"});
+    return SQL_ERROR;
 }
 
 SQLRETURN FailFetch(Stmt* s) {
@@ -293,8 +317,10 @@ SQLRETURN SQL_API SQLExecDirect(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length)
         words >> s->rows;
         std::string option;
         s->failBlockOnly = false;
+        s->waitAt = -1;
         while (words >> option) {
             if (option == "FAILAT") words >> s->failAt;
+            if (option == "WAITAT") words >> s->waitAt;
             if (option == "BLOCKONLY") s->failBlockOnly = true;
         }
         s->next = 0;
@@ -339,6 +365,8 @@ SQLRETURN SQL_API SQLExecDirect(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length)
         std::getline(words, s->dbc->commitWarning);
         if (!s->dbc->commitWarning.empty()) s->dbc->commitWarning.erase(0, 1);
         s->dbc->warnCommit = true;
+    } else if (command == "WAIT") {
+        return WaitForCancel(s);
     } else if (command == "UPDATE") {
         words >> s->rowCount;
     }
@@ -385,6 +413,7 @@ SQLRETURN SQL_API SQLFetch(SQLHSTMT stmt) {
     auto* s = static_cast<Stmt*>(stmt);
     if (s->next >= s->rows) return SQL_NO_DATA_FOUND;
     if (s->next + 1 == s->failAt && !s->failBlockOnly) return FailFetch(s);
+    if (s->next + 1 == s->waitAt) return WaitForCancel(s);
     s->next += 1;
     return SQL_SUCCESS;
 }
@@ -405,6 +434,7 @@ SQLRETURN SQL_API SQLExtendedFetch(SQLHSTMT stmt, SQLUSMALLINT, SQLLEN, SQLULEN*
     // The driver manager serves a single-row SQLFetch through this too, with a rowset of one.
     const bool failing = !s->failBlockOnly || s->rowset > 1;
     if (failing && s->failAt > s->next && s->failAt <= s->next + count) return FailFetch(s);
+    if (s->waitAt > s->next && s->waitAt <= s->next + count) return WaitForCancel(s);
     for (long r = 0; r < count; ++r) {
         for (auto& [column, b] : s->bindings) {
             if (column > s->columns) continue;
@@ -418,6 +448,16 @@ SQLRETURN SQL_API SQLExtendedFetch(SQLHSTMT stmt, SQLUSMALLINT, SQLLEN, SQLULEN*
     return SQL_SUCCESS;
 }
 #endif
+
+SQLRETURN SQL_API SQLCancel(SQLHSTMT stmt) {
+    auto* s = static_cast<Stmt*>(stmt);
+    std::lock_guard lock(s->mutex);
+    if (s->waiting) {
+        s->cancel = true;
+        s->cancelled.notify_all();
+    }
+    return SQL_SUCCESS;
+}
 
 SQLRETURN SQL_API SQLError(SQLHENV env, SQLHDBC dbc, SQLHSTMT stmt, SQLCHAR* state,
                            SQLINTEGER* native, SQLCHAR* text, SQLSMALLINT max,

@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 
 #include "db/odbc_comm.h"
+#include "db/odbc_lib.h"
 #include "exchange/load_csv.h"
 #include "exchange/save_csv.h"
 #include "exec/script_runner.h"
@@ -321,6 +322,18 @@ void Varkel::exitProgram() {
 }
 
 void Varkel::closeEvent(QCloseEvent* event) {
+    if (DbCallOut(session_)) {
+        // A driver call is out: it is cancelled, whatever runs ends quietly, and the window
+        // closes once the call is back, committing nothing.
+        if (loadCsv_ && loadCsv_->running()) loadCsv_->Abort();
+        if (saveCsv_ && saveCsv_->exporting()) saveCsv_->Abort();
+        executor_->Abort();
+        discardWork_ = true;
+        closePending_ = true;
+        DbCancel(session_);
+        event->ignore();
+        return;
+    }
     if (loadCsv_ && loadCsv_->running()) {  // an import ends at its next line, quietly
         loadCsv_->Abort();
         closePending_ = true;
@@ -359,6 +372,7 @@ void Varkel::unload() {
               settings::SwitchText(menus_.mn_disp_con2title->isChecked()));
     hide();
     DoEvents();
+    if (discardWork_ && IsConnected(session_)) RollbackWork(session_);
     DbDisconnect(session_);
     if (connectDialog_) connectDialog_->SaveHist(ini);
     if (QString error; !ini.save(&error))

@@ -32,6 +32,7 @@ class FrmEditor;
 class ObjectTree;
 class ObjectSearch;
 class SqlBoxKeeper;
+class CallWaitView;
 
 // The main window "Varkel Light": assembled from its panes, it owns the program's windows, the
 // start-up and shutdown steps, the layout and the connection commands.
@@ -94,6 +95,8 @@ class Varkel : public QMainWindow {
     SaveCSV* exportWindow() const { return saveCsv_; }
     ObjectTree* objectTree() const { return tree_; }
     SqlBoxKeeper* sqlBoxKeeper() const { return boxKeeper_; }
+    // What the window shows while a driver call is out.
+    CallWaitView* callWaitView() const { return callView_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -144,6 +147,9 @@ class Varkel : public QMainWindow {
     FrmEditor* frmEditor_ = nullptr;
     SaveCSV* saveCsv_ = nullptr;
     bool closePending_ = false;
+    // The window was closed while a call was out: the call was cancelled, nothing is committed.
+    bool discardWork_ = false;
+    CallWaitView* callView_ = nullptr;
     LoadCSV* loadCsv_ = nullptr;  // the import window, loaded at its first use
     ObjectTree* tree_ = nullptr;
     SqlBoxKeeper* boxKeeper_ = nullptr;  // the SQL input box's text kept across a crash

@@ -14,6 +14,7 @@
 #include "toolkit/desktop.h"
 #include "ui/history/show_hist.h"
 #include "ui/history/show_temp.h"
+#include "ui/main/call_wait_view.h"
 #include "ui/main/main_window.h"
 #include "ui/sqlbox/sql_box.h"
 
@@ -56,9 +57,17 @@ void Varkel::buildExecution() {
     });
 
     connect(menus_.mn_sql_go, &QAction::triggered, this, &Varkel::RunScript);
-    connect(menus_.mn_sql_stop, &QAction::triggered, this, [this] {
+    const auto stop = [this] {
         executor_->RequestStop();
         commandLock_.requestStop();  // a save of a query's rows or an import stops too
+        DbCancel(session_);          // a driver call that is out is cancelled
+    };
+    connect(menus_.mn_sql_stop, &QAction::triggered, this, stop);
+    callView_ =
+        new CallWaitView(session_, StatusBar1, menus_.mn_sql_stop, toolbar_.Toolbar1, stop, this);
+    // A close that cancelled a call goes ahead once the call is back.
+    connect(callView_, &CallWaitView::callBack, this, [this] {
+        if (closePending_) QTimer::singleShot(0, this, &QWidget::close);
     });
     // A commit or rollback may find the connection gone: the window says so at once.
     connect(menus_.mn_sql_commit, &QAction::triggered, this, [this] {
