@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -55,6 +57,12 @@ struct DbSession {
     // (the driver manager's SQLLEN, 64 bits here).
     std::vector<char> BlockData;
     std::vector<long> BlockLengths;
+    // Rows of cursor WholeAheadCursor read whole ahead of the caller by one call of the worker
+    // (a hand-over per row costs as much as reading a short row), and the code of the call that
+    // ended that reading (0: it stopped only because enough was read).
+    std::deque<QStringList> WholeAhead;
+    int WholeAheadEnd = 0;
+    std::uint64_t WholeAheadCursor = 0;
     DbStatus LastCode = 0;
     QString LastMessage;
     // The driver's text when the last execute, commit or rollback succeeded with a warning.

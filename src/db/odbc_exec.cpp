@@ -14,6 +14,7 @@ void DropCursor(DbSession& s) {
     s.CursorOpen = 0;
     s.CursorIsResult = false;
     s.CursorId = 0;
+    s.WholeAhead.clear();
 }
 
 namespace {

@@ -149,31 +149,67 @@ SQLRETURN odbc_internal::GetWholeValue(void* statement, SQLUSMALLINT column, QBy
     }
 }
 
-DbStatus FetchRowWhole(DbSession& s, QStringList& values) {
-    if (s.CursorOpen != 1 || !s.CursorIsResult) return CheckReturn(s, SQL_INVALID_HANDLE);
-    if (ClosedByRollback(s)) return s.LastCode;
-    s.CursorRowByRow = true;
+namespace {
+
+// What one call of the worker reads ahead: rows up to this many, or until they hold this much.
+constexpr int kAheadRows = 256;
+constexpr qsizetype kAheadBytes = 1 << 20;
+
+// Reads whole rows into s.WholeAhead on the worker; the code of the call that ended the reading,
+// or 0 when it stopped only because enough was read.
+int ReadWholeRowsAhead(DbSession& s) {
     void* const stmt = s.CursorStmt.get();
     const int columns = s.CursorColumns;
-    bool fetched = false;
-    const int code = OffThread(s, stmt, [&] {
-        SQLRETURN r = SQLFetch(stmt);
-        if (!Succeeded(r)) return static_cast<int>(r);
-        fetched = true;
-        if (values.size() < columns) values.resize(columns);
+    std::deque<QStringList>& rows = s.WholeAhead;
+    return OffThread(s, stmt, [&] {
+        qsizetype held = 0;
         QByteArray bytes;
-        for (int i = 1; i <= columns && Succeeded(r); ++i) {
-            bool null = false;
-            r = GetWholeValue(stmt, static_cast<SQLUSMALLINT>(i), bytes, null);
-            // The bytes are decoded once whole, so a character split between pieces stays whole.
-            if (null)
-                values[i - 1].resize(0);
-            else
-                s.Ansi.decodeInto(values[i - 1], bytes.constData(), bytes.size());
+        while (static_cast<int>(rows.size()) < kAheadRows && held < kAheadBytes) {
+            SQLRETURN r = SQLFetch(stmt);
+            if (!Succeeded(r)) return static_cast<int>(r);
+            QStringList values;
+            values.resize(columns);
+            for (int i = 1; i <= columns; ++i) {
+                bool null = false;
+                r = GetWholeValue(stmt, static_cast<SQLUSMALLINT>(i), bytes, null);
+                // A row that breaks off is not handed out: its error is.
+                if (!Succeeded(r)) return static_cast<int>(r);
+                // The bytes are decoded once whole, so a character split between pieces stays
+                // whole.
+                if (!null) s.Ansi.decodeInto(values[i - 1], bytes.constData(), bytes.size());
+                held += bytes.size();
+            }
+            rows.push_back(std::move(values));
         }
-        return static_cast<int>(Succeeded(r) ? SQL_SUCCESS : r);
+        return static_cast<int>(SQL_SUCCESS);
     });
-    if (fetched) s.RowsFetched += 1;
+}
+
+}  // namespace
+
+DbStatus FetchRowWhole(DbSession& s, QStringList& values) {
+    if (s.CursorOpen != 1 || !s.CursorIsResult) return CheckReturn(s, SQL_INVALID_HANDLE);
+    if (s.WholeAheadCursor != s.CursorId) {  // rows of a cursor that is gone
+        s.WholeAhead.clear();
+        s.WholeAheadEnd = 0;
+        s.WholeAheadCursor = s.CursorId;
+    }
+    if (ClosedByRollback(s)) {
+        s.WholeAhead.clear();
+        return s.LastCode;
+    }
+    s.CursorRowByRow = true;
+    if (s.WholeAhead.empty() && s.WholeAheadEnd == 0) s.WholeAheadEnd = ReadWholeRowsAhead(s);
+    if (!s.WholeAhead.empty()) {
+        values = std::move(s.WholeAhead.front());
+        s.WholeAhead.pop_front();
+        s.RowsFetched += 1;
+        return CheckReturn(s, SQL_SUCCESS);
+    }
+    // The call that ended the reading is answered once its rows are handed out; its diagnostics
+    // are still on the statement, which nothing has called since.
+    const int code = s.WholeAheadEnd;
+    s.WholeAheadEnd = 0;
     return CheckReturn(s, code);
 }
 

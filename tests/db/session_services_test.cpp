@@ -151,6 +151,16 @@ TEST_F(SessionServicesTest, AFetchFailingInTheMiddleReportsTheDriversError) {
     EXPECT_EQ(DbFetch(s_, values, 0), -9999);
     EXPECT_EQ(LastDbMessage(s_), QStringLiteral("[VarkelTest]fetch failed at row 300"));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    // Read whole (rows are read ahead in lots): every row before the failing one, then its error.
+    ASSERT_EQ(DbExecute(s_, QStringLiteral("ROWS 600 FAILAT 300")), 0);
+    for (int row = 1; row < 300; ++row) {
+        ASSERT_EQ(DbFetchWhole(s_, values), 0) << row;
+        ASSERT_EQ(values.value(0), QString::number(row));
+    }
+    EXPECT_EQ(s_.RowsFetched, 299);
+    EXPECT_EQ(DbFetchWhole(s_, values), -9999);
+    EXPECT_EQ(LastDbMessage(s_), QStringLiteral("[VarkelTest]fetch failed at row 300"));
 }
 
 TEST_F(SessionServicesTest, AResultWiderThanTheRecordIsDescribedByItsFirstColumns) {
