@@ -375,6 +375,10 @@ void SoakRun::exportList() {
     e->Chk_head->setChecked(Pick(rng_, 2) == 0);
     e->Chk_edit_csv->setChecked(Pick(rng_, 6) == 0);
     e->Chk_open_exel->setChecked(Pick(rng_, 6) == 0);
+    if (out == 0)
+        expectedLines_ =
+            window_->findChild<QTreeWidget*>(QStringLiteral("ListView1"))->topLevelItemCount() +
+            (e->Chk_head->isChecked() ? 1 : 0);
     const bool full = options_.faults && out != 1 && Pick(rng_, 12) == 0;
     note(QStringLiteral("  output %1%2")
              .arg(out)
@@ -400,6 +404,7 @@ void SoakRun::selectAndSave() {
     if (!e || !e->isVisible()) return;
     e->CB_txt_dlm->setCurrentIndex(Pick(rng_, e->CB_txt_dlm->count()));
     e->Chk_head->setChecked(Pick(rng_, 2) == 0);
+    expectedLines_ = std::min(rows, StatementPool::kBigRows) + (e->Chk_head->isChecked() ? 1 : 0);
     const bool full = options_.faults && Pick(rng_, 10) == 0;
     note(QStringLiteral("  %1 rows%2")
              .arg(rows)

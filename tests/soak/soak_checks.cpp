@@ -18,6 +18,9 @@
 #include "ui/history/show_temp.h"
 #include "ui/main/main_window.h"
 
+// The sanitizers' count of heap bytes in use; absent from a build without them.
+extern "C" size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
+
 namespace varkel::test {
 
 namespace {
@@ -145,11 +148,13 @@ void SoakRun::checkStatus() {
 // a file it did not finish is not there.
 void SoakRun::checkWrittenFile(const QString& path) {
     ++counts_.checks;
-    bool done = false;
+    bool done = false, stopped = false;
     for (const MessageBoxRequest& b : boxes_)
         if (b.text.contains(QStringLiteral("に出力しました。")) &&
-            b.text.startsWith(QDir::toNativeSeparators(path)))
+            b.text.startsWith(QDir::toNativeSeparators(path))) {
             done = true;
+            stopped = b.text.contains(QStringLiteral("（中断）"));
+        }
     QFile f(path);
     if (!f.exists()) {
         if (done) fail(QStringLiteral("reported as written but missing: ") + path);
@@ -165,13 +170,22 @@ void SoakRun::checkWrittenFile(const QString& path) {
     }
     if (!bytes.isEmpty() && !bytes.endsWith("\r\n"))
         fail(QStringLiteral("the file's last line is cut: ") + path);
+    // The values hold no line breaks: one line per row exported.
+    if (done && !stopped && expectedLines_ >= 0 && bytes.count("\r\n") != expectedLines_)
+        fail(QStringLiteral("%1 holds %2 lines, %3 were exported")
+                 .arg(path)
+                 .arg(bytes.count("\r\n"))
+                 .arg(expectedLines_));
 }
 
 void SoakRun::checkMemory() {
     ++counts_.checks;
     const long now = ResidentKb();
     counts_.rssEndKb = now;
-    std::printf("soak: %ld actions, resident %ld MB\n", counts_.actions, now / 1024);
+    std::printf(
+        "soak: %ld actions, resident %ld MB, heap in use %zu MB\n", counts_.actions, now / 1024,
+        __sanitizer_get_current_allocated_bytes ? __sanitizer_get_current_allocated_bytes() >> 20
+                                                : size_t{0});
     if (counts_.actions == 1000) {
         rssAfterFirst1000_ = now;
         counts_.rssStartKb = now;

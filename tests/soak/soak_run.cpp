@@ -131,6 +131,7 @@ void SoakRun::fail(const QString& what) {
 void SoakRun::step() {
     boxes_.clear();
     savedFiles_.clear();
+    expectedLines_ = -1;
     singleStatement_ = false;
     expected_ = Expect::Either;
     int roll = Pick(rng_, totalWeight_);

@@ -139,6 +139,7 @@ class SoakRun {
     // What the current action showed and asked.
     QList<MessageBoxRequest> boxes_;
     QStringList savedFiles_;  // paths a save dialog was answered with
+    int expectedLines_ = -1;  // the lines a finished text export holds (-1: not known)
     QString nextOpenFile_;    // the answer to the next open dialog
     QString nextEditorText_;  // what the scripted editor writes
     bool singleStatement_ = false;
