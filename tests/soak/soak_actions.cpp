@@ -147,56 +147,84 @@ void SoakRun::runScript() {
 void SoakRun::runDuring() {
     const int rows = (Pick(rng_, 2) == 0 ? 1000 : 5000) + Pick(rng_, 100);
     const QString sql = QStringLiteral("SELECT k, v, d FROM soak_big WHERE k <= %1").arg(rows);
+    note(QStringLiteral("  ") + sql);
+    armMiddleCommand();
+    window_->findChild<QPlainTextEdit*>(QStringLiteral("TB_SQL"))->setPlainText(sql);
+    trigger("mn_sql_go");
+}
+
+void SoakRun::armMiddleCommand() {
     const int ticks = 1 + Pick(rng_, 200);
-    const int what = Pick(rng_, 9);
-    note(QStringLiteral("  %1; command %2 after %3 yields").arg(sql).arg(what).arg(ticks));
-    QPointer<QTimer> timer = new QTimer(window_.get());
+    const int what = Pick(rng_, 16);
+    if (middle_) return;
+    note(QStringLiteral("  command %1 after %2 yields").arg(what).arg(ticks));
+    auto* timer = new QTimer(window_.get());
+    middle_ = timer;
     timer->setInterval(0);
     auto left = std::make_shared<int>(ticks);
     QObject::connect(timer, &QTimer::timeout, timer, [this, timer, left, what] {
-        if (--*left > 0) return;
+        // Only what a user can reach: nothing behind a modal window.
+        if (--*left > 0 || QApplication::activeModalWidget()) return;
         timer->stop();
         timer->deleteLater();
         note(QStringLiteral("  the command in the middle"));
-        switch (what) {
-            case 0:
-                trigger("mn_sql_stop");
-                break;
-            case 1:
-                if (auto* b = window_->findChild<QToolButton*>(QStringLiteral("Cmd_start_stop"));
-                    b && b->isEnabled())
-                    b->click();
-                break;
-            case 2:
-                trigger("mn_disconnect");
-                break;
-            case 3:
-                action("mn_get_tables")->trigger();
-                break;
-            case 4:
-                trigger("mn_sql_commit");
-                break;
-            case 5:
-                trigger("mn_sql_rollback");
-                break;
-            case 6:
-                window_->PostSQL(QStringLiteral("SELECT COUNT(*) FROM soak_t"));
-                break;
-            case 7:
-                if (options_.faults) killSession();
-                break;
-            default:
-                trigger("mn_out_csv");
-                if (SaveCSV* e = window_->exportWindow(); e && e->isVisible()) e->Command2->click();
-                break;
-        }
+        middleCommand(what);
     });
     timer->start();
-    window_->findChild<QPlainTextEdit*>(QStringLiteral("TB_SQL"))->setPlainText(sql);
-    trigger("mn_sql_go");
-    if (timer && *left > 0) {  // the fill ended first
-        timer->stop();
-        timer->deleteLater();
+}
+
+void SoakRun::middleCommand(int what) {
+    auto* tree = window_->findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
+    switch (what) {
+        case 0:
+            trigger("mn_sql_stop");
+            break;
+        case 1:
+            commandDuringFill();
+            break;
+        case 2:
+            trigger("mn_disconnect");
+            break;
+        case 3:
+            if (tree->isEnabled()) action("mn_get_tables")->trigger();
+            break;
+        case 4:
+            trigger("mn_sql_commit");
+            break;
+        case 5:
+            trigger("mn_sql_rollback");
+            break;
+        case 6:
+            window_->PostSQL(QStringLiteral("SELECT COUNT(*) FROM soak_t"));
+            break;
+        case 7:
+            if (options_.faults) killSession();
+            break;
+        case 8:
+            trigger("mn_out_csv");
+            if (SaveCSV* e = window_->exportWindow(); e && e->isVisible()) e->Command2->click();
+            break;
+        case 9:
+            window_->findChild<QPushButton*>(QStringLiteral("Cmd_clear"))->click();
+            break;
+        case 10:
+            trigger("mn_reconnect");
+            break;
+        case 11:
+            if (LoadCSV* i = window_->importWindow(); i && i->isVisible()) i->Command2->click();
+            break;
+        case 12:
+            if (SaveCSV* e = window_->exportWindow(); e && e->isVisible()) e->Command2->click();
+            break;
+        case 13:
+            if (tree->isEnabled()) treeExpand();
+            break;
+        case 14:
+            sortColumn();
+            break;
+        default:
+            copyFromList();
+            break;
     }
 }
 

@@ -54,6 +54,7 @@ void SoakRun::restartServer() {
         fail(QStringLiteral("the %1 server did not restart: %2")
                  .arg(which, QString::fromLocal8Bit(p.readAllStandardError())));
     t->admin.reset();  // it died with the server; the next fault opens another
+    t->db->reopenConnections();
 }
 
 }  // namespace varkel::test

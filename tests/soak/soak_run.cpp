@@ -135,14 +135,21 @@ void SoakRun::step() {
     singleStatement_ = false;
     expected_ = Expect::Either;
     int roll = Pick(rng_, totalWeight_);
+    const bool middle = Pick(rng_, 6) == 0;
     for (const Action& a : actions_) {
         if (roll < a.weight) {
             note(QString::fromLatin1(a.name));
             ++counts_.kinds[a.name];
+            if (middle) armMiddleCommand();
             a.run();
             break;
         }
         roll -= a.weight;
+    }
+    if (middle_) {  // the action ended before its yield came
+        middle_->stop();
+        middle_->deleteLater();
+        middle_ = nullptr;
     }
     // Anything queued by the action (deferred deletes, zero timers) runs before the checks.
     QCoreApplication::processEvents();

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <deque>
 #include <functional>
 #include <map>
@@ -85,6 +87,9 @@ class SoakRun {
     void runScript();
     void runDuring();  // a long statement with another command in the middle of its fill
     void commandDuringFill();
+    // Arms a command that runs in the middle of the next action, at one of its yields.
+    void armMiddleCommand();
+    void middleCommand(int what);
     void treeRefill();
     void treeExpand();
     void treeQuickSql();
@@ -144,7 +149,7 @@ class SoakRun {
     QString nextEditorText_;  // what the scripted editor writes
     bool singleStatement_ = false;
     Expect expected_ = Expect::Either;
-    std::function<void()> truncateDuringImport_;
+    QPointer<QTimer> middle_;  // the command armed for the middle of this action
 
     ScopedMessageResponder boxResponder_;
     ScopedFileDialogResponder fileResponder_;
