@@ -108,8 +108,10 @@ int main(int argc, char** argv) {
             std::printf("soak:   action %-50s %ld\n", kind.c_str(), n);
         for (const auto& [kind, n] : c.faults)
             std::printf("soak:   fault  %-50s %ld\n", kind.c_str(), n);
-        std::printf("soak: resident memory after 1,000 actions %ld MB, at the end %ld MB\n",
-                    c.rssStartKb / 1024, c.rssEndKb / 1024);
+        std::printf(
+            "soak: after 1,000 actions resident %ld MB, heap in use %ld MB; at the end %ld MB, "
+            "%ld MB\n",
+            c.rssStartKb / 1024, c.heapStartKb / 1024, c.rssEndKb / 1024, c.heapEndKb / 1024);
         g_run = nullptr;
     }
     return code;

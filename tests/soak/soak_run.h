@@ -42,7 +42,7 @@ struct SoakCounts {
     long checks = 0;
     std::map<std::string, long> faults;
     std::map<std::string, long> kinds;
-    long rssStartKb = 0, rssEndKb = 0;
+    long rssStartKb = 0, rssEndKb = 0, heapStartKb = 0, heapEndKb = 0;
 };
 
 // One randomized run of the real main window: picks a command by weight from the seeded
@@ -138,7 +138,7 @@ class SoakRun {
     int totalWeight_ = 0;
     std::deque<QString> recent_;
     SoakCounts counts_;
-    long rssAfterFirst1000_ = 0;
+    long memoryAfterFirst1000_ = 0;
     int fileCounter_ = 0;
 
     // What the current action showed and asked.
