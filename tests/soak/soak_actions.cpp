@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -89,29 +90,42 @@ void SoakRun::buildActions() {
 void SoakRun::connect(bool badPassword, bool cancel) {
     if (!action("mn_connect")->isEnabled()) return;
     const int choice = Pick(rng_, static_cast<int>(targets_.size()));
+    // One time in four an entry of the connection history, when it has any.
+    const int fromHistory = Pick(rng_, 4) == 0 ? Pick(rng_, 20) : -1;
+    const bool keep = Pick(rng_, 2) == 0;
     Target& t = targets_[static_cast<size_t>(choice)];
     const QString item = t.dsn + u'(' + t.db->driverName() + u')';
-    note(QStringLiteral("  to %1%2%3")
-             .arg(t.dsn, badPassword ? QStringLiteral(", wrong password") : QString(),
-                  cancel ? QStringLiteral(", cancelled") : QString()));
     const QString user = t.db->user();
     const QString password = badPassword ? QStringLiteral("wrong") : t.db->password();
+    const QString dsn = t.dsn;
     Varkel* w = window_.get();
     WhenShown<ConnectDS>(
         w, [w] { return w->connectDialog(); },
-        [=](ConnectDS& d) {
+        [this, cancel, fromHistory, keep, item, user, password, dsn, badPassword](ConnectDS& d) {
             if (cancel) {
+                note(QStringLiteral("  cancelled"));
                 d.Cmd_cancel->click();
                 return;
             }
-            d.Option1[0]->click();
-            d.Combo1->setCurrentIndex(d.Combo1->findText(item));
-            d.TB_uid->setText(user);
-            d.TB_psw->setText(password);
+            if (fromHistory >= 0 && d.Lst_conn_hist->count() > 0) {
+                d.Option1[2]->click();
+                const int row = fromHistory % d.Lst_conn_hist->count();
+                d.Lst_conn_hist->setCurrentRow(row);
+                note(QStringLiteral("  history entry %1: %2")
+                         .arg(row)
+                         .arg(d.Lst_conn_hist->item(row)->text().left(60)));
+            } else {
+                note(QStringLiteral("  to %1%2")
+                         .arg(dsn, badPassword ? QStringLiteral(", wrong password") : QString()));
+                d.Option1[0]->click();
+                d.Combo1->setCurrentIndex(d.Combo1->findText(item));
+                d.TB_uid->setText(user);
+                d.TB_psw->setText(password);
+            }
+            if (keep != d.Chk_add_hist->isChecked()) d.Chk_add_hist->click();
             d.Cmd_ok->click();
         });
     action("mn_connect")->trigger();
-    if (IsConnected(*session_)) connectedTarget_ = choice;
 }
 
 void SoakRun::runStatement() {

@@ -55,6 +55,7 @@ bool SoakRun::prepare(QString* why) {
     const QString ini = config_.path(QStringLiteral("VARKEL.INI"));
     WriteIniString(ini, settings::Set(), settings::Editor(), QStringLiteral("soak-editor %p"));
     WriteIniString(ini, settings::Set(), settings::MaxHist(), QStringLiteral("20"));
+    WriteIniString(ini, settings::ConnHist(), settings::Save(), QStringLiteral("ON"));
     for (Engine engine : options_.engines) {
         Target t{engine, std::make_unique<TestDatabase>(engine, config_), {}, {}, {}};
         if (!t.db->unavailableReason().isEmpty()) {
@@ -101,8 +102,10 @@ void SoakRun::trigger(const char* name) {
 }
 
 SoakRun::Target* SoakRun::current() {
-    if (!IsConnected(*session_) || connectedTarget_ < 0) return nullptr;
-    return &targets_[static_cast<size_t>(connectedTarget_)];
+    if (!IsConnected(*session_)) return nullptr;
+    for (Target& t : targets_)
+        if (session_->ConnectString.contains(QStringLiteral("DSN=") + t.dsn + u';')) return &t;
+    return nullptr;
 }
 
 void SoakRun::note(const QString& text) {

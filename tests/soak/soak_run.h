@@ -131,7 +131,6 @@ class SoakRun {
     std::mt19937_64 rng_;
     OdbcConfig config_;
     std::vector<Target> targets_;
-    int connectedTarget_ = -1;
     std::unique_ptr<DbSession> session_;
     std::unique_ptr<Varkel> window_;
     std::vector<Action> actions_;
