@@ -1,6 +1,7 @@
 #include <unistd.h>
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -205,6 +206,40 @@ void SoakRun::checkMemory() {
                                 : QStringLiteral("resident memory"))
                  .arg(memoryAfterFirst1000_ / 1024)
                  .arg(now / 1024));
+}
+
+void SoakRun::checkProgramEnd() {
+    ShowTemp* t = window_->templateWindow();
+    SqlHistory& store = window_->historyWindow()->store();
+    const QString historyFile = store.file();
+    QList<ClassSQL> templates, history;
+    // A box at the end may keep the window open (Cancel): the user then closes it again.
+    for (int i = 0; i < 50 && window_->isVisible(); ++i) {
+        templates = t->templates();
+        history = store.records();
+        note(QStringLiteral("end the program"));
+        boxes_.clear();
+        trigger("mn_exit");
+        QCoreApplication::processEvents();
+    }
+    if (window_->isVisible()) fail(QStringLiteral("the program does not end"));
+    ++counts_.checks;
+    const QList<ClassSQL> savedTemplates =
+        ReadTemplateFile(config_.path(QStringLiteral("SQLTMPL.TXT")));
+    if (savedTemplates != templates)
+        fail(QStringLiteral("at the end SQLTMPL.TXT holds %1 templates, the window held %2")
+                 .arg(savedTemplates.size())
+                 .arg(templates.size()));
+    ++counts_.checks;
+    const RecordFile file =
+        ParseRecordFile(ReadFileText(historyFile, CodePage(CodePage::systemName())));
+    QList<ClassSQL> onFile;
+    for (const QString& r : file.records)
+        onFile << ParseHistoryRecord(r, file.lineEnd);
+    if (onFile.size() < history.size() || onFile.mid(onFile.size() - history.size()) != history)
+        fail(QStringLiteral("at the end SQLHIST.TXT holds %1 records, not the %2 of the history")
+                 .arg(onFile.size())
+                 .arg(history.size()));
 }
 
 }  // namespace varkel::test

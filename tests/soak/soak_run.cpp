@@ -174,7 +174,7 @@ int SoakRun::run() {
         }
         if (counts_.actions % 1000 == 0) checkMemory();
     }
-    if (window_) window_->close();
+    checkProgramEnd();
     return 0;
 }
 

@@ -113,6 +113,8 @@ class SoakRun {
     void checkStatus();
     void checkWrittenFile(const QString& path);
     void checkMemory();
+    // Ends the program as a user does and checks that the files hold what it held last.
+    void checkProgramEnd();
 
     // Faults (soak_faults.cpp).
     void injectFault();
