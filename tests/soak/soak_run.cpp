@@ -11,6 +11,7 @@
 
 #include "store/ini_file.h"
 #include "store/settings_keys.h"
+#include "support/file_faults.h"
 #include "support/stepping_clock.h"
 #include "support/when_shown.h"
 #include "ui/history/show_hist.h"
@@ -139,12 +140,21 @@ void SoakRun::step() {
     expected_ = Expect::Either;
     int roll = Pick(rng_, totalWeight_);
     const bool middle = Pick(rng_, 6) == 0;
+    const bool full = options_.faults && Pick(rng_, 40) == 0;
     for (const Action& a : actions_) {
         if (roll < a.weight) {
             note(QString::fromLatin1(a.name));
             ++counts_.kinds[a.name];
             if (middle) armMiddleCommand();
-            a.run();
+            if (full) {
+                // Every file of the program stops growing for this action: a full disk.
+                note(QStringLiteral("  fault: the disk is full"));
+                ++counts_.faults["full disk during any command"];
+                ScopedFileSizeLimit limit(1024);
+                a.run();
+            } else {
+                a.run();
+            }
             break;
         }
         roll -= a.weight;
