@@ -184,6 +184,7 @@ int SoakRun::run() {
         }
         if (counts_.actions % 1000 == 0) checkMemory();
     }
+    if (counts_.actions > 1000 && counts_.actions % 1000 != 0) checkMemory();  // the end's
     checkProgramEnd();
     return 0;
 }
