@@ -191,6 +191,10 @@ int SoakRun::run() {
 
 MsgResult SoakRun::answerBox(const MessageBoxRequest& box) {
     boxes_ << box;
+    // An error box may hide the driver's own text ("-9:..."): it goes beside it in the log.
+    if (box.title.contains(QStringLiteral("エラー")) && !session_->LastMessage.isEmpty() &&
+        !box.text.contains(session_->LastMessage.left(20)))
+        note(QStringLiteral("  (the driver said: %1)").arg(session_->LastMessage.left(160)));
     note(
         QStringLiteral("  box \"%1\": %2")
             .arg(box.title,
