@@ -125,6 +125,35 @@ mariadb -S "$work/maria/mysqld.sock" -u root -e \
    GRANT ALL PRIVILEGES ON *.* TO 'varkel'@'127.0.0.1' WITH GRANT OPTION;" ||
   { cat "$work/maria/error.log" >&2; exit 1; }
 
+# Stops and starts a server of this run again ("server-ctl pg|maria restart"), for commands that
+# test how a client lives through a server that goes away.
+cat >"$work/server-ctl" <<CTL
+#!/usr/bin/env bash
+set -euo pipefail
+as_user() { if [ "\$(id -u)" = 0 ]; then runuser -u "\$1" -- "\${@:2}"; else "\${@:2}"; fi; }
+case "\$1" in
+  pg)
+    as_user postgres "$pg_bin/pg_ctl" -D "$work/pg/data" -m immediate -w stop >/dev/null
+    as_user postgres "$pg_bin/pg_ctl" -D "$work/pg/data" -l "$work/pg/server.log" -w \\
+      -o "-p $pg_port -k $work/pg/sock -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=200" \\
+      start >/dev/null ;;
+  maria)
+    pid=\$(cat "$work/maria/mysqld.pid")
+    kill -KILL "\$pid"
+    while kill -0 "\$pid" 2>/dev/null; do sleep 0.1; done
+    as_user mysql /usr/sbin/mariadbd --defaults-file="$work/maria/my.cnf" \\
+      >>"$work/maria/stdout.log" 2>&1 </dev/null &
+    for _ in \$(seq 1 300); do
+      mariadb -S "$work/maria/mysqld.sock" -u root -e 'SELECT 1' >/dev/null 2>&1 && exit 0
+      sleep 0.1
+    done
+    exit 1 ;;
+  *) echo "usage: server-ctl pg|maria restart" >&2; exit 2 ;;
+esac
+CTL
+chmod 755 "$work/server-ctl"
+
+export VARKEL_SERVER_CTL=$work/server-ctl
 export VARKEL_PG_HOST=127.0.0.1 VARKEL_PG_PORT=$pg_port VARKEL_PG_USER=varkel
 export VARKEL_PG_PASSWORD=$password
 export VARKEL_MARIADB_HOST=127.0.0.1 VARKEL_MARIADB_PORT=$maria_port VARKEL_MARIADB_USER=varkel

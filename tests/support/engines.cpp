@@ -88,14 +88,7 @@ TestDatabase::TestDatabase(Engine engine, OdbcConfig& config) : engine_(engine) 
         return;
     }
     database_ = UniqueDatabaseName();
-    const QString maintenance = engine == Engine::PostgreSQL
-                                    ? QStringLiteral(
-                                          "DRIVER={PostgreSQL Unicode};Servername=%1;"
-                                          "Port=%2;Database=postgres;UID=%3;PWD=%4;")
-                                    : QStringLiteral(
-                                          "DRIVER={MariaDB Unicode};Server=%1;Port=%2;"
-                                          "UID=%3;PWD=%4;");
-    server_ = std::make_unique<AdminConnection>(maintenance.arg(host_, port_, user_, password_));
+    server_ = std::make_unique<AdminConnection>(maintenanceString());
     if (!server_->ok()) {
         unavailable_ = server_->error();
         return;
@@ -128,6 +121,23 @@ TestDatabase::TestDatabase(Engine engine, OdbcConfig& config) : engine_(engine) 
     config.addDataSource(dsnWithCredentials(), driverName(), withCredentials);
     admin_ = std::make_unique<AdminConnection>(driverConnectString());
     if (!admin_->ok()) unavailable_ = admin_->error();
+}
+
+QString TestDatabase::maintenanceString() const {
+    const QString text = engine_ == Engine::PostgreSQL
+                             ? QStringLiteral(
+                                   "DRIVER={PostgreSQL Unicode};Servername=%1;"
+                                   "Port=%2;Database=postgres;UID=%3;PWD=%4;")
+                             : QStringLiteral(
+                                   "DRIVER={MariaDB Unicode};Server=%1;Port=%2;"
+                                   "UID=%3;PWD=%4;");
+    return text.arg(host_, port_, user_, password_);
+}
+
+void TestDatabase::reopenConnections() {
+    admin_ = std::make_unique<AdminConnection>(driverConnectString());
+    if (!server_) return;
+    server_ = std::make_unique<AdminConnection>(maintenanceString());
 }
 
 TestDatabase::~TestDatabase() {

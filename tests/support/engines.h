@@ -42,8 +42,11 @@ class TestDatabase {
     // The name the catalog reports as the owner of the test's tables (empty: none).
     QString owner() const;
     AdminConnection& admin() { return *admin_; }
+    // Opens the admin connections again, after their server was restarted under them.
+    void reopenConnections();
 
   private:
+    QString maintenanceString() const;  // to the server's maintenance database
     Engine engine_;
     QString unavailable_;
     QString host_, port_, user_, password_, database_;
