@@ -26,6 +26,13 @@ bool HasState(const std::vector<DiagRecord>& records, const char* state) {
     return false;
 }
 
+// Whether the driver failed only because it has no dialog to prompt with.
+bool FoundNoDialog(const std::vector<DiagRecord>& records) {
+    for (const DiagRecord& record : records)
+        if (record.text.contains(QStringLiteral("setup library"), Qt::CaseInsensitive)) return true;
+    return false;
+}
+
 // Disconnects; a disconnect refused because work is still open (the commit before it failed)
 // rolls that work back and disconnects again, so that the handles can be freed.
 int Disconnect(DbSession& s) {
@@ -85,8 +92,10 @@ DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString&
         if (r != SQL_ERROR) return CheckReturn(s, r);
         const std::vector<DiagRecord> records = ReadDiagnostics(s);
         // No driver can show its dialog here: ask again without one, so that the user reads the
-        // real reason (wrong password, unknown user) instead of "Dialog failed".
-        if (!HasState(records, "IM008")) return StatusFromDiagnostics(s, r, records);
+        // real reason (wrong password, unknown user) instead of "Dialog failed" — or, given a
+        // window, MariaDB's "Couldn't determine setup library" (S1000).
+        if (!HasState(records, "IM008") && !FoundNoDialog(records))
+            return StatusFromDiagnostics(s, r, records);
         std::memset(out, 0, sizeof out);
         r = DriverConnect(s, window, in, out, outLength, SQL_DRIVER_NOPROMPT);
         if (!Succeeded(r)) return CheckReturn(s, r);

@@ -1,5 +1,6 @@
 #include <QGuiApplication>
 #include <QRegularExpression>
+#include <QWidget>
 
 #include "db/api_call.h"
 #include "db/db_test_util.h"
@@ -98,40 +99,45 @@ TEST_P(ConnectTest, SecondConnectIsRefusedAndTheFirstStaysUsable) {
 
 // A refused connect shows the status, the fixed text and the driver's own reason.
 TEST_P(ConnectTest, FailedConnectShowsTheRealReason) {
-    MessageRecorder boxes;
-    DbSession s;
-    DbInit(s);
-    QString user = QStringLiteral("varkel"), password = QStringLiteral("wrong-password");
-    QString connectString;
-    QString dsn = db_->dsn();
-    if (db_->engine() == Engine::SQLite)
-        dsn = QStringLiteral("NoSuchSource");  // it checks no password
-    EXPECT_EQ(DbConnect(s, 0, dsn, user, password, {}, connectString), -99);
-    EXPECT_FALSE(IsConnected(s));
-    ASSERT_EQ(boxes.boxes().size(), 1);
-    const MessageBoxRequest& box = boxes.boxes()[0];
-    EXPECT_EQ(box.title, QStringLiteral("CONNECT エラー"));
-    EXPECT_EQ(box.icon, MsgIcon::Exclamation);
-    const QString head = box.text.section(QStringLiteral("\r\n"), 0, 0);
-    const QString reason = box.text.section(QStringLiteral("\r\n"), 1);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^-\\d+:ＤＢ接続に失敗しました。$"))
-                    .match(head)
-                    .hasMatch())
-        << head.toStdString();
-    const char* expected = db_->engine() == Engine::SQLite       ? "Data source name not found"
-                           : db_->engine() == Engine::PostgreSQL ? "password authentication failed"
-                                                                 : "Access denied";
-    EXPECT_TRUE(reason.contains(QString::fromUtf8(expected))) << reason.toStdString();
-    // Not "Dialog failed" (MariaDB): the connect is asked again without a dialog.
-    EXPECT_FALSE(reason.contains(QStringLiteral("Dialog failed"))) << reason.toStdString();
-    if (db_->engine() == Engine::MariaDB) {
-        EXPECT_EQ(head.section(u':', 0, 0), QStringLiteral("-1045"));
+    QWidget owner;  // the main window, which a driver may take as its dialog's parent
+    for (const std::uintptr_t window : {std::uintptr_t{0}, std::uintptr_t(owner.winId())}) {
+        SCOPED_TRACE(window ? "given a window" : "without a window");
+        MessageRecorder boxes;
+        DbSession s;
+        DbInit(s);
+        QString user = QStringLiteral("varkel"), password = QStringLiteral("wrong-password");
+        QString connectString;
+        QString dsn = db_->dsn();
+        if (db_->engine() == Engine::SQLite)
+            dsn = QStringLiteral("NoSuchSource");  // it checks no password
+        EXPECT_EQ(DbConnect(s, window, dsn, user, password, {}, connectString), -99);
+        EXPECT_FALSE(IsConnected(s));
+        ASSERT_EQ(boxes.boxes().size(), 1);
+        const MessageBoxRequest& box = boxes.boxes()[0];
+        EXPECT_EQ(box.title, QStringLiteral("CONNECT エラー"));
+        EXPECT_EQ(box.icon, MsgIcon::Exclamation);
+        const QString head = box.text.section(QStringLiteral("\r\n"), 0, 0);
+        const QString reason = box.text.section(QStringLiteral("\r\n"), 1);
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^-\\d+:ＤＢ接続に失敗しました。$"))
+                        .match(head)
+                        .hasMatch())
+            << head.toStdString();
+        const char* expected = db_->engine() == Engine::SQLite ? "Data source name not found"
+                               : db_->engine() == Engine::PostgreSQL
+                                   ? "password authentication failed"
+                                   : "Access denied";
+        EXPECT_TRUE(reason.contains(QString::fromUtf8(expected))) << reason.toStdString();
+        // Not "Dialog failed" (MariaDB): the connect is asked again without a dialog.
+        EXPECT_FALSE(reason.contains(QStringLiteral("Dialog failed"))) << reason.toStdString();
+        if (db_->engine() == Engine::MariaDB) {
+            EXPECT_EQ(head.section(u':', 0, 0), QStringLiteral("-1045"));
+        }
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        // The session can connect after a failure.
+        QString goodUser = db_->user(), goodPassword = db_->password();
+        EXPECT_EQ(DbConnect(s, 0, db_->dsn(), goodUser, goodPassword, {}, connectString), 0);
+        DbDisconnect(s);
     }
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    // The session can connect after a failure.
-    QString goodUser = db_->user(), goodPassword = db_->password();
-    EXPECT_EQ(DbConnect(s, 0, db_->dsn(), goodUser, goodPassword, {}, connectString), 0);
-    DbDisconnect(s);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ConnectTest,
