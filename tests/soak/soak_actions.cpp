@@ -18,6 +18,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "db/odbc_comm.h"
 #include "exchange/load_csv.h"
 #include "exchange/save_csv.h"
 #include "soak/soak_run.h"
@@ -177,8 +178,10 @@ void SoakRun::armMiddleCommand() {
     timer->setInterval(0);
     auto left = std::make_shared<int>(ticks);
     QObject::connect(timer, &QTimer::timeout, timer, [this, timer, left, what] {
-        // Only what a user can reach: nothing behind a modal window.
-        if (--*left > 0 || QApplication::activeModalWidget()) return;
+        // Only what a user can reach: nothing behind a modal window, and while a driver call is
+        // out only the stop command (the wait takes no other input).
+        if (--*left > 0 || QApplication::activeModalWidget() || (what != 0 && DbCallOut(*session_)))
+            return;
         timer->stop();
         timer->deleteLater();
         note(QStringLiteral("  the command in the middle"));

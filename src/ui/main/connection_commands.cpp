@@ -82,6 +82,9 @@ void Varkel::showConnected() {
 }
 
 void Varkel::Disconnect() {
+    // Never while a driver call is out (only the stop command reaches the window then): the
+    // session would stay connected behind a window that says it is not.
+    if (DbCallOut(session_)) return;
     left_.TreeView1->setEnabled(false);
     // A result still being read, or left interrupted, is ended with its cursor.
     executor_->EndFetch();
