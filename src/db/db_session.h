@@ -77,6 +77,9 @@ struct DbSession {
     // counted as pending has ended meanwhile, whoever ended it.
     std::uint64_t Commits = 0;
     bool CursorDiesOnRollback = false;
+    // Transactions the database rolled back by itself when a statement failed (counted in
+    // Rollbacks too): the work since the last commit is gone.
+    std::uint64_t FailureRollbacks = 0;
     // Set by a call whose diagnostics say that the connection is gone (the server stopped or
     // ended the session); the session services then close what is left of it.
     bool ConnectionLost = false;

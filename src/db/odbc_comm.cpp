@@ -376,6 +376,10 @@ bool DbCallStopped(const DbSession& s) {
     return s.Worker && s.Worker->stopped();
 }
 
+std::uint64_t DbFailureRollbacks(const DbSession& s) {
+    return s.FailureRollbacks;
+}
+
 void ShowDbError(DbSession& s, DbStatus status, const QString& title) {
     QString text = QString::number(status);
     if (status == -9)

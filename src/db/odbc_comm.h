@@ -71,6 +71,9 @@ bool DbCallOut(const DbSession& s);
 bool DbCancel(DbSession& s);
 // Whether the last driver call was out when a stop came: its failure is the cancel's.
 bool DbCallStopped(const DbSession& s);
+// How many transactions the database rolled back by itself when a statement failed: when it
+// moves, the work since the last commit is gone.
+std::uint64_t DbFailureRollbacks(const DbSession& s);
 
 // The driver's quote around names (SQL_IDENTIFIER_QUOTE_CHAR), empty when it quotes none; the
 // standard double quote when not connected or when the driver cannot tell.

@@ -89,7 +89,10 @@ DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
         return SQLExecDirect(stmt, Chars(text), static_cast<SQLINTEGER>(text.size()));
     }));
     EndReadingCursorSetup(s, sql, mode);
-    if (r != SQL_SUCCESS && SucceededOrChecked(s, r) != 0) return s.LastCode;
+    if (r != SQL_SUCCESS && SucceededOrChecked(s, r) != 0) {
+        NoteTransactionEndedByFailure(s);
+        return s.LastCode;
+    }
 
     SQLSMALLINT columns = 0;
     r = SQLNumResultCols(s.ExecStmt.get(), &columns);
@@ -158,7 +161,10 @@ DbStatus DescribeColumns(DbSession& s, QStringList& names, std::vector<std::int1
 DbStatus CommitWork(DbSession& s) {
     s.LastWarning.clear();
     const DbStatus status = SucceededOrChecked(s, Transact(s, SQL_COMMIT));
-    if (status == 0) ++s.Commits;
+    if (status == 0)
+        ++s.Commits;
+    else
+        NoteTransactionEndedByFailure(s);
     return status;
 }
 

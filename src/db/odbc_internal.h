@@ -58,6 +58,15 @@ void ReadDriverName(DbSession& s);
 inline bool IsMariaDbOdbc(const DbSession& s) {
     return s.DriverName.startsWith(QStringLiteral("libmaodbc"), Qt::CaseInsensitive);
 }
+// Whether the session runs on SQLite's driver. It stops reading at SQL_MAX_ROWS for any
+// statement that returns rows, however it begins, and a statement without rows does its whole
+// work in its first step: nothing is cut.
+inline bool IsSqliteOdbc(const DbSession& s) {
+    return s.DriverName.contains(QStringLiteral("sqlite"), Qt::CaseInsensitive);
+}
+// After a failed statement or commit: when the failure ended the whole transaction at the
+// database, the session counts a rollback and the message says that the work is gone.
+void NoteTransactionEndedByFailure(DbSession& s);
 // Sets a statement up to be read without the driver holding the whole result (see ExecMode);
 // true when the result is then read through a server cursor (which a rollback closes).
 bool PrepareReadingCursor(DbSession& s, void* statement, const QString& sql, ExecMode mode);

@@ -149,6 +149,8 @@ bool LoadCSV::RunImport() {
     std::uint64_t cursor = DbCursorId(session);
     std::int32_t Inserted = 0, Pending = 0, committed = 0;
     qint64 replaced = 0;  // replacement characters in the rows sent
+    qint64 replacedCommitted = 0;
+    std::uint64_t failureRollbacks = DbFailureRollbacks(session);
     bool first = true;
     QByteArrayView bytes;
     QString line, sql;
@@ -199,10 +201,20 @@ bool LoadCSV::RunImport() {
             if (committing != 0) return Step::CommitFailed;
             busy.emplace();
             committed = Inserted;
+            replacedCommitted = replaced;
             cursor = DbCursorId(session);
         }
         showProgress(sql, Inserted, false);
         return Step::Go;
+    };
+    // A failure that ended the transaction at the database took every row since the last commit
+    // with it: they are no longer counted as in the table.
+    const auto countLostRows = [&] {
+        if (DbFailureRollbacks(session) == failureRollbacks) return;
+        failureRollbacks = DbFailureRollbacks(session);
+        Inserted -= Pending;
+        Pending = 0;
+        replaced = replacedCommitted;
     };
     // One line sent by itself; a failed line is shown and asked about, unless `quiet` (the
     // program is ending): it is then left out without a word.
@@ -213,6 +225,7 @@ bool LoadCSV::RunImport() {
         // A line that would send more than one statement is a failed line, never sent.
         const DbStatus status = sendable ? DbExecute(session, sql) : -1;
         cursor = DbCursorId(session);
+        if (status != 0) countLostRows();
         // The stop cancelled the statement: the import ends at the loop's top as stopped.
         if (status != 0 && DbCallStopped(session)) return Step::Go;
         if (status == 0) {
@@ -266,16 +279,19 @@ bool LoadCSV::RunImport() {
             } else if (DbExecute(session, sql) == 0) {
                 DbExecute(session, ImportReleaseSavepointText());
                 sentAll = true;
-            } else if (IsConnected(session)) {
-                const bool stopped = DbCallStopped(session);
-                DbExecute(session, ImportRollbackToSavepointText());
-                DbExecute(session, ImportReleaseSavepointText());
-                cursor = DbCursorId(session);
-                // The stop cancelled the lot: none of it went in, and the loop's top ends the
-                // import as stopped with the rows before it counted.
-                if (stopped) {
-                    batch.take();
-                    return Step::Go;
+            } else {
+                countLostRows();
+                if (IsConnected(session)) {
+                    const bool stopped = DbCallStopped(session);
+                    DbExecute(session, ImportRollbackToSavepointText());
+                    DbExecute(session, ImportReleaseSavepointText());
+                    cursor = DbCursorId(session);
+                    // The stop cancelled the lot: none of it went in, and the loop's top ends
+                    // the import as stopped with the rows before it counted.
+                    if (stopped) {
+                        batch.take();
+                        return Step::Go;
+                    }
                 }
             }
             cursor = DbCursorId(session);

@@ -121,6 +121,54 @@ TEST_P(TransactionTest, AStatementStoppedWhileOutFailsAndTheSessionGoesOn) {
     DbDisconnect(s_);
 }
 
+// SQLite ends the whole transaction on some failures (a full disk, an interrupted change, an OR
+// ROLLBACK conflict): the session counts the rollback, the message says the work is gone, and
+// the statements after it belong to a transaction that COMMIT and ROLLBACK still end.
+TEST_P(TransactionTest, AFailureThatEndsTheTransactionAtTheDatabaseIsToldAndCounted) {
+    if (GetParam() != Engine::SQLite) GTEST_SKIP() << "only SQLite rolls back on these failures";
+    ASSERT_TRUE(db_->admin().exec(
+        QStringLiteral("CREATE TRIGGER boom BEFORE INSERT ON t WHEN NEW.v = 'boom' "
+                       "BEGIN SELECT RAISE(ROLLBACK, 'boom'); END")));
+    struct Case {
+        const char* sql;
+        bool endsTransaction;
+    };
+    const Case cases[] = {
+        {"INSERT OR ROLLBACK INTO t VALUES (1, 'y')", true},
+        {"INSERT INTO t VALUES (50, 'boom')", true},
+        {"INSERT INTO t VALUES (1, 'y')", false},
+        {"INSERT INTO nowhere VALUES (1)", false},
+    };
+    insert(1);
+    ASSERT_EQ(DbCommit(s_), 0);
+    int k = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sql);
+        insert(++k);
+        const std::uint64_t rollbacks = s_.Rollbacks;
+        const std::uint64_t failures = DbFailureRollbacks(s_);
+        EXPECT_NE(DbExecute(s_, QString::fromLatin1(c.sql)), 0);
+        EXPECT_EQ(LastDbMessage(s_).contains(QStringLiteral("ロールバックしました")),
+                  c.endsTransaction)
+            << LastDbMessage(s_).toStdString();
+        EXPECT_EQ(s_.Rollbacks - rollbacks, c.endsTransaction ? 1u : 0u);
+        EXPECT_EQ(DbFailureRollbacks(s_) - failures, c.endsTransaction ? 1u : 0u);
+        insert(100 + k);  // not committed by itself
+        EXPECT_EQ(db_->admin().scalar(
+                      QStringLiteral("SELECT COUNT(*) FROM t WHERE k BETWEEN 101 AND 199")),
+                  QStringLiteral("0"));
+        ASSERT_EQ(RollbackWork(s_), 0) << s_.LastMessage.toStdString();
+        insert(200 + k);
+        ASSERT_EQ(DbCommit(s_), 0) << s_.LastMessage.toStdString();
+        EXPECT_EQ(
+            db_->admin().scalar(QStringLiteral("SELECT COUNT(*) FROM t WHERE k = %1").arg(200 + k)),
+            QStringLiteral("1"));
+    }
+    EXPECT_EQ(db_->admin().scalar(QStringLiteral("SELECT COUNT(*) FROM t WHERE k < 100")),
+              QStringLiteral("1"));
+    DbDisconnect(s_);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, TransactionTest,
                          ::testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::MariaDB),
                          EngineParamName());

@@ -217,6 +217,26 @@ TEST_P(LoadCsvTest, AFailingLineAsksAndContinuesOrStops) {
     EXPECT_EQ(window_->L_sql->text(), QStringLiteral("INSERT INTO imp VALUES(2,'dup',NULL)"));
     EXPECT_TRUE(window_->Command1->isEnabled());
 
+    // A line whose failure ends the transaction at the database (SQLite, here a trigger's
+    // RAISE(ROLLBACK)) takes the rows since the last commit with it: they are not counted.
+    if (GetParam() == Engine::SQLite) {
+        ASSERT_TRUE(db_->admin().exec(QStringLiteral("DELETE FROM imp")));
+        ASSERT_TRUE(db_->admin().exec(
+            QStringLiteral("CREATE TRIGGER boom BEFORE INSERT ON imp WHEN NEW.b = 'boom' "
+                           "BEGIN SELECT RAISE(ROLLBACK, 'boom'); END")));
+        window_->ShowOption({QStringLiteral("imp")}, 1, {}, 0);
+        boxes_.answer(MsgResult::Ok);
+        boxes_.answer(MsgResult::Ok);
+        shown = import(
+            file(QStringLiteral("boom.csv"), "1,\"a\",\r\n2,\"b\",\r\n3,\"boom\",\r\n4,\"d\",\r\n"),
+            2);
+        ASSERT_EQ(shown.size(), 3) << boxes_.texts().join(u'\n').toStdString();
+        EXPECT_TRUE(shown[0].text.contains(QStringLiteral("ロールバックしました")))
+            << shown[0].text.toStdString();
+        EXPECT_EQ(shown[2].text, ended(1));
+        EXPECT_EQ(rows(), QStringList({QStringLiteral("4|d|<null>")}));
+    }
+
     // A table that keeps the rows of a failed statement (MyISAM) gets its lines one by one: the
     // lines before the failed one are not sent twice.
     if (GetParam() != Engine::MariaDB) return;

@@ -1,0 +1,36 @@
+// Some failures end the whole transaction at the database, not only the statement: SQLite rolls
+// back on a full disk, an I/O error, an interrupted change or an OR ROLLBACK conflict. The user's
+// uncommitted work is then gone, and the program must neither count it as pending nor let a
+// later COMMIT look as if it kept it.
+
+#include "db/odbc_internal.h"
+
+namespace varkel::odbc_internal {
+
+namespace {
+
+// SQLite's driver goes on believing in the transaction it began, so every later COMMIT and
+// ROLLBACK would fail ("no transaction is active") and the statements after it would commit
+// one by one. A BEGIN of the program's own succeeds only where the database has no transaction
+// open, and then opens the one the driver believes in.
+bool SqliteRolledBack(DbSession& s) {
+    OdbcStmt statement;
+    if (SQLAllocStmt(s.Dbc.get(), statement.receive()) != SQL_SUCCESS) return false;
+    char begin[] = "BEGIN";
+    return SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(begin), SQL_NTS) ==
+           SQL_SUCCESS;
+}
+
+}  // namespace
+
+void NoteTransactionEndedByFailure(DbSession& s) {
+    if (!s.Dbc || s.ConnectionLost || !IsSqliteOdbc(s) || !SqliteRolledBack(s)) return;
+    ++s.Rollbacks;
+    ++s.FailureRollbacks;
+    if (!s.LastMessage.isEmpty()) s.LastMessage += QStringLiteral("\r\n");
+    s.LastMessage += QStringLiteral(
+        "[OdbcLib]データベースがトランザクションをロールバックしました。"
+        "COMMITしていない変更は取り消されています。");
+}
+
+}  // namespace varkel::odbc_internal
