@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# A PostgreSQL server far away: the program reaches a throwaway server through a relay that
+# holds every chunk for a set time each way (bench/delay_relay.py), beside psql over the same
+# relay. Prints the import of 10,000 lines, SELECT-and-save of 100,000 rows and the fill.
+#   scripts/bench-far-server.sh [round trip in ms, default 50]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+rtt=${1:-50}
+
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARKEL_BUILD_TESTS=OFF >/dev/null
+cmake --build build-bench -j2 --target select_save_bench import_bench >/dev/null
+
+far() {
+  local rtt=$1 port
+  port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+  python3 bench/delay_relay.py "$port" "$VARKEL_PG_HOST" "$VARKEL_PG_PORT" $((rtt / 2)) &
+  local relay=$!
+  trap 'kill $relay 2>/dev/null' EXIT
+  for _ in $(seq 50); do (echo >/dev/tcp/127.0.0.1/"$port") 2>/dev/null && break; sleep 0.1; done
+  export PGPASSWORD=$VARKEL_PG_PASSWORD
+  local ping
+  ping=$( { /usr/bin/time -f %e psql -qAt -h 127.0.0.1 -p "$port" -U "$VARKEL_PG_USER" \
+    -d postgres -c 'SELECT 1' >/dev/null; } 2>&1)
+  echo "psql connect + SELECT 1 through the relay: $ping s"
+  local shown=(xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb
+    VARKEL_PG_PORT="$port" VARKEL_PG_HOST=127.0.0.1)
+  "${shown[@]}" build-bench/bench/import_bench --rows 10000 --runs 1 --engines postgresql \
+    --reference batched
+  "${shown[@]}" build-bench/bench/select_save_bench --rows 100000 --runs 1 --engines postgresql
+}
+export -f far
+bash scripts/with-servers.sh bash -c "far $rtt"
