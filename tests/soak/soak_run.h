@@ -111,6 +111,7 @@ class SoakRun {
     void checkHistory();
     void checkTemplates();
     void checkStatus();
+    void checkStatements();
     void checkWrittenFile(const QString& path);
     void checkMemory();
     // Ends the program as a user does and checks that the files hold what it held last.
