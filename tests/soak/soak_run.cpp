@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QPushButton>
 #include <cstdio>
 
@@ -40,6 +41,7 @@ SoakRun::SoakRun(const SoakOptions& options)
       processResponder_([this](const ProcessRequest& r) { return answerProcess(r); }) {}
 
 SoakRun::~SoakRun() {
+    stopPgbench();
     if (window_) window_->close();
     window_.reset();
 }
@@ -58,7 +60,7 @@ bool SoakRun::prepare(QString* why) {
     WriteIniString(ini, settings::Set(), settings::MaxHist(), QStringLiteral("20"));
     WriteIniString(ini, settings::ConnHist(), settings::Save(), QStringLiteral("ON"));
     for (Engine engine : options_.engines) {
-        Target t{engine, std::make_unique<TestDatabase>(engine, config_), {}, {}, {}};
+        Target t{engine, std::make_unique<TestDatabase>(engine, config_), {}, {}, {}, {}};
         if (!t.db->unavailableReason().isEmpty()) {
             *why = QString::fromStdString(EngineName(engine)) + QStringLiteral(": ") +
                    t.db->unavailableReason();
@@ -78,6 +80,7 @@ bool SoakRun::prepare(QString* why) {
             if (!value.isEmpty()) keys.insert(QString::fromLatin1(key), value);
         }
         t.database = ConnectValue(text, QStringLiteral("Database"));
+        if (options_.faults) limitLockWaits(t);
         config_.addDataSource(t.dsn, t.db->driverName(), keys);
         targets_.push_back(std::move(t));
     }
@@ -138,6 +141,10 @@ void SoakRun::step() {
     expectedLines_ = -1;
     singleStatement_ = false;
     expected_ = Expect::Either;
+    if (lockRelease_ > 0 && counts_.actions >= lockRelease_) {
+        note(QStringLiteral("  the other connection lets its lock go"));
+        releaseLocks();
+    }
     int roll = Pick(rng_, totalWeight_);
     const bool middle = Pick(rng_, 6) == 0;
     const bool full = options_.faults && Pick(rng_, 40) == 0;
@@ -185,6 +192,8 @@ int SoakRun::run() {
         if (counts_.actions % 1000 == 0) checkMemory();
     }
     if (counts_.actions > 1000 && counts_.actions % 1000 != 0) checkMemory();  // the end's
+    releaseLocks();
+    stopPgbench();
     checkProgramEnd();
     return 0;
 }
@@ -195,6 +204,13 @@ MsgResult SoakRun::answerBox(const MessageBoxRequest& box) {
     if (box.title.contains(QStringLiteral("エラー")) && !session_->LastMessage.isEmpty() &&
         !box.text.contains(session_->LastMessage.left(20)))
         note(QStringLiteral("  (the driver said: %1)").arg(session_->LastMessage.left(160)));
+    // What the other connections' locks did to the program's statements, as the user read it.
+    const QString said =
+        box.title.contains(QStringLiteral("エラー")) ? box.text + session_->LastMessage : QString();
+    for (const char* what :
+         {"deadlock", "lock timeout", "lock wait timeout", "could not serialize"})
+        if (said.contains(QLatin1String(what), Qt::CaseInsensitive))
+            ++counts_.faults[std::string("(seen by the user: ") + what + ")"];
     note(
         QStringLiteral("  box \"%1\": %2")
             .arg(box.title,

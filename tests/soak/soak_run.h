@@ -20,6 +20,7 @@
 #include "toolkit/processes.h"
 
 class QAction;
+class QProcess;
 
 namespace varkel {
 class Varkel;
@@ -65,9 +66,10 @@ class SoakRun {
     struct Target {
         Engine engine;
         std::unique_ptr<TestDatabase> db;
-        QString dsn;                             // the soak's own data source for it
-        QString database;                        // the server's name of the database
-        std::unique_ptr<AdminConnection> admin;  // the fault injector's own
+        QString dsn;                              // the soak's own data source for it
+        QString database;                         // the server's name of the database
+        std::unique_ptr<AdminConnection> admin;   // the fault injector's own
+        std::unique_ptr<AdminConnection> locker;  // holds a lock on soak_t while there
     };
     struct Action {
         const char* name;
@@ -121,6 +123,12 @@ class SoakRun {
     void injectFault();
     void killSession();
     void restartServer();
+    void lockTable();
+    void releaseLocks();
+    void runPgbench();
+    void stopPgbench();
+    // Lock waits of the program's sessions end with the server's message after a second.
+    void limitLockWaits(Target& t);
 
     MsgResult answerBox(const MessageBoxRequest& box);
     QString answerFileDialog(const FileDialogRequest& request);
@@ -142,6 +150,9 @@ class SoakRun {
     SoakCounts counts_;
     long memoryAfterFirst1000_ = 0;
     int fileCounter_ = 0;
+    long lockRelease_ = 0;  // the action before which the other connection lets its lock go
+    std::unique_ptr<QProcess> pgbench_;
+    bool pgbenchTables_ = false;
 
     // What the current action showed and asked.
     QList<MessageBoxRequest> boxes_;
