@@ -1,3 +1,5 @@
+#include <sys/mount.h>
+#include <sys/statvfs.h>
 #include <QFile>
 #include <QProcess>
 
@@ -5,6 +7,29 @@
 #include "ui/main/main_window.h"
 
 namespace varkel::test {
+
+namespace {
+
+bool RemountFolder(const QString& folder, unsigned long long bytes) {
+    const QByteArray options = "size=" + QByteArray::number(bytes);
+    return mount(nullptr, QFile::encodeName(folder).constData(), nullptr, MS_REMOUNT,
+                 options.constData()) == 0;
+}
+
+}  // namespace
+
+FullDisk::FullDisk(const QString& mount, long room) : mount_(mount) {
+    struct statvfs fs {};
+    if (!mount_.isEmpty() && statvfs(QFile::encodeName(mount_).constData(), &fs) == 0 &&
+        RemountFolder(mount_, (fs.f_blocks - fs.f_bfree) * fs.f_frsize + room))
+        return;
+    mount_.clear();
+    limit_ = std::make_unique<ScopedFileSizeLimit>(room);
+}
+
+FullDisk::~FullDisk() {
+    if (!mount_.isEmpty()) RemountFolder(mount_, kFolderBytes);
+}
 
 void SoakRun::injectFault() {
     switch (Pick(rng_, 8)) {

@@ -1,5 +1,7 @@
 #include "soak/soak_run.h"
 
+#include <sched.h>
+#include <sys/mount.h>
 #include <QAction>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -44,6 +46,7 @@ SoakRun::~SoakRun() {
     stopPgbench();
     if (window_) window_->close();
     window_.reset();
+    if (!diskMount_.isEmpty()) umount2(QFile::encodeName(diskMount_).constData(), MNT_DETACH);
 }
 
 QString SoakRun::folder(const QString& name) const {
@@ -53,6 +56,18 @@ QString SoakRun::folder(const QString& name) const {
 }
 
 bool SoakRun::prepare(QString* why) {
+    // The program folder becomes a file system of its own, seen by this process only, so that a
+    // full disk there is a real one; where the run may not mount (not root), the full disk is a
+    // limit on the size of files.
+    const QByteArray home = QFile::encodeName(config_.folder());
+    const QByteArray size = "size=" + QByteArray::number(kFolderBytes);
+    if (options_.faults && unshare(CLONE_NEWNS) == 0 &&
+        mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+        mount("varkel-soak", home.constData(), "tmpfs", 0, size.constData()) == 0)
+        diskMount_ = config_.folder();
+    std::printf("soak: a full disk is %s\n", diskMount_.isEmpty()
+                                                 ? "a limit on the size of files"
+                                                 : "the program folder's own tmpfs without room");
     // The editor is the run's own script (answerProcess), named in the settings as a user names
     // one; a history of the most records the settings allow, so it wraps now and then.
     const QString ini = config_.path(QStringLiteral("VARKEL.INI"));
@@ -157,7 +172,7 @@ void SoakRun::step() {
                 // Every file of the program stops growing for this action: a full disk.
                 note(QStringLiteral("  fault: the disk is full"));
                 ++counts_.faults["full disk during any command"];
-                ScopedFileSizeLimit limit(1024);
+                FullDisk limit(diskMount_, 1024);
                 a.run();
             } else {
                 a.run();

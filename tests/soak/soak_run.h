@@ -15,6 +15,7 @@
 #include "db/odbc_comm.h"
 #include "soak/statement_pool.h"
 #include "support/engines.h"
+#include "support/file_faults.h"
 #include "toolkit/file_dialogs.h"
 #include "toolkit/message_box.h"
 #include "toolkit/processes.h"
@@ -35,6 +36,24 @@ struct SoakOptions {
     std::vector<Engine> engines{Engine::SQLite};
     bool faults = true;
     bool trace = false;  // every action and answer on standard output as it happens
+};
+
+// The size of the program folder's own file system while its disk is not full.
+constexpr unsigned long long kFolderBytes = 1ULL << 30;
+
+// A full disk for as long as it lives: the program folder's own small file system (where the run
+// could mount one, `mount` not empty) is cut down to what it holds plus `room` bytes; elsewhere
+// no file of the process may grow beyond `room` bytes.
+class FullDisk {
+  public:
+    FullDisk(const QString& mount, long room);
+    ~FullDisk();
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+
+  private:
+    QString mount_;
+    std::unique_ptr<ScopedFileSizeLimit> limit_;
 };
 
 // Counts for the end report.
@@ -153,6 +172,7 @@ class SoakRun {
     long lockRelease_ = 0;  // the action before which the other connection lets its lock go
     std::unique_ptr<QProcess> pgbench_;
     bool pgbenchTables_ = false;
+    QString diskMount_;  // the program folder, when it is a file system of its own
 
     // What the current action showed and asked.
     QList<MessageBoxRequest> boxes_;
