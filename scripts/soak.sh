@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the soak run beside throwaway PostgreSQL and MariaDB servers: random use of the real main
 # window, from a seed it prints, with invariants checked after every step and faults injected
-# (sessions killed, servers restarted, a full disk, an import file cut short).
+# (sessions killed, servers restarted, tables locked by another connection or by pgbench, a full
+# disk, an import file cut short).
 # usage: scripts/soak.sh [--minutes N | --actions N] [--seed S] [--engines sqlite,postgresql,mariadb]
 #                        [--no-faults] [--trace]
 # The same seed and count of actions replay a run; the sanitizer build (build-test) is used.

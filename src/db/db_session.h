@@ -30,6 +30,9 @@ struct DbSession {
     QString ConnectString;
     std::int16_t OdbcConnected = 0;
     bool BlockFetch = false;
+    // Statement handles allocated on the connection and not yet freed (counted by the handles
+    // themselves): the cursor, the statement last executed and any one a call uses aside.
+    int LiveStatements = 0;
     OdbcStmt ExecStmt;
     OdbcStmt CursorStmt;
     std::int16_t CursorOpen = 0;

@@ -45,7 +45,7 @@ bool StartsWithSelect(const QString& sql) {
 // outcome changes nothing for the caller.
 void RunAside(DbSession& s, const char* sql) {
     OdbcStmt statement;
-    if (SQLAllocStmt(s.Dbc.get(), statement.receive()) != SQL_SUCCESS) return;
+    if (SQLAllocStmt(s.Dbc.get(), statement.receive(&s.LiveStatements)) != SQL_SUCCESS) return;
     SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql)), SQL_NTS);
 }
 

@@ -68,7 +68,7 @@ template <typename Call>
 DbStatus StartCatalog(DbSession& s, bool& flag, int columnsRead, Call call) {
     DropCursor(s);
     s.CursorIsResult = false;
-    SQLRETURN r = SQLAllocStmt(s.Dbc.get(), s.CursorStmt.receive());
+    SQLRETURN r = SQLAllocStmt(s.Dbc.get(), s.CursorStmt.receive(&s.LiveStatements));
     if (r != SQL_SUCCESS) return CheckReturn(s, r);
     s.CursorOpen = 1;
     s.CursorId = ++s.LastCursorId;

@@ -75,7 +75,7 @@ DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
         SQLFreeStmt(s.ExecStmt.get(), SQL_CLOSE);
         s.ExecStmt.reset();
     }
-    SQLRETURN r = SQLAllocStmt(s.Dbc.get(), s.ExecStmt.receive());
+    SQLRETURN r = SQLAllocStmt(s.Dbc.get(), s.ExecStmt.receive(&s.LiveStatements));
     if (r != SQL_SUCCESS) return CheckReturn(s, r);
     r = SQLSetStmtOption(s.ExecStmt.get(), SQL_CURSOR_TYPE, SQL_CURSOR_FORWARD_ONLY);
     if (r != SQL_SUCCESS) return CheckReturn(s, r);

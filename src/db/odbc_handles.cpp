@@ -13,14 +13,14 @@ int DbcTraits::free(void* handle) noexcept {
     return SQLFreeConnect(handle);
 }
 
-void DbcTraits::abandon(void* handle) noexcept {
+int DbcTraits::abandon(void* handle) noexcept {
     // Only reached when a connection is abandoned (a failed connect, or a session destroyed
     // without disconnecting): never leave work half done, roll it back and close.
     if (SQLDisconnect(handle) == SQL_ERROR) {
         SQLTransact(SQL_NULL_HENV, handle, SQL_ROLLBACK);
         SQLDisconnect(handle);
     }
-    SQLFreeConnect(handle);
+    return SQLFreeConnect(handle);
 }
 
 int StmtTraits::free(void* handle) noexcept {

@@ -18,7 +18,7 @@ QString InfoText(DbSession& s, SQLUSMALLINT kind) {
 // The first column of the first row of `sql`, run on a statement handle of its own.
 bool AskScalar(DbSession& s, const char* sql, QString& value) {
     OdbcStmt stmt;
-    if (!Succeeded(SQLAllocStmt(s.Dbc.get(), stmt.receive()))) return false;
+    if (!Succeeded(SQLAllocStmt(s.Dbc.get(), stmt.receive(&s.LiveStatements)))) return false;
     QByteArray text(sql);
     if (!Succeeded(SQLExecDirect(stmt.get(), Chars(text), SQL_NTS))) return false;
     if (!Succeeded(SQLFetch(stmt.get()))) return false;

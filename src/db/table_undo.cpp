@@ -13,7 +13,8 @@ bool TakesBackFailedStatements(DbSession& s, const QString& target) {
     if (!IsMariaDbOdbc(s)) return true;
     // A statement of its own, so the session's cursor and diagnostics stay as they were.
     OdbcStmt statement;
-    if (SQLAllocStmt(s.Dbc.get(), statement.receive()) != SQL_SUCCESS) return false;
+    if (SQLAllocStmt(s.Dbc.get(), statement.receive(&s.LiveStatements)) != SQL_SUCCESS)
+        return false;
     QByteArray sql = ToAnsi(s, QStringLiteral("SHOW CREATE TABLE ") + target);
     if (!SQL_SUCCEEDED(
             SQLExecDirect(statement.get(), Chars(sql), static_cast<SQLINTEGER>(sql.size()))) ||

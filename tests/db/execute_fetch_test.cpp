@@ -26,9 +26,13 @@ TEST_P(ExecuteFetchTest, UpdateAndDeleteReportTheRowsTheyChanged) {
     EXPECT_EQ(LastColumnCount(s_), 0);
     ASSERT_EQ(DbExecute(s_, QStringLiteral("DELETE FROM n WHERE k > 3")), 0);
     EXPECT_EQ(LastRowCount(s_), 2);
+    EXPECT_EQ(s_.LiveStatements, 1);  // the statement last executed, kept until the next
     ASSERT_EQ(DbExecute(s_, QStringLiteral("SELECT k, v FROM n")), 0);
     EXPECT_EQ(LastRowCount(s_), 0);
     EXPECT_EQ(LastColumnCount(s_), 2);
+    EXPECT_EQ(s_.LiveStatements, 1);  // it became the cursor
+    DbDisconnect(s_);
+    EXPECT_EQ(s_.LiveStatements, 0);
 }
 
 // 600 rows arrive in rowsets of 256, 256 and 88; the next request finds no more rows.
@@ -114,6 +118,7 @@ TEST_P(ExecuteFetchTest, ACatalogEnumerationClosesTheOpenResult) {
     QStringList t, v, o;
     ASSERT_EQ(ListTables(s_, db_->owner(), tables, t, views, v, others, o), 0);
     EXPECT_EQ(s_.CursorOpen, 0);
+    EXPECT_EQ(s_.LiveStatements, 0);
     // Reading on finds no cursor: a failed fetch, never the catalog's rows or stale buffers.
     EXPECT_EQ(DbFetch(s_, values, 0), 9999);
     EXPECT_EQ(DbFetch(s_, values, 1), 9999);

@@ -430,7 +430,7 @@ void SoakRun::exportList() {
              .arg(full ? QStringLiteral(", disk full") : QString()));
     if (full) {
         ++counts_.faults["full disk during an export"];
-        ScopedFileSizeLimit limit(1500);
+        FullDisk limit(diskMount_, 1500);
         e->Command1->click();
     } else {
         e->Command1->click();
@@ -456,7 +456,7 @@ void SoakRun::selectAndSave() {
              .arg(full ? QStringLiteral(", disk full") : QString()));
     if (full) {
         ++counts_.faults["full disk during SELECT-and-save"];
-        ScopedFileSizeLimit limit(4000);
+        FullDisk limit(diskMount_, 4000);
         e->Command1->click();
     } else {
         e->Command1->click();

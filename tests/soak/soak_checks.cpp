@@ -42,6 +42,7 @@ void SoakRun::checkAll() {
     checkHistory();
     checkTemplates();
     checkStatus();
+    checkStatements();
     for (const QString& path : savedFiles_)
         checkWrittenFile(path);
 }
@@ -78,6 +79,19 @@ void SoakRun::checkCommands() {
         fail(QStringLiteral("reconnect is enabled while connected"));
     if (!window_->findChild<QTreeWidget*>(QStringLiteral("TreeView1"))->isEnabled())
         fail(QStringLiteral("the tree stays disabled after the command ended"));
+}
+
+// No statement handle is left beyond the one cursor and the statement last executed (kept until
+// the next execute), and none at all without a connection.
+void SoakRun::checkStatements() {
+    ++counts_.checks;
+    const DbSession& s = *session_;
+    const int held = s.OdbcConnected ? (s.CursorOpen == 1) + (s.ExecStmt ? 1 : 0) : 0;
+    if (s.LiveStatements != held)
+        fail(QStringLiteral("%1 statement handles are live, the session holds %2 (cursor %3)")
+                 .arg(s.LiveStatements)
+                 .arg(held)
+                 .arg(s.CursorOpen));
 }
 
 // Every record the history holds is in its file, the newest last, and the file reads back.

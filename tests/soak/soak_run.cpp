@@ -1,11 +1,14 @@
 #include "soak/soak_run.h"
 
+#include <sched.h>
+#include <sys/mount.h>
 #include <QAction>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QPushButton>
 #include <cstdio>
 
@@ -40,8 +43,10 @@ SoakRun::SoakRun(const SoakOptions& options)
       processResponder_([this](const ProcessRequest& r) { return answerProcess(r); }) {}
 
 SoakRun::~SoakRun() {
+    stopPgbench();
     if (window_) window_->close();
     window_.reset();
+    if (!diskMount_.isEmpty()) umount2(QFile::encodeName(diskMount_).constData(), MNT_DETACH);
 }
 
 QString SoakRun::folder(const QString& name) const {
@@ -51,6 +56,18 @@ QString SoakRun::folder(const QString& name) const {
 }
 
 bool SoakRun::prepare(QString* why) {
+    // The program folder becomes a file system of its own, seen by this process only, so that a
+    // full disk there is a real one; where the run may not mount (not root), the full disk is a
+    // limit on the size of files.
+    const QByteArray home = QFile::encodeName(config_.folder());
+    const QByteArray size = "size=" + QByteArray::number(kFolderBytes);
+    if (options_.faults && unshare(CLONE_NEWNS) == 0 &&
+        mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+        mount("varkel-soak", home.constData(), "tmpfs", 0, size.constData()) == 0)
+        diskMount_ = config_.folder();
+    std::printf("soak: a full disk is %s\n", diskMount_.isEmpty()
+                                                 ? "a limit on the size of files"
+                                                 : "the program folder's own tmpfs without room");
     // The editor is the run's own script (answerProcess), named in the settings as a user names
     // one; a history of the most records the settings allow, so it wraps now and then.
     const QString ini = config_.path(QStringLiteral("VARKEL.INI"));
@@ -58,7 +75,7 @@ bool SoakRun::prepare(QString* why) {
     WriteIniString(ini, settings::Set(), settings::MaxHist(), QStringLiteral("20"));
     WriteIniString(ini, settings::ConnHist(), settings::Save(), QStringLiteral("ON"));
     for (Engine engine : options_.engines) {
-        Target t{engine, std::make_unique<TestDatabase>(engine, config_), {}, {}, {}};
+        Target t{engine, std::make_unique<TestDatabase>(engine, config_), {}, {}, {}, {}};
         if (!t.db->unavailableReason().isEmpty()) {
             *why = QString::fromStdString(EngineName(engine)) + QStringLiteral(": ") +
                    t.db->unavailableReason();
@@ -78,6 +95,7 @@ bool SoakRun::prepare(QString* why) {
             if (!value.isEmpty()) keys.insert(QString::fromLatin1(key), value);
         }
         t.database = ConnectValue(text, QStringLiteral("Database"));
+        if (options_.faults) limitLockWaits(t);
         config_.addDataSource(t.dsn, t.db->driverName(), keys);
         targets_.push_back(std::move(t));
     }
@@ -138,6 +156,10 @@ void SoakRun::step() {
     expectedLines_ = -1;
     singleStatement_ = false;
     expected_ = Expect::Either;
+    if (lockRelease_ > 0 && counts_.actions >= lockRelease_) {
+        note(QStringLiteral("  the other connection lets its lock go"));
+        releaseLocks();
+    }
     int roll = Pick(rng_, totalWeight_);
     const bool middle = Pick(rng_, 6) == 0;
     const bool full = options_.faults && Pick(rng_, 40) == 0;
@@ -150,7 +172,7 @@ void SoakRun::step() {
                 // Every file of the program stops growing for this action: a full disk.
                 note(QStringLiteral("  fault: the disk is full"));
                 ++counts_.faults["full disk during any command"];
-                ScopedFileSizeLimit limit(1024);
+                FullDisk limit(diskMount_, 1024);
                 a.run();
             } else {
                 a.run();
@@ -185,6 +207,8 @@ int SoakRun::run() {
         if (counts_.actions % 1000 == 0) checkMemory();
     }
     if (counts_.actions > 1000 && counts_.actions % 1000 != 0) checkMemory();  // the end's
+    releaseLocks();
+    stopPgbench();
     checkProgramEnd();
     return 0;
 }
@@ -195,6 +219,13 @@ MsgResult SoakRun::answerBox(const MessageBoxRequest& box) {
     if (box.title.contains(QStringLiteral("エラー")) && !session_->LastMessage.isEmpty() &&
         !box.text.contains(session_->LastMessage.left(20)))
         note(QStringLiteral("  (the driver said: %1)").arg(session_->LastMessage.left(160)));
+    // What the other connections' locks did to the program's statements, as the user read it.
+    const QString said =
+        box.title.contains(QStringLiteral("エラー")) ? box.text + session_->LastMessage : QString();
+    for (const char* what :
+         {"deadlock", "lock timeout", "lock wait timeout", "could not serialize"})
+        if (said.contains(QLatin1String(what), Qt::CaseInsensitive))
+            ++counts_.faults[std::string("(seen by the user: ") + what + ")"];
     note(
         QStringLiteral("  box \"%1\": %2")
             .arg(box.title,

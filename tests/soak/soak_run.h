@@ -15,11 +15,13 @@
 #include "db/odbc_comm.h"
 #include "soak/statement_pool.h"
 #include "support/engines.h"
+#include "support/file_faults.h"
 #include "toolkit/file_dialogs.h"
 #include "toolkit/message_box.h"
 #include "toolkit/processes.h"
 
 class QAction;
+class QProcess;
 
 namespace varkel {
 class Varkel;
@@ -34,6 +36,24 @@ struct SoakOptions {
     std::vector<Engine> engines{Engine::SQLite};
     bool faults = true;
     bool trace = false;  // every action and answer on standard output as it happens
+};
+
+// The size of the program folder's own file system while its disk is not full.
+constexpr unsigned long long kFolderBytes = 1ULL << 30;
+
+// A full disk for as long as it lives: the program folder's own small file system (where the run
+// could mount one, `mount` not empty) is cut down to what it holds plus `room` bytes; elsewhere
+// no file of the process may grow beyond `room` bytes.
+class FullDisk {
+  public:
+    FullDisk(const QString& mount, long room);
+    ~FullDisk();
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+
+  private:
+    QString mount_;
+    std::unique_ptr<ScopedFileSizeLimit> limit_;
 };
 
 // Counts for the end report.
@@ -65,9 +85,10 @@ class SoakRun {
     struct Target {
         Engine engine;
         std::unique_ptr<TestDatabase> db;
-        QString dsn;                             // the soak's own data source for it
-        QString database;                        // the server's name of the database
-        std::unique_ptr<AdminConnection> admin;  // the fault injector's own
+        QString dsn;                              // the soak's own data source for it
+        QString database;                         // the server's name of the database
+        std::unique_ptr<AdminConnection> admin;   // the fault injector's own
+        std::unique_ptr<AdminConnection> locker;  // holds a lock on soak_t while there
     };
     struct Action {
         const char* name;
@@ -111,6 +132,7 @@ class SoakRun {
     void checkHistory();
     void checkTemplates();
     void checkStatus();
+    void checkStatements();
     void checkWrittenFile(const QString& path);
     void checkMemory();
     // Ends the program as a user does and checks that the files hold what it held last.
@@ -120,6 +142,12 @@ class SoakRun {
     void injectFault();
     void killSession();
     void restartServer();
+    void lockTable();
+    void releaseLocks();
+    void runPgbench();
+    void stopPgbench();
+    // Lock waits of the program's sessions end with the server's message after a second.
+    void limitLockWaits(Target& t);
 
     MsgResult answerBox(const MessageBoxRequest& box);
     QString answerFileDialog(const FileDialogRequest& request);
@@ -141,6 +169,10 @@ class SoakRun {
     SoakCounts counts_;
     long memoryAfterFirst1000_ = 0;
     int fileCounter_ = 0;
+    long lockRelease_ = 0;  // the action before which the other connection lets its lock go
+    std::unique_ptr<QProcess> pgbench_;
+    bool pgbenchTables_ = false;
+    QString diskMount_;  // the program folder, when it is a file system of its own
 
     // What the current action showed and asked.
     QList<MessageBoxRequest> boxes_;

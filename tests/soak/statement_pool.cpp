@@ -30,7 +30,7 @@ QStringList StatementPool::setup(Engine engine) {
 PoolStatement StatementPool::pick(std::mt19937_64& rng) const {
     static const int sizes[] = {0, 1, 2, 10, 255, 256, 257, 1000, 5000, 10000, 30000};
     const int n = 1 + Pick(rng, 1000);
-    switch (Pick(rng, 16)) {
+    switch (Pick(rng, 17)) {
         case 0:
         case 1:
         case 2: {
@@ -69,6 +69,14 @@ PoolStatement StatementPool::pick(std::mt19937_64& rng) const {
             if (engine_ == Engine::MariaDB)
                 return {QStringLiteral("SELECT SLEEP(0.05)"), Expect::Rows};
             return {QStringLiteral("SELECT 1"), Expect::Rows};
+        case 15:  // a snapshot for the whole transaction: a row changed since is a failure
+            if (engine_ == Engine::PostgreSQL)
+                return {QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION ISOLATION "
+                                       "LEVEL %1")
+                            .arg(n % 2 ? QStringLiteral("REPEATABLE READ")
+                                       : QStringLiteral("READ COMMITTED")),
+                        Expect::NoRows};
+            return {QStringLiteral("SELECT COUNT(*) FROM soak_pk"), Expect::Rows};
         default:
             return {QStringLiteral("SELECT k, v FROM soak_t ORDER BY k"), Expect::Rows};
     }
