@@ -3,6 +3,7 @@
 # holds every chunk for a set time each way (bench/delay_relay.py), beside psql over the same
 # relay. Prints the import of 10,000 lines, SELECT-and-save of 100,000 rows and the fill.
 #   scripts/bench-far-server.sh [round trip in ms, default 50]
+# VARKEL_FAR_BENCHES="import save" chooses the benches (both by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rtt=${1:-50}
@@ -15,7 +16,7 @@ far() {
   port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
   python3 bench/delay_relay.py "$port" "$VARKEL_PG_HOST" "$VARKEL_PG_PORT" $((rtt / 2)) &
   local relay=$!
-  trap 'kill $relay 2>/dev/null' EXIT
+  trap "kill $relay 2>/dev/null" EXIT
   for _ in $(seq 50); do (echo >/dev/tcp/127.0.0.1/"$port") 2>/dev/null && break; sleep 0.1; done
   export PGPASSWORD=$VARKEL_PG_PASSWORD
   local ping
@@ -24,9 +25,14 @@ far() {
   echo "psql connect + SELECT 1 through the relay: $ping s"
   local shown=(xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb
     VARKEL_PG_PORT="$port" VARKEL_PG_HOST=127.0.0.1)
-  "${shown[@]}" build-bench/bench/import_bench --rows 10000 --runs 1 --engines postgresql \
-    --reference batched
-  "${shown[@]}" build-bench/bench/select_save_bench --rows 100000 --runs 1 --engines postgresql
+  case " ${VARKEL_FAR_BENCHES:-import save} " in *" import "*)
+    "${shown[@]}" build-bench/bench/import_bench --rows 10000 --runs 1 --engines postgresql \
+      --reference batched ;;
+  esac
+  case " ${VARKEL_FAR_BENCHES:-import save} " in *" save "*)
+    "${shown[@]}" build-bench/bench/select_save_bench --rows 100000 --runs 1 \
+      --engines postgresql ;;
+  esac
 }
 export -f far
 bash scripts/with-servers.sh bash -c "far $rtt"

@@ -15,7 +15,8 @@ namespace {
 // open, and then opens the one the driver believes in.
 bool SqliteRolledBack(DbSession& s) {
     OdbcStmt statement;
-    if (SQLAllocStmt(s.Dbc.get(), statement.receive()) != SQL_SUCCESS) return false;
+    if (SQLAllocStmt(s.Dbc.get(), statement.receive(&s.LiveStatements)) != SQL_SUCCESS)
+        return false;
     char begin[] = "BEGIN";
     return SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(begin), SQL_NTS) ==
            SQL_SUCCESS;
