@@ -34,12 +34,6 @@ void SetPsqlDeclareFetch(DbSession& s, bool on) {
                           SQL_IS_INTEGER);
 }
 
-// SQLite's driver stops reading at SQL_MAX_ROWS for any statement that returns rows, however it
-// begins, and a statement without rows does its whole work in its first step: nothing is cut.
-bool IsSqliteOdbc(const DbSession& s) {
-    return s.DriverName.contains(QStringLiteral("sqlite"), Qt::CaseInsensitive);
-}
-
 // Another driver gets the row limit only for a statement that starts with SELECT.
 bool StartsWithSelect(const QString& sql) {
     const QString head = sql.trimmed().left(7);
@@ -91,6 +85,9 @@ bool PrepareReadingCursor(DbSession& s, void* statement, const QString& sql, Exe
         if (IsMariaDbOdbc(s)) {
             if (CapsSelects(s, sql)) RunAside(s, kCapSelects);
         } else if (IsSqliteOdbc(s) || StartsWithSelect(sql))
+            // SQLite's driver stops reading at SQL_MAX_ROWS for any statement that returns rows,
+            // however it begins, and a statement without rows does its whole work in its first
+            // step: nothing is cut.
             SQLSetStmtOption(statement, SQL_MAX_ROWS, kFillRowLimit);
     }
     if (!IsPsqlOdbc(s)) return false;
