@@ -10,6 +10,9 @@ int AllocEnvironment(DbSession& s) {
 }
 
 int ReleaseEnvironment(DbSession& s) {
+    // The connection is over: whatever its transaction held has ended with it.
+    s.MayHoldChanges = false;
+    odbc_internal::CloseReadingConnection(s.ReadingDbc);
     if (!s.Env) return 0;
     // A connection handle that a failed connect left behind would keep the environment busy.
     if (s.OdbcConnected == 0) s.Dbc.reset();

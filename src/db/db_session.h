@@ -27,6 +27,8 @@ struct DbSession {
     std::uintptr_t OwnerWindow = 0;
     OdbcEnv Env;
     OdbcDbc Dbc;
+    // A connection of the open cursor's own, which reads its result (none: the cursor is on Dbc).
+    OdbcDbc ReadingDbc;
     QString ConnectString;
     std::int16_t OdbcConnected = 0;
     bool BlockFetch = false;
@@ -47,6 +49,9 @@ struct DbSession {
     // buffers, which may still hold the rows of a cursor that is gone.
     bool CursorRowByRow = false;
     std::int16_t CursorColumns = 0;
+    // The SQL types of the open cursor's columns where its reading connection describes them
+    // otherwise than the session's own would (empty: as the driver describes them).
+    std::vector<std::int16_t> ReadingTypes;
     std::int32_t RowsFetched = 0;
     std::int32_t RowsDelivered = 0;
     std::int16_t RowsetIndex = 0;
@@ -83,6 +88,9 @@ struct DbSession {
     // Transactions the database rolled back by itself when a statement failed (counted in
     // Rollbacks too): the work since the last commit is gone.
     std::uint64_t FailureRollbacks = 0;
+    // Whether a statement that may change data ran since the transaction last ended (a commit or
+    // a rollback of the program's, or the connect): anything but a bare query counts.
+    bool MayHoldChanges = false;
     // Set by a call whose diagnostics say that the connection is gone (the server stopped or
     // ended the session); the session services then close what is left of it.
     bool ConnectionLost = false;

@@ -84,7 +84,10 @@ bool PrepareReadingCursor(DbSession& s, void* statement, const QString& sql, Exe
     if (mode == ExecMode::Fill) {
         if (IsMariaDbOdbc(s)) {
             if (CapsSelects(s, sql)) RunAside(s, kCapSelects);
-        } else if (IsSqliteOdbc(s) || StartsWithSelect(sql))  // SQLite cuts no change of data
+        } else if (IsSqliteOdbc(s) || StartsWithSelect(sql))
+            // SQLite's driver stops reading at SQL_MAX_ROWS for any statement that returns rows,
+            // however it begins, and a statement without rows does its whole work in its first
+            // step: nothing is cut.
             SQLSetStmtOption(statement, SQL_MAX_ROWS, kFillRowLimit);
     }
     if (!IsPsqlOdbc(s)) return false;

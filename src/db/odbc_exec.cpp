@@ -15,6 +15,8 @@ void DropCursor(DbSession& s) {
     s.CursorIsResult = false;
     s.CursorId = 0;
     s.WholeAhead.clear();
+    s.ReadingTypes.clear();
+    CloseReadingConnection(s.ReadingDbc);
 }
 
 namespace {
@@ -75,23 +77,39 @@ DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
         SQLFreeStmt(s.ExecStmt.get(), SQL_CLOSE);
         s.ExecStmt.reset();
     }
-    SQLRETURN r = SQLAllocStmt(s.Dbc.get(), s.ExecStmt.receive(&s.LiveStatements));
-    if (r != SQL_SUCCESS) return CheckReturn(s, r);
-    r = SQLSetStmtOption(s.ExecStmt.get(), SQL_CURSOR_TYPE, SQL_CURSOR_FORWARD_ONLY);
-    if (r != SQL_SUCCESS) return CheckReturn(s, r);
+    SQLRETURN r = SQL_SUCCESS;
+    bool serverCursor = false;
+    OdbcDbc reading;  // the result's own connection, if it gets one
+    std::vector<std::int16_t> types;
+    if (mode == ExecMode::Stream && ExecuteReadingAside(s, sql, reading, r, types)) {
+        if (r != SQL_SUCCESS) {  // stopped
+            const DbStatus status = CheckReturn(s, r);
+            s.ExecStmt.reset();
+            CloseReadingConnection(reading);
+            return status;
+        }
+    } else {
+        // Only here can a statement change data: that connection refuses any change.
+        if (!IsBareQuery(sql)) s.MayHoldChanges = true;
+        r = SQLAllocStmt(s.Dbc.get(), s.ExecStmt.receive(&s.LiveStatements));
+        if (r != SQL_SUCCESS) return CheckReturn(s, r);
+        r = SQLSetStmtOption(s.ExecStmt.get(), SQL_CURSOR_TYPE, SQL_CURSOR_FORWARD_ONLY);
+        if (r != SQL_SUCCESS) return CheckReturn(s, r);
 
-    // A rollback typed for the server (to a savepoint) may close a server cursor too.
-    if (sql.trimmed().startsWith(QStringLiteral("ROLLBACK"), Qt::CaseInsensitive)) ++s.Rollbacks;
-    const bool serverCursor = PrepareReadingCursor(s, s.ExecStmt.get(), sql, mode);
-    QByteArray text = ToAnsi(s, ReadingText(s, sql, mode));
-    void* const stmt = s.ExecStmt.get();
-    r = static_cast<SQLRETURN>(OffThread(s, stmt, [&] {
-        return SQLExecDirect(stmt, Chars(text), static_cast<SQLINTEGER>(text.size()));
-    }));
-    EndReadingCursorSetup(s, sql, mode);
-    if (r != SQL_SUCCESS && SucceededOrChecked(s, r) != 0) {
-        NoteTransactionEndedByFailure(s);
-        return s.LastCode;
+        // A rollback typed for the server (to a savepoint) may close a server cursor too.
+        if (sql.trimmed().startsWith(QStringLiteral("ROLLBACK"), Qt::CaseInsensitive))
+            ++s.Rollbacks;
+        serverCursor = PrepareReadingCursor(s, s.ExecStmt.get(), sql, mode);
+        QByteArray text = ToAnsi(s, ReadingText(s, sql, mode));
+        void* const stmt = s.ExecStmt.get();
+        r = static_cast<SQLRETURN>(OffThread(s, stmt, [&] {
+            return SQLExecDirect(stmt, Chars(text), static_cast<SQLINTEGER>(text.size()));
+        }));
+        EndReadingCursorSetup(s, sql, mode);
+        if (r != SQL_SUCCESS && SucceededOrChecked(s, r) != 0) {
+            NoteTransactionEndedByFailure(s);
+            return s.LastCode;
+        }
     }
 
     SQLSMALLINT columns = 0;
@@ -110,6 +128,8 @@ DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
     s.RowsFetched = 0;
     DropCursor(s);
     s.CursorStmt = std::move(s.ExecStmt);
+    s.ReadingDbc = std::move(reading);
+    s.ReadingTypes = std::move(types);
     s.CursorOpen = 1;
     s.CursorIsResult = true;
     s.CursorRowByRow = false;
@@ -139,6 +159,8 @@ DbStatus DescribeColumns(DbSession& s, QStringList& names, std::vector<std::int1
         // A name longer than the buffer arrives cut, with a warning: the column is described.
         if (!Succeeded(r)) return CheckReturn(s, r);
         names[i - 1] = FromBuffer(s, name, sizeof name);
+        if (static_cast<size_t>(i - 1) < s.ReadingTypes.size())
+            type = s.ReadingTypes[static_cast<size_t>(i - 1)];
         switch (type) {
             case SQL_CHAR:
             case SQL_VARCHAR:
@@ -161,17 +183,21 @@ DbStatus DescribeColumns(DbSession& s, QStringList& names, std::vector<std::int1
 DbStatus CommitWork(DbSession& s) {
     s.LastWarning.clear();
     const DbStatus status = SucceededOrChecked(s, Transact(s, SQL_COMMIT));
-    if (status == 0)
+    if (status == 0) {
         ++s.Commits;
-    else
+        s.MayHoldChanges = false;
+    } else {
         NoteTransactionEndedByFailure(s);
+    }
     return status;
 }
 
 DbStatus RollbackWork(DbSession& s) {
     s.LastWarning.clear();
     ++s.Rollbacks;
-    return SucceededOrChecked(s, Transact(s, SQL_ROLLBACK));
+    const DbStatus status = SucceededOrChecked(s, Transact(s, SQL_ROLLBACK));
+    if (status == 0) s.MayHoldChanges = false;
+    return status;
 }
 
 }  // namespace varkel

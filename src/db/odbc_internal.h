@@ -67,6 +67,19 @@ inline bool IsSqliteOdbc(const DbSession& s) {
 // After a failed statement or commit: when the failure ended the whole transaction at the
 // database, the session counts a rollback and the message says that the work is gone.
 void NoteTransactionEndedByFailure(DbSession& s);
+// Whether a statement is a bare query (its first word, after comments and parentheses, SELECT or
+// VALUES): one that changes no data.
+bool IsBareQuery(const QString& sql);
+// A query whose whole result is read once, run on SQLite through a connection of its own that
+// reads the result from the file as it is fetched, when that connection provably sees what the
+// session's would. True when it ran there (ExecStmt then holds its statement, `reading` the
+// connection, `r` its code, a failure only when a stop ended it, and `types` the columns' SQL
+// types where the session's connection would describe them otherwise); false when it did not
+// run, leaving nothing behind.
+bool ExecuteReadingAside(DbSession& s, const QString& sql, OdbcDbc& reading, SQLRETURN& r,
+                         std::vector<std::int16_t>& types);
+// Disconnects and frees a connection of a cursor's own (none: nothing).
+void CloseReadingConnection(OdbcDbc& dbc);
 // Sets a statement up to be read without the driver holding the whole result (see ExecMode);
 // true when the result is then read through a server cursor (which a rollback closes).
 bool PrepareReadingCursor(DbSession& s, void* statement, const QString& sql, ExecMode mode);

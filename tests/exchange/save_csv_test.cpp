@@ -237,6 +237,37 @@ TEST_P(SaveCsvTest, SelectAndSaveWritesEveryValueWhole) {
     ASSERT_EQ(run(u"SELECT s FROM w ORDER BY k"_s).size(), 1);
     EXPECT_EQ(window_->findChild<QTreeWidget*>(u"ListView1"_s)->topLevelItem(0)->text(1).size(),
               254);
+
+    // A change the session has not committed is in the file and stays uncommitted; without one,
+    // SQLite's rows come from the file as they are read (on a connection of their own), and the
+    // file is the same, typed expressions included.
+    const QString query = u"SELECT k, s, ts, k * 2, k / 7.0 FROM w ORDER BY k"_s;
+    QByteArray files[2];
+    bool readAside[2] = {};
+    for (const bool pending : {false, true}) {
+        if (pending) {
+            ASSERT_EQ(run(u"INSERT INTO w VALUES (300, 'new', NULL)"_s).size(), 1);
+        }
+        sql()->setPlainText(query);
+        duringExport([&, pending] {
+            if (rowsCounted() < 1) return false;
+            readAside[pending] = static_cast<bool>(session_.ReadingDbc);
+            return true;
+        });
+        const auto shown = exportWith("mn_out_select", 0, false, file(u"w.csv"_s));
+        ASSERT_EQ(shown.size(), 1) << pending;
+        EXPECT_EQ(shown[0].text, file(u"w.csv"_s) + u"\r\nに出力しました。"_s);
+        files[pending] = ReadAll(file(u"w.csv"_s));
+        EXPECT_EQ(readAside[pending], !pending && db_->engine() == Engine::SQLite) << pending;
+    }
+    EXPECT_EQ(files[0].count('\n'), 300);
+    EXPECT_TRUE(files[1].startsWith(files[0]));
+    EXPECT_TRUE(files[1].mid(files[0].size()).startsWith("300,\"new\",\"\",600,"));
+    EXPECT_EQ(db_->admin().scalar(u"SELECT count(*) FROM w"_s), u"300"_s) << "not committed";
+    run(u"ROLLBACK"_s);
+    sql()->setPlainText(query);
+    ASSERT_EQ(exportWith("mn_out_select", 0, false, file(u"w.csv"_s)).size(), 1);
+    EXPECT_EQ(ReadAll(file(u"w.csv"_s)), files[0]) << "rolled back";
 }
 
 // Cancel, the menu's "SQL中断" and the toolbar's stop button each stop a running save.
