@@ -1,6 +1,8 @@
 // How a statement whose rows are read one after another (a fill of the result list, a save of a
 // whole result) asks each driver not to hold more of the result than is read.
 
+#include <algorithm>
+
 #include "db/odbc_internal.h"
 #include "db/odbc_lib.h"
 #include "db/sql_comments.h"
@@ -18,20 +20,28 @@ namespace {
 // commit but not a rollback, after which the driver reports a silent end of the rows.
 constexpr SQLINTEGER kPsqlUseDeclareFetch = 65539;
 constexpr SQLINTEGER kPsqlFetchRows = 65541;
-constexpr SQLINTEGER kPsqlBlockRows = 1000;
+// The first block is four rowsets of the block fetch: a rowset that straddled two server blocks
+// would cost a round trip of its own.
+constexpr SQLINTEGER kPsqlBlockRows = 4 * kRowsetSize;
+// Later blocks are as large as about 8 MB of rows like the last ones read allows, up to ten
+// times the first: every block is a round trip to the server.
+constexpr SQLLEN kPsqlBlockBytes = 8 << 20;
+constexpr SQLLEN kPsqlMostBlockRows = 10 * kPsqlBlockRows;
 
 bool IsPsqlOdbc(const DbSession& s) {
     return s.DriverName.startsWith(QStringLiteral("psqlodbc"), Qt::CaseInsensitive);
+}
+
+void SetPsqlFetchRows(DbSession& s, SQLLEN rows) {
+    SQLSetConnectAttr(s.Dbc.get(), kPsqlFetchRows, reinterpret_cast<SQLPOINTER>(rows),
+                      SQL_IS_INTEGER);
 }
 
 void SetPsqlDeclareFetch(DbSession& s, bool on) {
     SQLSetConnectAttr(s.Dbc.get(), kPsqlUseDeclareFetch,
                       reinterpret_cast<SQLPOINTER>(static_cast<SQLLEN>(on ? 1 : 0)),
                       SQL_IS_INTEGER);
-    if (on)
-        SQLSetConnectAttr(s.Dbc.get(), kPsqlFetchRows,
-                          reinterpret_cast<SQLPOINTER>(static_cast<SQLLEN>(kPsqlBlockRows)),
-                          SQL_IS_INTEGER);
+    if (on) SetPsqlFetchRows(s, kPsqlBlockRows);
 }
 
 // Another driver gets the row limit only for a statement that starts with SELECT.
@@ -99,6 +109,22 @@ void EndReadingCursorSetup(DbSession& s, const QString& sql, ExecMode mode) {
     if (mode == ExecMode::Plain) return;
     if (IsPsqlOdbc(s)) SetPsqlDeclareFetch(s, false);
     if (mode == ExecMode::Fill && CapsSelects(s, sql)) RunAside(s, kUncapSelects);
+}
+
+void GrowServerCursorBlocks(DbSession& s, SQLLEN rowsInSet) {
+    // psqlODBC reads the setting for each block it asks the server for.
+    if (!IsPsqlOdbc(s) || !s.CursorDiesOnRollback || s.RowsFetched != kPsqlBlockRows) return;
+    const size_t columns = static_cast<size_t>(s.CursorColumns);
+    SQLLEN widest = 1;
+    for (size_t row = 0; row < static_cast<size_t>(rowsInSet); ++row) {
+        SQLLEN bytes = 0;
+        for (size_t c = 0; c < columns; ++c)
+            bytes += std::max<SQLLEN>(s.BlockLengths[c * kRowsetSize + row], 0);
+        widest = std::max(widest, bytes);
+    }
+    const SQLLEN rows =
+        std::clamp<SQLLEN>(kPsqlBlockBytes / widest, kPsqlBlockRows, kPsqlMostBlockRows);
+    SetPsqlFetchRows(s, rows / kRowsetSize * kRowsetSize);
 }
 
 QString ReadingText(const DbSession& s, const QString& sql, ExecMode mode) {

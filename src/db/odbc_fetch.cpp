@@ -90,6 +90,9 @@ DbStatus FetchRowBlock(DbSession& s, QStringList& values) {
             return SQLExtendedFetch(stmt, SQL_FETCH_NEXT, 0, &rowsInSet, rowStatus);
         });
         s.RowsFetched += static_cast<std::int32_t>(std::min<SQLULEN>(rowsInSet, kRowsetSize));
+        if (Succeeded(static_cast<SQLRETURN>(status)))
+            GrowServerCursorBlocks(s,
+                                   static_cast<SQLLEN>(std::min<SQLULEN>(rowsInSet, kRowsetSize)));
     }
 
     if (Succeeded(static_cast<SQLRETURN>(status))) {

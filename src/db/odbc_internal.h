@@ -85,6 +85,9 @@ void CloseReadingConnection(OdbcDbc& dbc);
 bool PrepareReadingCursor(DbSession& s, void* statement, const QString& sql, ExecMode mode);
 // Undoes what PrepareReadingCursor set up, right after the execution; called after every one.
 void EndReadingCursorSetup(DbSession& s, const QString& sql, ExecMode mode);
+// After the first rowsets of a server cursor: the following blocks the driver asks the server
+// for hold as many rows as fit, judged by the rowset just read (`rowsInSet` rows).
+void GrowServerCursorBlocks(DbSession& s, SQLLEN rowsInSet);
 // The text the driver gets for a statement read this way.
 QString ReadingText(const DbSession& s, const QString& sql, ExecMode mode);
 
