@@ -118,10 +118,11 @@ void SoakRun::lockTable() {
     if (t->engine == Engine::PostgreSQL) {
         t->locker->exec(QStringLiteral("BEGIN"));
         t->locker->exec(QStringLiteral("SET LOCAL lock_timeout = '200ms'"));
-        t->locker->exec(QStringLiteral("LOCK TABLE soak_t IN SHARE MODE"));
+        // The program may hold the table itself: then there is no lock to take.
+        t->locker->exec(QStringLiteral("LOCK TABLE soak_t IN SHARE MODE"), true);
     } else {
         t->locker->exec(QStringLiteral("SET SESSION lock_wait_timeout = 1"));
-        t->locker->exec(QStringLiteral("LOCK TABLES soak_t READ"));
+        t->locker->exec(QStringLiteral("LOCK TABLES soak_t READ"), true);
     }
 }
 

@@ -16,8 +16,8 @@ class AdminConnection {
 
     bool ok() const { return dbc_ != nullptr; }
     QString error() const { return error_; }
-    // Runs a statement; fails the test (and returns false) when it fails.
-    bool exec(const QString& sql);
+    // Runs a statement; fails the test (and returns false) when it fails, unless `mayFail`.
+    bool exec(const QString& sql, bool mayFail = false);
     // The rows of a query, each row's values joined by "|" (NULL as "<null>").
     QStringList rows(const QString& sql);
     QString scalar(const QString& sql) { return rows(sql).value(0); }
