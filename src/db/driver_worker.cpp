@@ -37,7 +37,15 @@ void DriverWorker::loop() {
     for (;;) {
         std::unique_lock lock(mutex_);
         wake_.wait(lock, [this] { return posted_.load() || quit_; });
-        if (!posted_) return;
+        if (!posted_) {
+            if (!abandoned_) return;
+            // Abandoned with the call back and its cancel still out: that cancel goes first.
+            std::function<void()> cleanup = std::move(cleanup_);
+            lock.unlock();
+            if (canceller_.joinable()) canceller_.join();
+            if (cleanup) cleanup();
+            return;
+        }
         posted_ = false;
         std::function<int()> job = std::move(job_);
         lock.unlock();
@@ -119,11 +127,16 @@ bool DriverWorker::abandon(std::function<void()> cleanup) {
     // A call writing its results finishes that first: afterwards it writes nothing more.
     std::lock_guard hold(deliver_);
     std::lock_guard lock(mutex_);
-    if (!busy_ || abandoned_ || returned_.load()) return false;
+    // A call that is back while the cancel given for it is still out counts as out.
+    if (!busy_ || abandoned_ || (returned_.load() && !cancelling_)) return false;
     abandoned_ = true;
     cleanup_ = std::move(cleanup);
     self_ = shared_from_this();
     thread_.detach();
+    if (returned_.load()) {  // the thread waits for work: it ends after the cancel
+        quit_ = true;
+        wake_.notify_one();
+    }
     if (wait_) wait_->finish();
     done_.notify_one();
     return true;
