@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "db/dead_link.h"
 #include "db/odbc_handles.h"
 #include "store/code_page.h"
 
@@ -94,6 +95,9 @@ struct DbSession {
     // Set by a call whose diagnostics say that the connection is gone (the server stopped or
     // ended the session); the session services then close what is left of it.
     bool ConnectionLost = false;
+    // Set when the connection was given up while a call was out: whatever fails until the next
+    // connect fails for that reason.
+    bool GivenUp = false;
 
     // Kept by the session services.
     std::int16_t Connected = 0;
@@ -112,6 +116,8 @@ struct DbSession {
     // the wait for one shows (set by the main window; none: the wait shows nothing).
     std::shared_ptr<DriverWorker> Worker;
     const CallWaitHooks* WaitHooks = nullptr;
+    // How long a server that stopped answering is waited for (tests set short ones).
+    DeadLinkBounds Bounds;
 };
 
 }  // namespace varkel

@@ -56,7 +56,15 @@ bool StartsWithSelect(const QString& sql) {
 void RunAside(DbSession& s, const char* sql) {
     OdbcStmt statement;
     if (SQLAllocStmt(s.Dbc.get(), statement.receive(&s.LiveStatements)) != SQL_SUCCESS) return;
-    SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql)), SQL_NTS);
+    void* const stmt = statement.get();
+    const int r = OffThread(
+        s, stmt,
+        [stmt, sql] {
+            return SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql)), SQL_NTS);
+        },
+        true);  // the stop given for the statement it sets up stays given
+    // Given up while out: the statement is the abandoned connection's, freed with it.
+    if (r == DriverWorker::kAbandoned) statement.forget();
 }
 
 // The MariaDB driver turns SQL_MAX_ROWS into a LIMIT written after the statement's text, which

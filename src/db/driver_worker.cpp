@@ -14,48 +14,78 @@ constexpr auto kQuietWait = std::chrono::milliseconds(30);
 
 }  // namespace
 
-DriverWorker::DriverWorker() : thread_([this] { loop(); }) {}
+DriverWorker::DriverWorker()
+    : thread_([this] {
+          loop();
+          // An abandoned worker is owned by its thread alone: the last owner lets it go here,
+          // after the loop has touched it for the last time.
+          std::shared_ptr<DriverWorker> last = std::move(self_);
+      }) {}
 
 DriverWorker::~DriverWorker() {
+    if (!thread_.joinable()) return;  // abandoned: the thread ends by itself
     {
         std::lock_guard lock(mutex_);
         quit_ = true;
     }
     wake_.notify_one();
     thread_.join();
+    if (canceller_.joinable()) canceller_.join();
 }
 
 void DriverWorker::loop() {
     for (;;) {
         std::unique_lock lock(mutex_);
         wake_.wait(lock, [this] { return posted_.load() || quit_; });
-        if (!posted_) return;
+        if (!posted_) {
+            if (!abandoned_) return;
+            // Abandoned with the call back and its cancel still out: that cancel goes first.
+            std::function<void()> cleanup = std::move(cleanup_);
+            lock.unlock();
+            if (canceller_.joinable()) canceller_.join();
+            if (cleanup) cleanup();
+            return;
+        }
         posted_ = false;
-        const std::function<int()>* job = job_;
+        std::function<int()> job = std::move(job_);
         lock.unlock();
-        const int result = (*job)();
+        const int result = job();
+        job = nullptr;  // what the call captured goes before the caller hears of its end
         lock.lock();
+        if (abandoned_) {
+            std::function<void()> cleanup = std::move(cleanup_);
+            lock.unlock();
+            // The handles go only once nothing uses them any more.
+            if (canceller_.joinable()) canceller_.join();
+            if (cleanup) cleanup();
+            return;
+        }
         result_ = result;
         returned_.store(true, std::memory_order_release);
-        if (wait_) wait_->finish();
-        done_.notify_one();
+        if (!cancelling_) {
+            if (wait_) wait_->finish();
+            done_.notify_one();
+        }
     }
 }
 
-int DriverWorker::run(void* statement, const std::function<int()>& call,
-                      const CallWaitHooks* hooks) {
+int DriverWorker::run(void* statement, std::function<int()> call, const CallWaitHooks* hooks,
+                      bool aside) {
     {
         std::lock_guard lock(mutex_);
         if (busy_) return kRefused;
         busy_ = true;
         returned_ = false;
-        stopped_ = false;
+        if (!aside) stopped_ = false;
         statement_ = statement;
-        job_ = &call;
+        job_ = std::move(call);
         posted_.store(true, std::memory_order_release);
     }
     wake_.notify_one();
-    const auto back = [this] { return returned_.load(std::memory_order_acquire); };
+    // Back: the call, and any cancel given for it (which must not outlive its statement).
+    const auto back = [this] {
+        return (returned_.load(std::memory_order_acquire) && !cancelling_) || abandoned_;
+    };
     std::unique_lock lock(mutex_);
     if (!done_.wait_for(lock, kQuietWait, back)) {
         CallWait wait(hooks, [this] { cancel(); });
@@ -67,23 +97,56 @@ int DriverWorker::run(void* statement, const std::function<int()>& call,
         // The loop may end early (a nested loop quit): the call is waited for all the same.
         done_.wait(lock, back);
     }
+    if (abandoned_) return kAbandoned;
     busy_ = false;
     statement_ = nullptr;
-    job_ = nullptr;
     return result_;
 }
 
 bool DriverWorker::cancel() {
-    void* statement = nullptr;
-    {
-        std::lock_guard lock(mutex_);
-        if (!busy_ || returned_.load()) return false;
-        stopped_ = true;
-        statement = statement_;
-    }
-    // Outside the lock: the driver may take its time to deliver the cancel.
-    if (statement) SQLCancel(statement);
+    std::unique_lock lock(mutex_);
+    if (!busy_ || abandoned_ || returned_.load()) return false;
+    stopped_ = true;
+    void* const statement = statement_;
+    if (!statement || cancelling_) return true;    // the cancel given before is still on its way
+    if (canceller_.joinable()) canceller_.join();  // an earlier one, back already
+    cancelling_ = true;
+    canceller_ = std::thread([this, statement] {
+        SQLCancel(statement);
+        std::lock_guard done(mutex_);
+        cancelling_ = false;
+        if (returned_.load() && !abandoned_) {
+            if (wait_) wait_->finish();
+            done_.notify_one();
+        }
+    });
     return true;
+}
+
+bool DriverWorker::abandon(std::function<void()> cleanup) {
+    // A call writing its results finishes that first: afterwards it writes nothing more.
+    std::lock_guard hold(deliver_);
+    std::lock_guard lock(mutex_);
+    // A call that is back while the cancel given for it is still out counts as out.
+    if (!busy_ || abandoned_ || (returned_.load() && !cancelling_)) return false;
+    abandoned_ = true;
+    cleanup_ = std::move(cleanup);
+    self_ = shared_from_this();
+    thread_.detach();
+    if (returned_.load()) {  // the thread waits for work: it ends after the cancel
+        quit_ = true;
+        wake_.notify_one();
+    }
+    if (wait_) wait_->finish();
+    done_.notify_one();
+    return true;
+}
+
+std::unique_lock<std::mutex> DriverWorker::deliver() {
+    std::unique_lock hold(deliver_);
+    std::lock_guard lock(mutex_);
+    if (abandoned_) hold.unlock();
+    return hold;
 }
 
 bool DriverWorker::busy() const {

@@ -73,7 +73,7 @@ DbStatus StartCatalog(DbSession& s, bool& flag, int columnsRead, Call call) {
     s.CursorOpen = 1;
     s.CursorId = ++s.LastCursorId;
     void* const stmt = s.CursorStmt.get();
-    r = static_cast<SQLRETURN>(OffThread(s, stmt, [&] { return call(stmt); }));
+    r = static_cast<SQLRETURN>(OffThread(s, stmt, [stmt, call] { return call(stmt); }));
     if (r != SQL_SUCCESS) return CheckReturn(s, r);
     flag = true;
     s.CursorColumns = static_cast<std::int16_t>(columnsRead);

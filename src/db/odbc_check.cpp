@@ -96,6 +96,8 @@ void ReadSlot(const DbSession& s, const char* slot, size_t size, SQLLEN indicato
 }  // namespace odbc_internal
 
 DbStatus CheckReturn(DbSession& s, int rawCode) {
+    // What the calls still on their way after a give-up meet (handles gone) has that reason.
+    if (s.GivenUp && rawCode != SQL_SUCCESS) rawCode = DriverWorker::kAbandoned;
     switch (rawCode) {
         case SQL_SUCCESS:
             s.LastCode = 0;
@@ -104,6 +106,11 @@ DbStatus CheckReturn(DbSession& s, int rawCode) {
         case SQL_ERROR:
         case SQL_SUCCESS_WITH_INFO:
             return StatusFromDiagnostics(s, rawCode, ReadDiagnostics(s));
+        case DriverWorker::kAbandoned:
+            // The connection was given up while this call was out (see GiveUpConnection).
+            s.LastCode = -9999;
+            s.LastMessage = AbandonedText();
+            break;
         case SQL_INVALID_HANDLE:
             s.LastCode = 9999;
             s.LastMessage = QStringLiteral("[OdbcLib]INVALID HANDLE:プログラムエラー");

@@ -372,6 +372,13 @@ bool DbCancel(DbSession& s) {
     return s.Worker && s.Worker->cancel();
 }
 
+bool DbAbandon(DbSession& s) {
+    if (s.Connected != 1 || !GiveUpConnection(s)) return false;
+    s.Connected = 0;
+    s.ConnectionId = 0;
+    return true;
+}
+
 bool DbCallStopped(const DbSession& s) {
     return s.Worker && s.Worker->stopped();
 }

@@ -69,6 +69,10 @@ bool DbCallOut(const DbSession& s);
 // The stop command while a call is out: the driver is asked to cancel it (SQLCancel). False when
 // no call is out; the caller's own loop then stops as before.
 bool DbCancel(DbSession& s);
+// The disconnect while a call is out that a stop did not end (a server that does not answer):
+// the connection is given up at once without committing, the session is not connected, and a
+// new connect works at once on handles and a worker of its own. False when no call is out.
+bool DbAbandon(DbSession& s);
 // Whether the last driver call was out when a stop came: its failure is the cancel's.
 bool DbCallStopped(const DbSession& s);
 // How many transactions the database rolled back by itself when a statement failed: when it

@@ -1,5 +1,7 @@
 #include <odbcinst.h>
 
+#include <algorithm>
+
 #include "db/odbc_internal.h"
 #include "db/odbc_lib.h"
 
@@ -65,6 +67,7 @@ DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString&
                         QString& connectString) {
     s.OwnerWindow = ownerWindow;
     s.ConnectionLost = false;
+    s.GivenUp = false;
     if (!dataSource.isEmpty() && !userId.isEmpty())
         s.ConnectString = QStringLiteral("DSN=") + dataSource + QStringLiteral(";UID=") + userId +
                           QStringLiteral(";PWD=") + password + QStringLiteral(";");
@@ -83,6 +86,12 @@ DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString&
     parent.hWnd = reinterpret_cast<HWND>(s.OwnerWindow);
     SQLHWND window = s.OwnerWindow ? reinterpret_cast<SQLHWND>(&parent) : nullptr;
 
+    // A server that does not answer the connect is given up after the login timeout; one that
+    // stops answering later is noticed by its socket (see DeadLinkBounds).
+    SQLSetConnectOption(s.Dbc.get(), SQL_LOGIN_TIMEOUT,
+                        static_cast<SQLULEN>(std::max(0, s.Bounds.loginTimeoutS)));
+    const std::vector<std::uint64_t> socketsBefore = TcpSocketInodes();
+
     QByteArray in = ToAnsi(s, s.ConnectString);
     char out[1024] = {};
     SQLSMALLINT outLength = 0;
@@ -100,6 +109,10 @@ DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString&
         r = DriverConnect(s, window, in, out, outLength, SQL_DRIVER_NOPROMPT);
         if (!Succeeded(r)) return CheckReturn(s, r);
     }
+
+    // No driver here has an option for all of it (MariaDB's has none, psqlODBC's no count and
+    // no timeout for data left unacknowledged), so the bounds go on the connection's own socket.
+    BoundNewSockets(socketsBefore, s.Bounds);
 
     s.ConnectString = FromBuffer(s, out, sizeof out);
     connectString = s.ConnectString;
@@ -134,6 +147,60 @@ void AbandonConnection(DbSession& s) {
     Disconnect(s);
     s.Dbc.reset();
     s.OdbcConnected = 0;
+}
+
+QString AbandonedText() {
+    return QStringLiteral(
+        "[OdbcLib]サーバーが応答しないため、接続を破棄しました。コミットはしていません。");
+}
+
+bool GiveUpConnection(DbSession& s) {
+    if (s.OdbcConnected == 0 || !s.Worker || !s.Worker->busy()) return false;
+    // What the call out works on goes with it; members are freed in reverse order: the
+    // statements, then the connection (rolled back, never committed), then the environment.
+    struct Left {
+        OdbcEnv env;
+        OdbcDbc dbc;
+        OdbcStmt exec;
+        OdbcStmt cursor;
+        std::vector<char> blockData;
+        std::vector<long> blockLengths;
+    };
+    auto left = std::make_shared<Left>();
+    left->env = std::move(s.Env);
+    left->dbc = std::move(s.Dbc);
+    left->exec = std::move(s.ExecStmt);
+    left->cursor = std::move(s.CursorStmt);
+    // They are freed on the worker's thread, maybe after the session is gone: no longer its.
+    int* const execCounter = left->exec.uncount();
+    int* const cursorCounter = left->cursor.uncount();
+    left->blockData = std::move(s.BlockData);
+    left->blockLengths = std::move(s.BlockLengths);
+    if (!s.Worker->abandon([left]() mutable { left.reset(); })) {  // the call came back
+        s.Env = std::move(left->env);
+        s.Dbc = std::move(left->dbc);
+        left->exec.recount(execCounter);
+        left->cursor.recount(cursorCounter);
+        s.ExecStmt = std::move(left->exec);
+        s.CursorStmt = std::move(left->cursor);
+        s.BlockData = std::move(left->blockData);
+        s.BlockLengths = std::move(left->blockLengths);
+        return false;
+    }
+    s.Worker.reset();
+    s.OdbcConnected = 0;
+    s.CursorOpen = 0;
+    s.CursorIsResult = false;
+    s.CursorId = 0;
+    s.DataSourceScan = s.DriverScan = s.TableScan = s.ColumnScan = s.KeyScan = false;
+    s.PrimaryKeyScan = false;
+    s.WholeAhead.clear();
+    s.WholeAheadEnd = 0;
+    s.ConnectionLost = false;
+    s.GivenUp = true;
+    s.LastCode = -9999;
+    s.LastMessage = AbandonedText();
+    return true;
 }
 
 int CloseConnection(DbSession& s, DbStatus* commitStatus) {

@@ -102,7 +102,7 @@ DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
         serverCursor = PrepareReadingCursor(s, s.ExecStmt.get(), sql, mode);
         QByteArray text = ToAnsi(s, ReadingText(s, sql, mode));
         void* const stmt = s.ExecStmt.get();
-        r = static_cast<SQLRETURN>(OffThread(s, stmt, [&] {
+        r = static_cast<SQLRETURN>(OffThread(s, stmt, [stmt, text]() mutable {
             return SQLExecDirect(stmt, Chars(text), static_cast<SQLINTEGER>(text.size()));
         }));
         EndReadingCursorSetup(s, sql, mode);

@@ -44,12 +44,16 @@ DbStatus FetchRow(DbSession& s, QStringList& values) {
     if (ClosedByRollback(s)) return s.LastCode;
     s.CursorRowByRow = true;
     void* const stmt = s.CursorStmt.get();
+    const int columns = s.CursorColumns;
+    DriverWorker* const worker = &WorkerOf(s);
     bool fetched = false;
-    const int r = OffThread(s, stmt, [&] {
+    const int r = OffThread(s, stmt, [stmt, columns, worker, &s, &values, &fetched] {
         const SQLRETURN f = SQLFetch(stmt);
         if (!Succeeded(f)) return static_cast<int>(f);
+        const auto hold = worker->deliver();
+        if (!hold) return DriverWorker::kAbandoned;
         fetched = true;
-        return GetRowData(s, stmt, s.CursorColumns, values);
+        return GetRowData(s, stmt, columns, values);
     });
     if (fetched) s.RowsFetched += 1;
     return CheckReturn(s, r);
@@ -83,16 +87,22 @@ DbStatus FetchRowBlock(DbSession& s, QStringList& values) {
 
     if (s.RowsDelivered > s.RowsFetched) {
         s.RowsetIndex = 0;
-        SQLULEN rowsInSet = 0;
-        SQLUSMALLINT rowStatus[kRowsetSize];
+        // What the driver writes lives as long as the call, should the call be abandoned (the
+        // bound buffers then go with the abandoned handles).
+        struct Out {
+            SQLULEN rowsInSet = 0;
+            SQLUSMALLINT rowStatus[kRowsetSize] = {};
+        };
+        const auto out = std::make_shared<Out>();
         void* const stmt = s.CursorStmt.get();
-        status = OffThread(s, stmt, [&] {
-            return SQLExtendedFetch(stmt, SQL_FETCH_NEXT, 0, &rowsInSet, rowStatus);
+        status = OffThread(s, stmt, [stmt, out] {
+            return SQLExtendedFetch(stmt, SQL_FETCH_NEXT, 0, &out->rowsInSet, out->rowStatus);
         });
-        s.RowsFetched += static_cast<std::int32_t>(std::min<SQLULEN>(rowsInSet, kRowsetSize));
+        if (status == DriverWorker::kAbandoned) return CheckReturn(s, status);
+        s.RowsFetched += static_cast<std::int32_t>(std::min<SQLULEN>(out->rowsInSet, kRowsetSize));
         if (Succeeded(static_cast<SQLRETURN>(status)))
-            GrowServerCursorBlocks(s,
-                                   static_cast<SQLLEN>(std::min<SQLULEN>(rowsInSet, kRowsetSize)));
+            GrowServerCursorBlocks(
+                s, static_cast<SQLLEN>(std::min<SQLULEN>(out->rowsInSet, kRowsetSize)));
     }
 
     if (Succeeded(static_cast<SQLRETURN>(status))) {
@@ -163,26 +173,31 @@ constexpr qsizetype kAheadBytes = 1 << 20;
 int ReadWholeRowsAhead(DbSession& s) {
     void* const stmt = s.CursorStmt.get();
     const int columns = s.CursorColumns;
-    std::deque<QStringList>& rows = s.WholeAhead;
-    return OffThread(s, stmt, [&] {
+    const int wanted = kAheadRows - static_cast<int>(s.WholeAhead.size());
+    DriverWorker* const worker = &WorkerOf(s);
+    return OffThread(s, stmt, [stmt, columns, wanted, worker, &s] {
         qsizetype held = 0;
-        QByteArray bytes;
-        while (static_cast<int>(rows.size()) < kAheadRows && held < kAheadBytes) {
+        std::vector<QByteArray> raw(static_cast<size_t>(columns));
+        std::vector<bool> nulls(static_cast<size_t>(columns));
+        for (int read = 0; read < wanted && held < kAheadBytes; ++read) {
             SQLRETURN r = SQLFetch(stmt);
             if (!Succeeded(r)) return static_cast<int>(r);
-            QStringList values;
-            values.resize(columns);
             for (int i = 1; i <= columns; ++i) {
                 bool null = false;
-                r = GetWholeValue(stmt, static_cast<SQLUSMALLINT>(i), bytes, null);
+                r = GetWholeValue(stmt, static_cast<SQLUSMALLINT>(i), raw[i - 1], null);
                 // A row that breaks off is not handed out: its error is.
                 if (!Succeeded(r)) return static_cast<int>(r);
-                // The bytes are decoded once whole, so a character split between pieces stays
-                // whole.
-                if (!null) s.Ansi.decodeInto(values[i - 1], bytes.constData(), bytes.size());
-                held += bytes.size();
+                nulls[i - 1] = null;
+                held += raw[i - 1].size();
             }
-            rows.push_back(std::move(values));
+            const auto hold = worker->deliver();
+            if (!hold) return DriverWorker::kAbandoned;
+            // The bytes are decoded once whole, so a character split between pieces stays whole.
+            QStringList values;
+            values.resize(columns);
+            for (int i = 0; i < columns; ++i)
+                if (!nulls[i]) s.Ansi.decodeInto(values[i], raw[i].constData(), raw[i].size());
+            s.WholeAhead.push_back(std::move(values));
         }
         return static_cast<int>(SQL_SUCCESS);
     });

@@ -40,6 +40,17 @@ class OdbcHandle {
         if (std::exchange(handle_, nullptr)) counted(0);
     }
 
+    // Stops counting the handle where it was counted (it leaves its session's thread, see
+    // GiveUpConnection) and returns that counter; `recount` counts it there again.
+    int* uncount() noexcept {
+        if (handle_ && live_) --*live_;
+        return std::exchange(live_, nullptr);
+    }
+    void recount(int* live) noexcept {
+        live_ = live;
+        if (handle_ && live_) ++*live_;
+    }
+
     // Where an allocation call writes the new handle (converts to the call's `void**`); whatever
     // was held is freed first. With `live`, a handle the call allocated adds one to it until it
     // is freed: how a session tells how many statements it holds.

@@ -93,10 +93,16 @@ QString ReadingText(const DbSession& s, const QString& sql, ExecMode mode);
 
 // Runs a driver call that can wait on the session's worker (see DriverWorker::run); `statement`
 // is what a stop cancels. Returns the call's raw code.
-template <typename Call>
-int OffThread(DbSession& s, void* statement, Call&& call) {
+// A call that can be abandoned captures by value what it uses after its driver call came back,
+// and writes into its caller's memory only while holding the worker's deliver().
+inline DriverWorker& WorkerOf(DbSession& s) {
     if (!s.Worker) s.Worker = std::make_shared<DriverWorker>();
-    return s.Worker->run(statement, std::function<int()>(std::forward<Call>(call)), s.WaitHooks);
+    return *s.Worker;
+}
+template <typename Call>
+int OffThread(DbSession& s, void* statement, Call&& call, bool aside = false) {
+    return WorkerOf(s).run(statement, std::function<int()>(std::forward<Call>(call)), s.WaitHooks,
+                           aside);
 }
 
 // A catalog enumeration's first call: drop the old cursor and allocate a new one.

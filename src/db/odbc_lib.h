@@ -81,6 +81,13 @@ std::int32_t AnsiByteLength(const DbSession& s, const QString& text);
 // of CloseConnection; LastMessage keeps the text that told of the loss.
 void AbandonConnection(DbSession& s);
 
+// Gives up a connection whose call is out and does not come back (a server that answers
+// neither the call nor its cancel): the call returns at once with AbandonedText(), the session
+// is left without connection, environment or worker, and the old worker frees the handles
+// without committing once the call is back. False when no call is out.
+bool GiveUpConnection(DbSession& s);
+QString AbandonedText();
+
 // Frees the open cursor (SQL_CLOSE, then SQL_DROP) when there is one.
 void DropCursor(DbSession& s);
 

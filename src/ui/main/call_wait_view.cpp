@@ -4,6 +4,7 @@
 #include <QToolButton>
 
 #include "db/db_session.h"
+#include "db/odbc_comm.h"
 #include "toolkit/keyed_bars.h"
 
 namespace varkel {
@@ -11,6 +12,16 @@ namespace varkel {
 namespace {
 const QString kStop = QStringLiteral("stop");
 const QString kMsg = QStringLiteral("msg");
+const QString kDisconnect = QStringLiteral("discon");
+
+void MarkLetThrough(QAction* action, KeyedToolBar* toolbar, bool on) {
+    if (action) action->setProperty(kStopCommandProperty, on);
+    if (!toolbar) return;
+    if (QAction* button = toolbar->button(kDisconnect)) {
+        button->setProperty(kStopCommandProperty, on);
+        if (QWidget* w = toolbar->widgetForAction(button)) w->setProperty(kStopCommandProperty, on);
+    }
+}
 }  // namespace
 
 CallWaitView::CallWaitView(DbSession& session, KeyedStatusBar* statusBar, QAction* stop,
@@ -32,6 +43,7 @@ CallWaitView::CallWaitView(DbSession& session, KeyedStatusBar* statusBar, QActio
         }
     }
     session_.WaitHooks = &hooks_;
+    steady_.start();
 }
 
 CallWaitView::~CallWaitView() {
@@ -40,6 +52,43 @@ CallWaitView::~CallWaitView() {
 
 QString CallWaitView::RunningText(std::int64_t ms) {
     return QStringLiteral("SQL実行中：%1秒経過（SQL中断で取り消せます）").arg(ms / 1000);
+}
+
+QString CallWaitView::StuckText(std::int64_t ms) {
+    return QStringLiteral(
+               "サーバーが応答しません：%1秒経過（切断で接続を破棄できます。コミットは"
+               "しません）")
+        .arg(ms / 1000);
+}
+
+QString CallWaitView::GaveUpText() {
+    return QStringLiteral("サーバーが応答しないため、接続を破棄しました（コミットはしていません）");
+}
+
+std::int64_t CallWaitView::now() const {
+    return hooks_.clock ? hooks_.clock() : steady_.elapsed();
+}
+
+void CallWaitView::offerGivingUp(bool on) {
+    if (on == offered_) return;
+    offered_ = on;
+    if (on) {
+        giveUpWasEnabled_ = giveUp_ && giveUp_->isEnabled();
+        giveUpButtonWasEnabled_ = toolbar_ && toolbar_->buttonEnabled(kDisconnect);
+        if (giveUp_) giveUp_->setEnabled(true);
+        if (toolbar_) toolbar_->setButtonEnabled(kDisconnect, true);
+    } else if (IsConnected(session_)) {  // once given up, the window has set them already
+        if (giveUp_) giveUp_->setEnabled(giveUpWasEnabled_);
+        if (toolbar_) toolbar_->setButtonEnabled(kDisconnect, giveUpButtonWasEnabled_);
+    }
+    MarkLetThrough(giveUp_, toolbar_, on);
+}
+
+void CallWaitView::gaveUp() {
+    if (!noticeShown_ && statusBar_) keptMessage_ = statusBar_->panelText(kMsg);
+    noticeShown_ = true;
+    keptMessage_ = GaveUpText();
+    if (statusBar_) statusBar_->setPanelText(kMsg, keptMessage_);
 }
 
 void CallWaitView::started(CallWait& wait) {
@@ -55,12 +104,19 @@ void CallWaitView::started(CallWait& wait) {
 
 void CallWaitView::running(std::int64_t ms) {
     if (!statusBar_) return;
+    if (DbCallStopped(session_)) {
+        const std::int64_t at = now();
+        if (stopSeenAt_ < 0) stopSeenAt_ = at;
+        if (at - stopSeenAt_ >= session_.Bounds.stuckAfterStopMs) offerGivingUp(true);
+    }
     if (!noticeShown_) keptMessage_ = statusBar_->panelText(kMsg);
     noticeShown_ = true;
-    statusBar_->setPanelText(kMsg, RunningText(ms));
+    statusBar_->setPanelText(kMsg, offered_ ? StuckText(ms) : RunningText(ms));
 }
 
 void CallWaitView::ended() {
+    offerGivingUp(false);
+    stopSeenAt_ = -1;
     if (noticeShown_ && statusBar_) statusBar_->setPanelText(kMsg, keptMessage_);
     noticeShown_ = false;
     if (stop_) stop_->setEnabled(stopWasEnabled_);

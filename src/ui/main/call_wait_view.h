@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -29,6 +30,18 @@ class CallWaitView : public QObject {
     void setClock(std::function<std::int64_t()> clock) { hooks_.clock = std::move(clock); }
     // The "msg" panel's text for a call out for `ms` milliseconds.
     static QString RunningText(std::int64_t ms);
+    // The text once a stop has not ended the call for a while (a server that does not answer):
+    // the disconnect command then gives the connection up.
+    static QString StuckText(std::int64_t ms);
+    // The text once the connection was given up.
+    static QString GaveUpText();
+
+    // The disconnect command: offered (let through the wait) once a stop has not ended the call
+    // within the session's Bounds.stuckAfterStopMs.
+    void setGiveUpCommand(QAction* disconnect) { giveUp_ = disconnect; }
+    bool givingUpOffered() const { return offered_; }
+    // The connection was given up: the status bar says so once the wait is over.
+    void gaveUp();
 
   signals:
     // A call is out and the window waits for it.
@@ -40,6 +53,8 @@ class CallWaitView : public QObject {
     void started(CallWait& wait);
     void running(std::int64_t ms);
     void ended();
+    std::int64_t now() const;
+    void offerGivingUp(bool on);
 
     DbSession& session_;
     KeyedStatusBar* statusBar_;
@@ -50,6 +65,13 @@ class CallWaitView : public QObject {
     bool noticeShown_ = false;
     bool stopWasEnabled_ = false;
     bool stopButtonWasEnabled_ = false;
+    QAction* giveUp_ = nullptr;
+    bool offered_ = false;
+    bool giveUpWasEnabled_ = false;
+    bool giveUpButtonWasEnabled_ = false;
+    // When the running notice first saw the stop given (-1: not yet).
+    std::int64_t stopSeenAt_ = -1;
+    QElapsedTimer steady_;
 };
 
 }  // namespace varkel

@@ -12,6 +12,7 @@
 #include "toolkit/desktop.h"
 #include "ui/connect/connect_ds.h"
 #include "ui/frame/connection_text.h"
+#include "ui/main/call_wait_view.h"
 #include "ui/main/main_window.h"
 #include "ui/tree/tree_pane.h"
 
@@ -82,9 +83,16 @@ void Varkel::showConnected() {
 }
 
 void Varkel::Disconnect() {
-    // Never while a driver call is out (only the stop command reaches the window then): the
-    // session would stay connected behind a window that says it is not.
-    if (DbCallOut(session_)) return;
+    // While a driver call is out the disconnect reaches the window only once a stop has not
+    // ended the call for a while (a server that does not answer): the connection is then given
+    // up, committing nothing. Otherwise the session would stay connected behind a window that
+    // says it is not.
+    if (DbCallOut(session_)) {
+        if (!callView_ || !callView_->givingUpOffered() || !DbAbandon(session_)) return;
+        callView_->gaveUp();
+        showDisconnected();
+        return;
+    }
     left_.TreeView1->setEnabled(false);
     // A result still being read, or left interrupted, is ended with its cursor.
     executor_->EndFetch();

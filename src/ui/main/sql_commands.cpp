@@ -65,6 +65,7 @@ void Varkel::buildExecution() {
     connect(menus_.mn_sql_stop, &QAction::triggered, this, stop);
     callView_ =
         new CallWaitView(session_, StatusBar1, menus_.mn_sql_stop, toolbar_.Toolbar1, stop, this);
+    callView_->setGiveUpCommand(menus_.mn_disconnect);
     // A close that cancelled a call goes ahead once the call is back.
     connect(callView_, &CallWaitView::callBack, this, [this] {
         if (closePending_) QTimer::singleShot(0, this, &QWidget::close);
