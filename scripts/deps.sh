@@ -13,6 +13,7 @@ packages=(
   openbox x11-utils dbus at-spi2-core python3-gi gir1.2-atspi-2.0
   qt6-translations-l10n xdg-utils
   clang libclang-rt-14-dev
+  iproute2 util-linux mount
 )
 
 missing=()
