@@ -138,9 +138,12 @@ case "\$1" in
       -o "-p $pg_port -k $work/pg/sock -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=200" \\
       start >/dev/null ;;
   maria)
-    pid=\$(cat "$work/maria/mysqld.pid")
-    kill -KILL "\$pid"
-    while kill -0 "\$pid" 2>/dev/null; do sleep 0.1; done
+    pid=\$(cat "$work/maria/mysqld.pid" 2>/dev/null || true)
+    if [ -n "\$pid" ] && kill -KILL "\$pid" 2>/dev/null; then
+      while kill -0 "\$pid" 2>/dev/null; do sleep 0.1; done
+    else  # it ended by itself: started again all the same, and its log kept for a look
+      { date; tail -n 40 "$work/maria/error.log"; } >>"${TMPDIR:-/tmp}/varkel-mariadb-ended-by-itself.log" 2>&1
+    fi
     as_user mysql /usr/sbin/mariadbd --defaults-file="$work/maria/my.cnf" \\
       >>"$work/maria/stdout.log" 2>&1 </dev/null &
     for _ in \$(seq 1 300); do
