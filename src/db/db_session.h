@@ -98,6 +98,13 @@ struct DbSession {
     // Set when the connection was given up while a call was out: whatever fails until the next
     // connect fails for that reason.
     bool GivenUp = false;
+    // Whether the call out is a commit, and whether the connection was given up during one: a
+    // commit that may have reached the server is never reported as not made.
+    bool CommitOut = false;
+    bool GivenUpInCommit = false;
+    // Whether a result is being set up or read through a connection of its own (ReadingDbc):
+    // such a call is never given up, its connection not being the session's.
+    bool ReadingAsideOut = false;
 
     // Kept by the session services.
     std::int16_t Connected = 0;

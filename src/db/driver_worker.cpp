@@ -71,6 +71,9 @@ void DriverWorker::loop() {
 
 int DriverWorker::run(void* statement, std::function<int()> call, const CallWaitHooks* hooks,
                       bool aside) {
+    // The session may let go of the worker while this waits (the connection given up): the
+    // wait below still needs it.
+    const std::shared_ptr<DriverWorker> keep = shared_from_this();
     {
         std::lock_guard lock(mutex_);
         if (busy_) return kRefused;

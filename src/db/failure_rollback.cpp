@@ -3,6 +3,8 @@
 // uncommitted work is then gone, and the program must neither count it as pending nor let a
 // later COMMIT look as if it kept it.
 
+#include <QRegularExpression>
+
 #include "db/odbc_internal.h"
 
 namespace varkel::odbc_internal {
@@ -23,6 +25,16 @@ bool SqliteRolledBack(DbSession& s) {
 }
 
 }  // namespace
+
+void KeepSqliteTransactionOpen(DbSession& s, const QString& sql) {
+    // A transaction's end typed for the driver (END, or COMMIT or ROLLBACK not taken as the
+    // program's own command) ends SQLite's transaction behind its driver's back: the statements
+    // after it would each commit by itself.
+    static const QRegularExpression ends(
+        QStringLiteral("^\\s*(END|COMMIT|ROLLBACK)\\b(?![\\s\\S]*\\bTO\\b)"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (s.Dbc && IsSqliteOdbc(s) && ends.match(sql).hasMatch()) SqliteRolledBack(s);
+}
 
 void NoteTransactionEndedByFailure(DbSession& s) {
     if (!s.Dbc || s.ConnectionLost || !IsSqliteOdbc(s) || !SqliteRolledBack(s)) return;

@@ -109,7 +109,7 @@ DbStatus CheckReturn(DbSession& s, int rawCode) {
         case DriverWorker::kAbandoned:
             // The connection was given up while this call was out (see GiveUpConnection).
             s.LastCode = -9999;
-            s.LastMessage = AbandonedText();
+            s.LastMessage = AbandonedText(s);
             break;
         case SQL_INVALID_HANDLE:
             s.LastCode = 9999;

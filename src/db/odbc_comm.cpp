@@ -379,6 +379,14 @@ bool DbAbandon(DbSession& s) {
     return true;
 }
 
+bool DbCanAbandon(const DbSession& s) {
+    return s.Connected == 1 && CanGiveUpConnection(s);
+}
+
+bool DbCommitOut(const DbSession& s) {
+    return s.CommitOut;
+}
+
 bool DbCallStopped(const DbSession& s) {
     return s.Worker && s.Worker->stopped();
 }

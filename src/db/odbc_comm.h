@@ -73,10 +73,14 @@ bool DbCancel(DbSession& s);
 // the connection is given up at once without committing, the session is not connected, and a
 // new connect works at once on handles and a worker of its own. False when no call is out.
 bool DbAbandon(DbSession& s);
+// Whether DbAbandon would give the connection up now (connected, a call out on it).
+bool DbCanAbandon(const DbSession& s);
+// Whether the call out is a commit (its outcome is unknown if the connection is given up).
+bool DbCommitOut(const DbSession& s);
 // Whether the last driver call was out when a stop came: its failure is the cancel's.
 bool DbCallStopped(const DbSession& s);
-// How many transactions the database rolled back by itself when a statement failed: when it
-// moves, the work since the last commit is gone.
+// How many transactions the database rolled back by itself when a statement failed, or with a
+// connection that was lost or given up: when it moves, the work since the last commit is gone.
 std::uint64_t DbFailureRollbacks(const DbSession& s);
 
 // The driver's quote around names (SQL_IDENTIFIER_QUOTE_CHAR), empty when it quotes none; the

@@ -68,6 +68,7 @@ DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString&
     s.OwnerWindow = ownerWindow;
     s.ConnectionLost = false;
     s.GivenUp = false;
+    s.GivenUpInCommit = false;
     if (!dataSource.isEmpty() && !userId.isEmpty())
         s.ConnectString = QStringLiteral("DSN=") + dataSource + QStringLiteral(";UID=") + userId +
                           QStringLiteral(";PWD=") + password + QStringLiteral(";");
@@ -142,6 +143,7 @@ DbStatus OpenConnection(DbSession& s, std::uintptr_t ownerWindow, const QString&
 void AbandonConnection(DbSession& s) {
     s.ConnectionLost = false;
     if (s.OdbcConnected == 0) return;
+    ++s.FailureRollbacks;  // the server ends the transaction with the connection
     s.ExecStmt.reset();
     DropCursor(s);
     Disconnect(s);
@@ -149,13 +151,23 @@ void AbandonConnection(DbSession& s) {
     s.OdbcConnected = 0;
 }
 
-QString AbandonedText() {
-    return QStringLiteral(
-        "[OdbcLib]サーバーが応答しないため、接続を破棄しました。コミットはしていません。");
+QString AbandonedText(const DbSession& s) {
+    return s.GivenUpInCommit
+               ? QStringLiteral(
+                     "[OdbcLib]サーバーが応答しないため、接続を破棄しました。COMMITが"
+                     "サーバーに届いたかどうかはわかりません。")
+               : QStringLiteral(
+                     "[OdbcLib]サーバーが応答しないため、接続を破棄しました。コミットはしていま"
+                     "せん。");
+}
+
+bool CanGiveUpConnection(const DbSession& s) {
+    return s.OdbcConnected != 0 && s.Worker && s.Worker->busy() && !s.ReadingAsideOut &&
+           !s.ReadingDbc;
 }
 
 bool GiveUpConnection(DbSession& s) {
-    if (s.OdbcConnected == 0 || !s.Worker || !s.Worker->busy()) return false;
+    if (!CanGiveUpConnection(s)) return false;
     // What the call out works on goes with it; members are freed in reverse order: the
     // statements, then the connection (rolled back, never committed), then the environment.
     struct Left {
@@ -198,8 +210,11 @@ bool GiveUpConnection(DbSession& s) {
     s.WholeAheadEnd = 0;
     s.ConnectionLost = false;
     s.GivenUp = true;
+    s.GivenUpInCommit = s.CommitOut;
+    // The server rolls the transaction back when it notices (a commit that was out aside).
+    if (!s.CommitOut) ++s.FailureRollbacks;
     s.LastCode = -9999;
-    s.LastMessage = AbandonedText();
+    s.LastMessage = AbandonedText(s);
     return true;
 }
 
@@ -207,8 +222,12 @@ int CloseConnection(DbSession& s, DbStatus* commitStatus) {
     if (s.OdbcConnected == 0) return 0;
     void* const env = s.Env.get();
     void* const dbc = s.Dbc.get();
-    const SQLRETURN commit = static_cast<SQLRETURN>(
-        OffThread(s, nullptr, [env, dbc] { return SQLTransact(env, dbc, SQL_COMMIT); }));
+    SQLRETURN commit = SQL_SUCCESS;
+    {
+        const CommitOutMark mark(s, true);
+        commit = static_cast<SQLRETURN>(
+            OffThread(s, nullptr, [env, dbc] { return SQLTransact(env, dbc, SQL_COMMIT); }));
+    }
     int result = commit == SQL_SUCCESS_WITH_INFO ? SQL_SUCCESS : commit;
     // The driver's text of a failed commit is kept for the caller to show.
     const DbStatus status = commit == SQL_SUCCESS ? 0 : CheckReturn(s, commit);

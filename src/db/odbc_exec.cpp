@@ -51,6 +51,7 @@ DbStatus SucceededOrChecked(DbSession& s, SQLRETURN r) {
 SQLRETURN Transact(DbSession& s, SQLUSMALLINT type) {
     void* const env = s.Env.get();
     void* const dbc = s.Dbc.get();
+    const CommitOutMark mark(s, type == SQL_COMMIT);
     return static_cast<SQLRETURN>(
         OffThread(s, nullptr, [env, dbc, type] { return SQLTransact(env, dbc, type); }));
 }
@@ -81,7 +82,10 @@ DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
     bool serverCursor = false;
     OdbcDbc reading;  // the result's own connection, if it gets one
     std::vector<std::int16_t> types;
-    if (mode == ExecMode::Stream && ExecuteReadingAside(s, sql, reading, r, types)) {
+    s.ReadingAsideOut = true;
+    const bool aside = mode == ExecMode::Stream && ExecuteReadingAside(s, sql, reading, r, types);
+    s.ReadingAsideOut = false;
+    if (aside) {
         if (r != SQL_SUCCESS) {  // stopped
             const DbStatus status = CheckReturn(s, r);
             s.ExecStmt.reset();
@@ -110,6 +114,7 @@ DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
             NoteTransactionEndedByFailure(s);
             return s.LastCode;
         }
+        KeepSqliteTransactionOpen(s, sql);
     }
 
     SQLSMALLINT columns = 0;

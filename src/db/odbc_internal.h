@@ -67,6 +67,9 @@ inline bool IsSqliteOdbc(const DbSession& s) {
 // After a failed statement or commit: when the failure ended the whole transaction at the
 // database, the session counts a rollback and the message says that the work is gone.
 void NoteTransactionEndedByFailure(DbSession& s);
+// After a statement that succeeded: when it ended SQLite's transaction where the driver does
+// not see it, a new one is opened, as the driver believes.
+void KeepSqliteTransactionOpen(DbSession& s, const QString& sql);
 // Whether a statement is a bare query (its first word, after comments and parentheses, SELECT or
 // VALUES): one that changes no data.
 bool IsBareQuery(const QString& sql);

@@ -86,7 +86,20 @@ void AbandonConnection(DbSession& s);
 // is left without connection, environment or worker, and the old worker frees the handles
 // without committing once the call is back. False when no call is out.
 bool GiveUpConnection(DbSession& s);
-QString AbandonedText();
+// Whether GiveUpConnection would give the connection up now.
+bool CanGiveUpConnection(const DbSession& s);
+QString AbandonedText(const DbSession& s);
+// Marks a commit as out for as long as it lives.
+class CommitOutMark {
+  public:
+    CommitOutMark(DbSession& s, bool commit) : s_(s) { s_.CommitOut = commit; }
+    ~CommitOutMark() { s_.CommitOut = false; }
+    CommitOutMark(const CommitOutMark&) = delete;
+    CommitOutMark& operator=(const CommitOutMark&) = delete;
+
+  private:
+    DbSession& s_;
+};
 
 // Frees the open cursor (SQL_CLOSE, then SQL_DROP) when there is one.
 void DropCursor(DbSession& s);

@@ -251,6 +251,7 @@ bool LoadCSV::RunImport() {
         }
         running_ = false;
         if (!IsConnected(session)) {
+            countLostRows();
             ShowMessageBox(
                 QStringLiteral("データベースとの接続が切れたため、登録を中止しました。") +
                     CountsText(Inserted),
@@ -453,6 +454,7 @@ bool LoadCSV::RunImport() {
                                             : QStringLiteral("ファイルを読み込めなかったため"));
             break;
         case End::Disconnected:
+            countLostRows();
             ShowMessageBox(
                 QStringLiteral("データベースとの接続が切れたため、登録を中止しました。") +
                     CountsText(Inserted),

@@ -166,6 +166,18 @@ TEST_P(TransactionTest, AFailureThatEndsTheTransactionAtTheDatabaseIsToldAndCoun
     }
     EXPECT_EQ(db_->admin().scalar(QStringLiteral("SELECT COUNT(*) FROM t WHERE k < 100")),
               QStringLiteral("1"));
+    // An end of the transaction typed for the driver: what follows is still not committed by
+    // itself, and a failure after it tells of no rollback.
+    for (const char* end : {"END", " COMMIT", "end transaction;"}) {
+        SCOPED_TRACE(end);
+        ASSERT_EQ(DbExecute(s_, QString::fromLatin1(end)), 0) << s_.LastMessage.toStdString();
+        insert(300);
+        EXPECT_NE(DbExecute(s_, QStringLiteral("INSERT INTO t VALUES (300, 'again')")), 0);
+        EXPECT_FALSE(LastDbMessage(s_).contains(QStringLiteral("ロールバックしました")));
+        EXPECT_EQ(db_->admin().scalar(QStringLiteral("SELECT COUNT(*) FROM t WHERE k = 300")),
+                  QStringLiteral("0"));
+        ASSERT_EQ(RollbackWork(s_), 0) << s_.LastMessage.toStdString();
+    }
     DbDisconnect(s_);
 }
 

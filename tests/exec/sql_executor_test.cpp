@@ -544,11 +544,13 @@ TEST_P(ServerGoneTest, TheDriversMessageIsShownAndTheSessionEnds) {
         SCOPED_TRACE("catalog");
         reconnect();
         endSessionAtServer();
+        const std::uint64_t lostBefore = DbFailureRollbacks(session_);
         int t = 0, v = 0, o = 0;
         QStringList tables, views, others;
         EXPECT_NE(ListTables(session_, db_->owner(), t, tables, v, views, o, others), 0);
         EXPECT_FALSE(LastDbMessage(session_).isEmpty());
         EXPECT_FALSE(IsConnected(session_));
+        EXPECT_EQ(DbFailureRollbacks(session_), lostBefore + 1);  // no work is left pending
         EXPECT_EQ(DbDisconnect(session_), 0);
     }
 }

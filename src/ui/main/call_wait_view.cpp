@@ -54,15 +54,20 @@ QString CallWaitView::RunningText(std::int64_t ms) {
     return QStringLiteral("SQL実行中：%1秒経過（SQL中断で取り消せます）").arg(ms / 1000);
 }
 
-QString CallWaitView::StuckText(std::int64_t ms) {
-    return QStringLiteral(
-               "サーバーが応答しません：%1秒経過（切断で接続を破棄できます。コミットは"
-               "しません）")
+QString CallWaitView::StuckText(std::int64_t ms, bool commitOut) {
+    return (commitOut ? QStringLiteral("サーバーが応答しません：%1秒経過（切断で接続を破棄でき"
+                                       "ます。COMMITが届いたかどうかはわかりません）")
+                      : QStringLiteral("サーバーが応答しません：%1秒経過（切断で接続を破棄でき"
+                                       "ます。コミットはしません）"))
         .arg(ms / 1000);
 }
 
-QString CallWaitView::GaveUpText() {
-    return QStringLiteral("サーバーが応答しないため、接続を破棄しました（コミットはしていません）");
+QString CallWaitView::GaveUpText(bool inCommit) {
+    return inCommit ? QStringLiteral(
+                          "サーバーが応答しないため、接続を破棄しました（COMMITが"
+                          "届いたかどうかはわかりません）")
+                    : QStringLiteral(
+                          "サーバーが応答しないため、接続を破棄しました（コミットはしていません）");
 }
 
 std::int64_t CallWaitView::now() const {
@@ -87,7 +92,7 @@ void CallWaitView::offerGivingUp(bool on) {
 void CallWaitView::gaveUp() {
     if (!noticeShown_ && statusBar_) keptMessage_ = statusBar_->panelText(kMsg);
     noticeShown_ = true;
-    keptMessage_ = GaveUpText();
+    keptMessage_ = GaveUpText(offeredInCommit_);
     if (statusBar_) statusBar_->setPanelText(kMsg, keptMessage_);
 }
 
@@ -107,11 +112,16 @@ void CallWaitView::running(std::int64_t ms) {
     if (DbCallStopped(session_)) {
         const std::int64_t at = now();
         if (stopSeenAt_ < 0) stopSeenAt_ = at;
-        if (at - stopSeenAt_ >= session_.Bounds.stuckAfterStopMs) offerGivingUp(true);
+        // Only a connection that can be given up is offered (not a connect, nor a result read
+        // through a connection of its own).
+        if (at - stopSeenAt_ >= session_.Bounds.stuckAfterStopMs && DbCanAbandon(session_)) {
+            offeredInCommit_ = DbCommitOut(session_);
+            offerGivingUp(true);
+        }
     }
     if (!noticeShown_) keptMessage_ = statusBar_->panelText(kMsg);
     noticeShown_ = true;
-    statusBar_->setPanelText(kMsg, offered_ ? StuckText(ms) : RunningText(ms));
+    statusBar_->setPanelText(kMsg, offered_ ? StuckText(ms, offeredInCommit_) : RunningText(ms));
 }
 
 void CallWaitView::ended() {

@@ -32,9 +32,9 @@ class CallWaitView : public QObject {
     static QString RunningText(std::int64_t ms);
     // The text once a stop has not ended the call for a while (a server that does not answer):
     // the disconnect command then gives the connection up.
-    static QString StuckText(std::int64_t ms);
+    static QString StuckText(std::int64_t ms, bool commitOut = false);
     // The text once the connection was given up.
-    static QString GaveUpText();
+    static QString GaveUpText(bool inCommit = false);
 
     // The disconnect command: offered (let through the wait) once a stop has not ended the call
     // within the session's Bounds.stuckAfterStopMs.
@@ -67,6 +67,7 @@ class CallWaitView : public QObject {
     bool stopButtonWasEnabled_ = false;
     QAction* giveUp_ = nullptr;
     bool offered_ = false;
+    bool offeredInCommit_ = false;  // the call offered for giving up is a commit
     bool giveUpWasEnabled_ = false;
     bool giveUpButtonWasEnabled_ = false;
     // When the running notice first saw the stop given (-1: not yet).
