@@ -65,11 +65,13 @@ class SqlExecutorTest : public EngineTest {
         action("mn_sql_go")->trigger();
         return boxes_.boxes().mid(before);
     }
-    // Calls `act` at every yield of a fill until it returns true.
+    // Calls `act` at every yield of a fill until it returns true (not while a slow statement
+    // is out: timers run then too, but that is no yield of the fill's own).
     void duringFill(const std::function<bool()>& act) {
         auto* timer = new QTimer(window_.get());
         timer->setInterval(0);
-        QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+        QObject::connect(timer, &QTimer::timeout, timer, [this, timer, act] {
+            if (DbCallOut(session_)) return;
             if (act()) timer->deleteLater();
         });
         timer->start();
