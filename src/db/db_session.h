@@ -105,6 +105,8 @@ struct DbSession {
     // Whether a result is being set up or read through a connection of its own (ReadingDbc):
     // such a call is never given up, its connection not being the session's.
     bool ReadingAsideOut = false;
+    // Results read through such a connection since the session began.
+    std::uint64_t ResultsReadAside = 0;
 
     // Kept by the session services.
     std::int16_t Connected = 0;

@@ -86,6 +86,7 @@ DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
     const bool aside = mode == ExecMode::Stream && ExecuteReadingAside(s, sql, reading, r, types);
     s.ReadingAsideOut = false;
     if (aside) {
+        ++s.ResultsReadAside;
         if (r != SQL_SUCCESS) {  // stopped
             const DbStatus status = CheckReturn(s, r);
             s.ExecStmt.reset();

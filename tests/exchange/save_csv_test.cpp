@@ -250,12 +250,9 @@ TEST_P(SaveCsvTest, SelectAndSaveWritesEveryValueWhole) {
             ASSERT_EQ(run(u"INSERT INTO w VALUES (300, 'new', NULL)"_s).size(), 1);
         }
         sql()->setPlainText(query);
-        duringExport([&, pending] {
-            if (rowsCounted() < 1) return false;
-            readAside[pending] = static_cast<bool>(session_.ReadingDbc);
-            return true;
-        });
+        const std::uint64_t asideBefore = session_.ResultsReadAside;
         const auto shown = exportWith("mn_out_select", 0, false, file(u"w.csv"_s));
+        readAside[pending] = session_.ResultsReadAside != asideBefore;
         ASSERT_EQ(shown.size(), 1) << pending;
         EXPECT_EQ(shown[0].text, file(u"w.csv"_s) + u"\r\nに出力しました。"_s);
         files[pending] = ReadAll(file(u"w.csv"_s));
