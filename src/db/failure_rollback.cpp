@@ -1,5 +1,6 @@
 // Some failures end the whole transaction at the database, not only the statement: SQLite rolls
-// back on a full disk, an I/O error, an interrupted change or an OR ROLLBACK conflict. The user's
+// back on a full disk, an I/O error, an interrupted change or an OR ROLLBACK conflict; InnoDB
+// rolls back the transaction it chose as a deadlock's victim. The user's
 // uncommitted work is then gone, and the program must neither count it as pending nor let a
 // later COMMIT look as if it kept it.
 
@@ -37,7 +38,12 @@ void KeepSqliteTransactionOpen(DbSession& s, const QString& sql) {
 }
 
 void NoteTransactionEndedByFailure(DbSession& s) {
-    if (!s.Dbc || s.ConnectionLost || !IsSqliteOdbc(s) || !SqliteRolledBack(s)) return;
+    if (!s.Dbc || s.ConnectionLost) return;
+    // MariaDB's deadlock (1213) ends the transaction; its lock wait timeout only the statement.
+    constexpr DbStatus kMariaDbDeadlock = -1213;
+    const bool ended =
+        IsMariaDbOdbc(s) ? s.LastCode == kMariaDbDeadlock : IsSqliteOdbc(s) && SqliteRolledBack(s);
+    if (!ended) return;
     ++s.Rollbacks;
     ++s.FailureRollbacks;
     if (!s.LastMessage.isEmpty()) s.LastMessage += QStringLiteral("\r\n");

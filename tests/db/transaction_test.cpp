@@ -1,5 +1,6 @@
 #include <QFile>
 #include <QTimer>
+#include <thread>
 
 #include "toolkit/call_wait.h"
 
@@ -178,6 +179,37 @@ TEST_P(TransactionTest, AFailureThatEndsTheTransactionAtTheDatabaseIsToldAndCoun
                   QStringLiteral("0"));
         ASSERT_EQ(RollbackWork(s_), 0) << s_.LastMessage.toStdString();
     }
+    DbDisconnect(s_);
+}
+
+// InnoDB rolls back the whole transaction of a deadlock's victim: the program says the work is
+// gone and counts the rollback. The other side holds more rows, so the session is the victim
+// whichever of the two waits first.
+TEST_P(TransactionTest, ADeadlockVictimIsToldThatItsWorkIsGone) {
+    if (GetParam() != Engine::MariaDB) GTEST_SKIP() << "InnoDB chooses the victim by its weight";
+    insert(1);
+    insert(2);
+    ASSERT_EQ(DbCommit(s_), 0);
+    ASSERT_EQ(DbExecute(s_, QStringLiteral("UPDATE t SET v = 's' WHERE k = 1")), 0);
+    insert(10);
+    AdminConnection& other = db_->admin();
+    ASSERT_TRUE(other.exec(QStringLiteral("START TRANSACTION")));
+    ASSERT_TRUE(other.exec(QStringLiteral("UPDATE t SET v = 'o' WHERE k = 2")));
+    for (int k = 20; k < 40; ++k)
+        ASSERT_TRUE(other.exec(QStringLiteral("INSERT INTO t VALUES (%1, 'o')").arg(k)));
+    std::thread waiting([&] { other.exec(QStringLiteral("UPDATE t SET v = 'o' WHERE k = 1")); });
+    const std::uint64_t rollbacks = s_.Rollbacks;
+    EXPECT_EQ(DbExecute(s_, QStringLiteral("UPDATE t SET v = 's' WHERE k = 2")), -1213);
+    EXPECT_TRUE(LastDbMessage(s_).contains(QStringLiteral("ロールバックしました")))
+        << LastDbMessage(s_).toStdString();
+    EXPECT_EQ(s_.Rollbacks - rollbacks, 1u);
+    EXPECT_EQ(DbFailureRollbacks(s_), 1u);
+    waiting.join();
+    ASSERT_TRUE(other.exec(QStringLiteral("COMMIT")));
+    insert(11);
+    ASSERT_EQ(DbCommit(s_), 0) << s_.LastMessage.toStdString();
+    EXPECT_EQ(db_->admin().rows(QStringLiteral("SELECT k, v FROM t WHERE k < 20 ORDER BY k")),
+              (QStringList{QStringLiteral("1|o"), QStringLiteral("2|o"), QStringLiteral("11|x")}));
     DbDisconnect(s_);
 }
 
