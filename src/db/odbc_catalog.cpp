@@ -63,7 +63,8 @@ DbStatus FetchCatalogRow(DbSession& s, bool& flag, QStringList& row) {
     return result;
 }
 
-// The first call of a catalog enumeration: a new cursor for the catalog function `call`.
+// The first call of a catalog enumeration: a new cursor for the catalog function `call`, which
+// holds its own copy of the names (a connection given up leaves the call running on the worker).
 template <typename Call>
 DbStatus StartCatalog(DbSession& s, bool& flag, int columnsRead, Call call) {
     DropCursor(s);
@@ -73,7 +74,7 @@ DbStatus StartCatalog(DbSession& s, bool& flag, int columnsRead, Call call) {
     s.CursorOpen = 1;
     s.CursorId = ++s.LastCursorId;
     void* const stmt = s.CursorStmt.get();
-    r = static_cast<SQLRETURN>(OffThread(s, stmt, [stmt, call] { return call(stmt); }));
+    r = static_cast<SQLRETURN>(OffThread(s, stmt, [stmt, call]() mutable { return call(stmt); }));
     if (r != SQL_SUCCESS) return CheckReturn(s, r);
     flag = true;
     s.CursorColumns = static_cast<std::int16_t>(columnsRead);
@@ -88,7 +89,7 @@ DbStatus NextTable(DbSession& s, const QString& tableTypes, const QString& owner
     if (!s.TableScan) {
         CatalogName schema = Owner(s, owner);
         CatalogName types = Name(s, tableTypes);
-        const DbStatus started = StartCatalog(s, s.TableScan, 4, [&](SQLHSTMT stmt) {
+        const DbStatus started = StartCatalog(s, s.TableScan, 4, [=](SQLHSTMT stmt) mutable {
             return SQLTables(stmt, nullptr, 0, schema.pointer(), schema.length(), nullptr, 0,
                              types.pointer(), types.length());
         });
@@ -114,7 +115,7 @@ DbStatus NextColumn(DbSession& s, const ObjectOwner& where, const QString& table
         CatalogName catalog = Owner(s, where.catalog);
         CatalogName schema = Owner(s, where.schema);
         CatalogName name = Name(s, table);
-        const DbStatus started = StartCatalog(s, s.ColumnScan, 11, [&](SQLHSTMT stmt) {
+        const DbStatus started = StartCatalog(s, s.ColumnScan, 11, [=](SQLHSTMT stmt) mutable {
             return SQLColumns(stmt, catalog.pointer(), catalog.length(), schema.pointer(),
                               schema.length(), name.pointer(), name.length(), nullptr, 0);
         });
@@ -145,7 +146,7 @@ DbStatus NextKeyColumn(DbSession& s, const ObjectOwner& where, const QString& ta
         CatalogName catalog = Owner(s, where.catalog);
         CatalogName schema = Owner(s, where.schema);
         CatalogName name = Name(s, table);
-        const DbStatus started = StartCatalog(s, s.KeyScan, 9, [&](SQLHSTMT stmt) {
+        const DbStatus started = StartCatalog(s, s.KeyScan, 9, [=](SQLHSTMT stmt) mutable {
             return SQLStatistics(stmt, catalog.pointer(), catalog.length(), schema.pointer(),
                                  schema.length(), name.pointer(), name.length(), SQL_INDEX_UNIQUE,
                                  SQL_QUICK);
@@ -175,7 +176,7 @@ DbStatus NextPrimaryKeyColumn(DbSession& s, const ObjectOwner& where, const QStr
         CatalogName catalog = Owner(s, where.catalog);
         CatalogName schema = Owner(s, where.schema);
         CatalogName name = Name(s, table);
-        const DbStatus started = StartCatalog(s, s.PrimaryKeyScan, 6, [&](SQLHSTMT stmt) {
+        const DbStatus started = StartCatalog(s, s.PrimaryKeyScan, 6, [=](SQLHSTMT stmt) mutable {
             return SQLPrimaryKeys(stmt, catalog.pointer(), catalog.length(), schema.pointer(),
                                   schema.length(), name.pointer(), name.length());
         });
