@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <type_traits>
 
 #include "db/odbc_internal.h"
@@ -11,18 +12,44 @@ using namespace odbc_internal;
 
 static_assert(std::is_same_v<SQLLEN, long>, "BlockLengths holds the driver manager's SQLLEN");
 
-int GetRowData(DbSession& s, void* statement, int columnCount, QStringList& values) {
-    if (values.size() < columnCount) values.resize(columnCount);
+namespace {
+
+// A row's values as the driver hands them out, before any of the caller's memory is touched.
+struct RawRow {
+    static constexpr size_t kBytes = 256;
+    std::vector<char> bytes;
+    std::vector<SQLLEN> indicators;
+};
+
+int ReadRawRow(void* statement, int columnCount, RawRow& row) {
+    row.bytes.assign(static_cast<size_t>(columnCount) * RawRow::kBytes, '\0');
+    row.indicators.assign(static_cast<size_t>(columnCount), 0);
     for (int i = 1; i <= columnCount; ++i) {
-        char buffer[256];
-        buffer[0] = '\0';
-        SQLLEN indicator = 0;
-        const SQLRETURN r = SQLGetData(statement, static_cast<SQLUSMALLINT>(i), SQL_C_CHAR, buffer,
-                                       255, &indicator);
+        const size_t at = static_cast<size_t>(i - 1);
+        const SQLRETURN r = SQLGetData(statement, static_cast<SQLUSMALLINT>(i), SQL_C_CHAR,
+                                       row.bytes.data() + at * RawRow::kBytes, RawRow::kBytes - 1,
+                                       &row.indicators[at]);
         if (!Succeeded(r)) return r;
-        ReadSlot(s, buffer, 255, indicator, values[i - 1]);
     }
     return 0;
+}
+
+void DecodeRawRow(const DbSession& s, const RawRow& row, int columnCount, QStringList& values) {
+    if (values.size() < columnCount) values.resize(columnCount);
+    for (int i = 0; i < columnCount; ++i) {
+        const size_t at = static_cast<size_t>(i);
+        ReadSlot(s, row.bytes.data() + at * RawRow::kBytes, RawRow::kBytes - 1, row.indicators[at],
+                 values[i]);
+    }
+}
+
+}  // namespace
+
+int GetRowData(DbSession& s, void* statement, int columnCount, QStringList& values) {
+    RawRow row;
+    const int r = ReadRawRow(statement, columnCount, row);
+    if (r == 0) DecodeRawRow(s, row, columnCount, values);
+    return r;
 }
 
 namespace {
@@ -47,13 +74,18 @@ DbStatus FetchRow(DbSession& s, QStringList& values) {
     const int columns = s.CursorColumns;
     DriverWorker* const worker = &WorkerOf(s);
     bool fetched = false;
-    const int r = OffThread(s, stmt, [stmt, columns, worker, &s, &values, &fetched] {
+    // The values are read from the driver before the caller's memory is taken: a read that
+    // waits on the network must not hold up giving the connection up.
+    const auto raw = std::make_shared<RawRow>();
+    const int r = OffThread(s, stmt, [stmt, columns, worker, raw, &s, &values, &fetched] {
         const SQLRETURN f = SQLFetch(stmt);
         if (!Succeeded(f)) return static_cast<int>(f);
+        const int got = ReadRawRow(stmt, columns, *raw);
         const auto hold = worker->deliver();
         if (!hold) return DriverWorker::kAbandoned;
         fetched = true;
-        return GetRowData(s, stmt, columns, values);
+        if (got == 0) DecodeRawRow(s, *raw, columns, values);
+        return got;
     });
     if (fetched) s.RowsFetched += 1;
     return CheckReturn(s, r);
