@@ -28,10 +28,6 @@ constexpr SQLINTEGER kPsqlBlockRows = 4 * kRowsetSize;
 constexpr SQLLEN kPsqlBlockBytes = 8 << 20;
 constexpr SQLLEN kPsqlMostBlockRows = 10 * kPsqlBlockRows;
 
-bool IsPsqlOdbc(const DbSession& s) {
-    return s.DriverName.startsWith(QStringLiteral("psqlodbc"), Qt::CaseInsensitive);
-}
-
 void SetPsqlFetchRows(DbSession& s, SQLLEN rows) {
     SQLSetConnectAttr(s.Dbc.get(), kPsqlFetchRows, reinterpret_cast<SQLPOINTER>(rows),
                       SQL_IS_INTEGER);

@@ -4,6 +4,7 @@
 
 #include "db/api_call.h"
 #include "db/driver_worker.h"
+#include "db/odbc_internal.h"
 #include "db/odbc_lib.h"
 #include "toolkit/busy_pointer.h"
 #include "toolkit/message_box.h"
@@ -393,6 +394,12 @@ bool DbCallStopped(const DbSession& s) {
 
 std::uint64_t DbFailureRollbacks(const DbSession& s) {
     return s.FailureRollbacks;
+}
+
+bool DbRunsStatementsTogether(const DbSession& s) {
+    // MariaDB's driver takes one statement unless the connection asked for more; SQLite's runs
+    // the first only.
+    return odbc_internal::IsPsqlOdbc(s);
 }
 
 void ShowDbError(DbSession& s, DbStatus status, const QString& title) {

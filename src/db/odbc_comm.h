@@ -82,6 +82,8 @@ bool DbCallStopped(const DbSession& s);
 // How many transactions the database rolled back by itself when a statement failed, or with a
 // connection that was lost or given up: when it moves, the work since the last commit is gone.
 std::uint64_t DbFailureRollbacks(const DbSession& s);
+// Whether the driver runs several statements sent as one text, in one round trip to the server.
+bool DbRunsStatementsTogether(const DbSession& s);
 
 // The driver's quote around names (SQL_IDENTIFIER_QUOTE_CHAR), empty when it quotes none; the
 // standard double quote when not connected or when the driver cannot tell.

@@ -58,6 +58,9 @@ void ReadDriverName(DbSession& s);
 inline bool IsMariaDbOdbc(const DbSession& s) {
     return s.DriverName.startsWith(QStringLiteral("libmaodbc"), Qt::CaseInsensitive);
 }
+inline bool IsPsqlOdbc(const DbSession& s) {
+    return s.DriverName.startsWith(QStringLiteral("psqlodbc"), Qt::CaseInsensitive);
+}
 // Whether the session runs on SQLite's driver. It stops reading at SQL_MAX_ROWS for any
 // statement that returns rows, however it begins, and a statement without rows does its whole
 // work in its first step: nothing is cut.

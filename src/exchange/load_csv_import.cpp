@@ -275,12 +275,25 @@ bool LoadCSV::RunImport() {
         if (batch.size() > 1 && batching) {
             sql = batch.statement(head);
             showProgress(sql, Inserted, false);
-            if (DbExecute(session, ImportSavepointText()) != 0) {
+            // Where the driver takes them, the savepoint and its release go with the lines:
+            // one round trip instead of three. The savepoint precedes the lines, so a failure
+            // among them finds it set (and a driver's own savepoint before the text, rolled back
+            // to, takes it along: then the rollback to it below fails, harmlessly).
+            bool failed = false;
+            if (DbRunsStatementsTogether(session)) {
+                sentAll = DbExecute(session, ImportSavepointText() + QStringLiteral(";\n") + sql +
+                                                 QStringLiteral(";\n") +
+                                                 ImportReleaseSavepointText()) == 0;
+                failed = !sentAll;
+            } else if (DbExecute(session, ImportSavepointText()) != 0) {
                 batching = false;  // the server keeps no savepoints: every line goes alone
             } else if (DbExecute(session, sql) == 0) {
                 DbExecute(session, ImportReleaseSavepointText());
                 sentAll = true;
             } else {
+                failed = true;
+            }
+            if (failed) {
                 countLostRows();
                 if (IsConnected(session)) {
                     const bool stopped = DbCallStopped(session);
