@@ -101,10 +101,13 @@ def main():
     os.makedirs(home)
     program = e2e.Program(binary, home)
 
-    # Connect: the window manager gives the dialog the focus; the first data source, Enter.
+    # Connect: the window manager gives the dialog the focus; the first data source, kept in the
+    # connection history by its box (Space), Enter.
     dialog = program.window("dialog", "データベース接続")
     wait_for("the focus in the connection dialog", lambda: focus_in(dialog), 10)
-    key("Down", "Return")
+    key("Down")
+    check("Tab reaches the history box", True, tab_to(find(dialog, "check box", "接続履歴に追加")))
+    key("space", "Return")
     wait_for("connection dialog closed", e2e.gone(dialog))
     main_window = program.window("frame", "Varkel Light")
     check("connected", True, bool(wait_for("disconnect enabled",
@@ -120,12 +123,32 @@ def main():
     answer_alert(program, "the SELECT")
     table = find(main_window, "tree", "SELECT結果")
     check("rows listed", ["1", "2", "3", "4", "5"], column(table, 1))
+    # A screen reader meets the row number and the two columns, not the end marker, and can
+    # sort by a header as a click does.
+    check("columns", ["行No.", "customer_id", "name"],
+          [table.get_column_header(c).get_name() for c in range(table.get_n_columns())])
+    header = table.get_column_header(1)
+    check("the header's action", ["Press"],
+          [header.get_action_name(i) for i in range(header.get_n_actions())])
 
     # Sort by a column: Tab leaves the box for the list; a row, the next column, the sort key.
     key("Tab")
     check("Tab leaves the SQL box for the result list", True,
           bool(wait_for("result list focused", lambda: focused(table), 5)))
-    key("Home", "Right", "ctrl+shift+s", "ctrl+shift+s")
+    heard = []
+    listener = Atspi.EventListener.new(lambda event: heard.append(
+        (event.source.get_role_name(), event.source.get_name())) if event.detail1 else None)
+    listener.register("object:state-changed:focused")
+    key("Home", "Right")
+    context = GLib.MainContext.default()
+
+    def heard_cell():
+        context.iteration(False)
+        return heard[-1] if heard and heard[-1][1] == "1" else None
+    check("the current cell is heard", ("table cell", "1"),
+          wait_for("the cell's focus event", heard_cell, 5))
+    listener.deregister("object:state-changed:focused")
+    key("ctrl+shift+s", "ctrl+shift+s")
     check("descending by the current column", ["5", "4", "3", "2", "1"],
           wait_for("sorted", lambda: (lambda c: c if c[0] == "5" else None)(column(table, 1)), 5))
 
@@ -294,6 +317,24 @@ def main():
     key("alt+f", "r")
     check("reconnected", True, bool(wait_for("disconnect enabled again",
                                              lambda: enabled_item(main_window, "DB切断(D)"), 10)))
+    settled(find(main_window, "tree", "DBオブジェクト"))
+
+    # Disconnect, then connect from the history: the dialog by the file menu's letter, the
+    # history mode's option by Shift+Tab and Space (the mode takes the focus to its list), the
+    # one entry by an arrow, Enter.
+    key("alt+f", "d")
+    wait_for("disconnected again", lambda: not enabled_item(main_window, "DB切断(D)"), 10)
+    key("alt+f", "c")
+    dialog = program.window("dialog", "データベース接続")
+    wait_for("the focus in the connection dialog again", lambda: focus_in(dialog), 10)
+    check("Shift+Tab reaches the history mode", True,
+          tab_to(find(dialog, "radio button", "接続履歴"), back=True))
+    key("space")
+    wait_for("the history list focused", lambda: focused(find(dialog, "list", "接続履歴")), 5)
+    key("Down", "Return")
+    wait_for("connection dialog closed after the history", e2e.gone(dialog))
+    check("connected from the history", True, bool(wait_for(
+        "disconnect enabled after the history", lambda: enabled_item(main_window, "DB切断(D)"), 10)))
     settled(find(main_window, "tree", "DBオブジェクト"))
 
     # The version window, closed by Enter.

@@ -13,6 +13,7 @@
 
 #include "toolkit/plain_roles.h"
 #include "toolkit/twips.h"
+#include "ui/results/result_list_view.h"
 #include "ui/sqlbox/sql_box.h"
 #include "ui/tree/keyword_list.h"
 
@@ -109,7 +110,7 @@ void SqlPane::build(QWidget* parent) {
     place(L_sec, 3300, 780);
     place(L_fetch[4], 4110, 300);
 
-    ListView1 = Named(new QTreeWidget(parent), "ListView1");
+    ListView1 = Named(new ResultListView(parent), "ListView1");
     ListView1->setAccessibleName(QStringLiteral("SELECT結果"));
     ListView1->setRootIsDecorated(false);
     ListView1->setUniformRowHeights(true);

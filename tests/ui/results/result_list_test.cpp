@@ -24,6 +24,7 @@
 #include "toolkit/desktop.h"
 #include "ui/results/header_marks.h"
 #include "ui/results/result_copy_menu.h"
+#include "ui/results/result_list_view.h"
 #include "ui/results/result_sorter.h"
 #include "ui/sqlbox/sql_box.h"
 
@@ -140,6 +141,36 @@ TEST_P(ResultListTest, HeaderClicksCycleAscendingDescendingAndFetchOrderByValue)
         EXPECT_EQ(arrow(), QString::fromUtf16(c.arrow)) << "click " << n;
         ++n;
     }
+    // On the accessibility bus: the columns without the end marker, each header's name and
+    // mark, and its action sorting as a click does; the cells read in the order shown.
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(list());
+    QAccessibleTableInterface* table = grid->tableInterface();
+    ASSERT_EQ(table->columnCount(), 4);
+    EXPECT_EQ(grid->childCount(), 4 * 7);
+    EXPECT_EQ(table->cellAt(0, 4), nullptr);
+    QStringList names;
+    for (int c = 0; c < 4; ++c)
+        names << grid->child(c)->text(QAccessible::Name);
+    EXPECT_EQ(names.join(u','), u"行No.,k,amount,name"_qs);
+    QAccessibleActionInterface* sort = grid->child(2)->actionInterface();
+    ASSERT_NE(sort, nullptr);
+    ASSERT_EQ(sort->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+    const Click actions[] = {
+        {2, u"4,5,2,1,6,3", u"昇順"}, {2, u"3,6,1,2,5,4", u"降順"}, {2, u"1,2,3,4,5,6", u""}};
+    for (const Click& a : actions) {
+        grid->child(a.column)->actionInterface()->doAction(
+            QAccessibleActionInterface::pressAction());
+        QStringList shown;
+        for (int r = 0; r < table->rowCount(); ++r)
+            shown << table->cellAt(r, 0)->text(QAccessible::Name).trimmed();
+        EXPECT_EQ(shown.join(u','), QString::fromUtf16(a.order));
+        EXPECT_EQ(grid->child(a.column)->text(QAccessible::Description),
+                  QString::fromUtf16(a.arrow));
+    }
+    QAccessibleInterface* cell = table->cellAt(1, 3);
+    EXPECT_EQ(cell->text(QAccessible::Name), u"O'Brien"_qs);
+    EXPECT_EQ(grid->indexOfChild(cell), 4 * 2 + 3);
+    EXPECT_EQ(cell->tableCellInterface()->columnHeaderCells().value(0), grid->child(3));
     // The numeric column shows its values in one width: blanks before positive values, zeros
     // after the minus sign.
     QStringList amounts;
@@ -206,9 +237,11 @@ TEST_P(ResultListTest, KeysMoveTheCurrentCellCopyItSortByItsColumnAndOpenItsMenu
         closePopups();
         EXPECT_EQ(menu, QString::fromUtf16(s.menu)) << name.toStdString();
         if (*s.heard) {
-            QAccessibleInterface* cell =
-                QAccessible::queryAccessibleInterface(list())->focusChild();
+            QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(list());
+            QAccessibleInterface* cell = grid->focusChild();
             ASSERT_NE(cell, nullptr) << name.toStdString();
+            const auto* view = qobject_cast<ResultListView*>(list());  // its focus events name
+            EXPECT_EQ(grid->child(view->accessibleChild(list()->currentIndex())), cell);
             EXPECT_EQ(cell->text(QAccessible::Name).trimmed() + u" ("_qs +
                           cell->text(QAccessible::Description) + u')',
                       QString::fromUtf16(s.heard))
