@@ -15,15 +15,15 @@ QRect GlobalRect(const QWidget* widget, const QRect& local) {
 
 }  // namespace
 
+QAccessibleInterface* ResultListPart::parent() const {
+    return QAccessible::queryAccessibleInterface(list_.data());
+}
+
 ResultListCell::ResultListCell(ResultListView* list, const QModelIndex& index)
-    : list_(list), index_(index) {}
+    : ResultListPart(list), index_(index) {}
 
 bool ResultListCell::isValid() const {
     return list_ && index_.isValid() && index_.column() < list_->accessibleColumnCount();
-}
-
-QAccessibleInterface* ResultListCell::parent() const {
-    return QAccessible::queryAccessibleInterface(list_.data());
 }
 
 QString ResultListCell::text(QAccessible::Text t) const {
@@ -85,14 +85,10 @@ void ResultListCell::doAction(const QString& name) {
 }
 
 ResultListHeaderCell::ResultListHeaderCell(ResultListView* list, int column)
-    : list_(list), column_(column) {}
+    : ResultListPart(list), column_(column) {}
 
 bool ResultListHeaderCell::isValid() const {
     return list_ && column_ < list_->accessibleColumnCount();
-}
-
-QAccessibleInterface* ResultListHeaderCell::parent() const {
-    return QAccessible::queryAccessibleInterface(list_.data());
 }
 
 QString ResultListHeaderCell::text(QAccessible::Text t) const {

@@ -8,10 +8,28 @@ namespace varkel {
 
 class ResultListView;
 
+// What a cell and a header of the result list share: no object and no children of their own,
+// texts that are not edited, the list as their parent.
+class ResultListPart : public QAccessibleInterface {
+  public:
+    explicit ResultListPart(ResultListView* list) : list_(list) {}
+
+    QObject* object() const override { return nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* parent() const override;
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    void setText(QAccessible::Text, const QString&) override {}
+
+  protected:
+    QPointer<ResultListView> list_;
+};
+
 // A cell of the result list as a screen reader meets it: its value as its name and, on the
 // current cell, its column's name as its description (the model's accessible roles); its place
 // in the table and its column's header; Toggle selects or deselects its row.
-class ResultListCell : public QAccessibleInterface,
+class ResultListCell : public ResultListPart,
                        public QAccessibleTableCellInterface,
                        public QAccessibleActionInterface {
   public:
@@ -20,14 +38,7 @@ class ResultListCell : public QAccessibleInterface,
     QModelIndex index() const { return index_; }
 
     bool isValid() const override;
-    QObject* object() const override { return nullptr; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface* parent() const override;
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::TreeItem; }
     QAccessible::State state() const override;
@@ -47,25 +58,17 @@ class ResultListCell : public QAccessibleInterface,
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
   private:
-    QPointer<ResultListView> list_;
     QPersistentModelIndex index_;
 };
 
 // A column header of the result list: the column's name, the sort mark it shows as its
 // description ("昇順", "降順"), and Press sorting by the column as a click on it does.
-class ResultListHeaderCell : public QAccessibleInterface, public QAccessibleActionInterface {
+class ResultListHeaderCell : public ResultListPart, public QAccessibleActionInterface {
   public:
     ResultListHeaderCell(ResultListView* list, int column);
 
     bool isValid() const override;
-    QObject* object() const override { return nullptr; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface* parent() const override;
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::ColumnHeader; }
     QAccessible::State state() const override;
@@ -78,7 +81,6 @@ class ResultListHeaderCell : public QAccessibleInterface, public QAccessibleActi
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
   private:
-    QPointer<ResultListView> list_;
     int column_;
 };
 
