@@ -17,6 +17,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
@@ -64,6 +65,61 @@ struct Figures {
     int objects = 0;
     int columns = 0;
     double fill = 0, refill = 0, tables = 0, expand = 0, columnsAndKeys = 0, withPrimary = 0;
+    double peakGrowthMb = 0;       // the fill over an empty tree, most of all runs
+    double longestPaintGapMs = 0;  // between paints of the tree during either fill, most of all
+};
+
+// A process's memory figure from /proc/self/status, in MB.
+double StatusMb(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ')[0].toDouble() / 1024;
+    return 0;
+}
+
+// The peak resident size starts again from the present one (Linux: "5" into clear_refs).
+void ResetPeak() {
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly)) refs.write("5");
+}
+
+// The times the tree's viewport is painted, for the longest time the window went unpainted.
+// The tree asks to be painted every 20 ms, as a window being moved or uncovered would: a paint
+// that does not come is the window frozen.
+class PaintClock : public QObject {
+  public:
+    explicit PaintClock(QWidget* viewport) {
+        viewport->installEventFilter(this);
+        ask_.setInterval(20);
+        QObject::connect(&ask_, &QTimer::timeout, viewport, qOverload<>(&QWidget::update));
+        ask_.start();
+    }
+    void start() {
+        timer_.start();
+        last_ = 0;
+        longest_ = 0;
+    }
+    // Up to the end of the step, which counts as a paint (the step ends painted).
+    double longest() const {
+        return std::max(longest_, static_cast<double>(timer_.elapsed()) - last_);
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && timer_.isValid()) {
+            const double now = static_cast<double>(timer_.nsecsElapsed()) / 1e6;
+            longest_ = std::max(longest_, now - last_);
+            last_ = now;
+        }
+        return false;
+    }
+
+  private:
+    QTimer ask_;
+    QElapsedTimer timer_;
+    double last_ = 0, longest_ = 0;
 };
 
 [[noreturn]] void Fail(const QString& text) {
@@ -180,6 +236,7 @@ Figures Bench(const Engine& engine, const Sizes& n, int runs) {
     const int shownColumns = std::min(n.columns, ColumnList::kMaxColumns);
     std::vector<double> fill, refill, tables, expand, columnsAndKeys, withPrimary;
     Figures figures{engine.name, 0, shownColumns};
+    PaintClock paints(view->viewport());
     for (int run = 0; run < runs; ++run) {
         QElapsedTimer timer;
         timer.start();
@@ -190,14 +247,21 @@ Figures Bench(const Engine& engine, const Sizes& n, int runs) {
         // the tree it made (as after every later connect).
         view->clear();
         QCoreApplication::processEvents();
+        const double before = StatusMb("VmRSS:");
+        ResetPeak();
         timer.start();
+        paints.start();
         command->trigger();
         QCoreApplication::processEvents();  // the tree painted
         fill.push_back(Ms(timer));
+        figures.longestPaintGapMs = std::max(figures.longestPaintGapMs, paints.longest());
+        figures.peakGrowthMb = std::max(figures.peakGrowthMb, StatusMb("VmHWM:") - before);
         timer.start();
+        paints.start();
         command->trigger();
         QCoreApplication::processEvents();
         refill.push_back(Ms(timer));
+        figures.longestPaintGapMs = std::max(figures.longestPaintGapMs, paints.longest());
         const ObjectLists& lists = tree->lists();
         figures.objects = lists.Tbl_num + lists.View_num + lists.Synm_num;
         if (lists.Tbl_num < n.tables + 1 || lists.View_num < n.views ||
@@ -339,6 +403,12 @@ int main(int argc, char* argv[]) {
         std::printf("%-11s %-34s %7.1f ms %7.1f ms %7.2f\n", qPrintable(f.engine),
                     "  the same / +SQLPrimaryKeys", f.expand, f.withPrimary,
                     f.expand / f.withPrimary);
+        std::printf("%-11s %-34s %7.1f MB %21s %6s\n", qPrintable(f.engine),
+                    "fill: peak memory growth", f.peakGrowthMb, "",
+                    f.peakGrowthMb < 150 ? "<150" : "MISSED");
+        std::printf("%-11s %-34s %7.1f ms %21s %6s\n", qPrintable(f.engine),
+                    "fills: longest time unpainted", f.longestPaintGapMs, "",
+                    f.longestPaintGapMs <= 100 ? "<=100" : "MISSED");
     }
     return 0;
 }
