@@ -1,8 +1,9 @@
 // The import's reading of a file: its lines put back together give the bytes again, its fields
-// joined give the line again, each field becomes the value its rule says, a statement said to be
-// sendable is one statement as a server reads it, and a line written as the export writes it
-// (each text in quotes, a quote inside doubled) gives one literal per text holding exactly that
-// text, whatever it holds, for either quote and either reading of backslashes.
+// joined give the line again (and read in place give the same values), each field becomes the value
+// its rule says, a statement said to be sendable is one statement as a server reads it, and a line
+// written as the export writes it (each text in quotes, a quote inside doubled) gives one literal
+// per text holding exactly that text, whatever it holds, for either quote and either reading of
+// backslashes.
 #include "exchange/import_text.h"
 #include "fuzz_check.h"
 #include "store/code_page.h"
@@ -240,6 +241,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             rules.backslash = backslash;
             bool sendable = false;
             const QString sql = InsertStatement(kHead, fields, rules, &sendable);
+            // The import's own reading of the line gives the same values.
+            bool lineSendable = !sendable;
+            FUZZ_CHECK(kHead + QStringLiteral(" VALUES") +
+                           LineInsertValues(text, delimiter, rules, &lineSendable) ==
+                       sql);
+            FUZZ_CHECK(lineSendable == sendable);
             FUZZ_CHECK(sql.startsWith(kHead + QStringLiteral(" VALUES(")) && sql.endsWith(u')'));
             // Whatever the line holds, what is sent is one statement.
             FUZZ_CHECK(!sendable ||

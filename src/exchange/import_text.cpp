@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include <QVarLengthArray>
+
 namespace varkel {
 
 namespace {
@@ -116,35 +118,98 @@ bool QuotedText(const QString& field, QString& text) {
     return true;
 }
 
-QString Literal(QString text, const ImportSqlRules& rules) {
-    text.replace(u'\'', QStringLiteral("''"));
-    if (rules.backslash == ImportSqlRules::Backslash::Escape)
-        text.replace(u'\\', QStringLiteral("\\\\"));
-    return u'\'' + text + u'\'';
-}
-
-// The rule of a field that is not enclosed in quotes: one beginning or ending with a double
-// quote is made a literal by its ends, anything else is SQL as written.
-QString ValueOfClean(QString field) {
-    if (!field.startsWith(u'"') && !field.endsWith(u'"')) return field;
-    field.replace(u'\'', QStringLiteral("''"));
-    if (field.front() == u'"') field.front() = u'\'';
-    if (field.back() == u'"') field.back() = u'\'';
-    return field;
-}
-
-QString Value(const QString& field, const ImportSqlRules& rules, bool& sendable) {
-    const QString clean = CleanField(field);
-    if (clean.isEmpty()) return QStringLiteral("NULL");
-    QString text;
-    if (QuotedText(clean, text)) {
-        if (rules.backslash == ImportSqlRules::Backslash::Unknown && text.contains(u'\\'))
-            sendable = false;
-        return Literal(std::move(text), rules);
+// `text` appended as the inside of an apostrophe literal: each apostrophe doubled, and each
+// backslash too where the server reads it as an escape. Runs without either go in whole.
+void AppendLiteralText(QString& out, QStringView text, const ImportSqlRules& rules) {
+    const bool escapes = rules.backslash == ImportSqlRules::Backslash::Escape;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\'' && !(escapes && c == u'\\')) continue;
+        out += text.sliced(from, i + 1 - from);
+        out += c;
+        from = i + 1;
     }
-    QString value = ValueOfClean(clean);
-    if (!StaysOneStatement(value)) sendable = false;
-    return value;
+    out += text.sliced(from);
+}
+
+// One field's value appended to `out` (the import's innermost loop: no string of its own per
+// field). The rule: NULs removed and blanks trimmed; empty is NULL; a field enclosed in one kind
+// of quote, each quote inside doubled, is a literal of its text; one beginning or ending with a
+// double quote is made a literal by its ends; anything else is SQL as written.
+void AppendValue(QString& out, QStringView field, const ImportSqlRules& rules, bool& sendable) {
+    QString withoutNul;
+    if (field.contains(QChar(u'\0'))) {
+        withoutNul = field.toString().remove(QChar(u'\0'));
+        field = withoutNul;
+    }
+    qsizetype from = 0, to = field.size();
+    while (from < to && field[from] == u' ')
+        ++from;
+    while (to > from && field[to - 1] == u' ')
+        --to;
+    const QStringView clean = field.sliced(from, to - from);
+    if (clean.isEmpty()) {
+        out += QStringLiteral("NULL");
+        return;
+    }
+    const qsizetype last = clean.size() - 1;
+    if (clean.size() >= 2 && IsQuote(clean.front()) && clean.back() == clean.front()) {
+        const QChar quote = clean.front();
+        bool enclosed = true;
+        for (qsizetype i = 1; i < last && enclosed; ++i) {
+            if (clean[i] != quote) continue;
+            enclosed = i + 1 < last && clean[i + 1] == quote;
+            ++i;
+        }
+        if (enclosed) {
+            const QStringView inner = clean.sliced(1, last - 1);
+            if (rules.backslash == ImportSqlRules::Backslash::Unknown && inner.contains(u'\\'))
+                sendable = false;
+            out += u'\'';
+            // Each doubled quote of the field is one quote of the text.
+            qsizetype at = 0;
+            for (qsizetype i = inner.indexOf(quote); i >= 0; i = inner.indexOf(quote, at)) {
+                AppendLiteralText(out, inner.sliced(at, i + 1 - at), rules);
+                at = i + 2;
+            }
+            AppendLiteralText(out, inner.sliced(at), rules);
+            out += u'\'';
+            return;
+        }
+    }
+    const qsizetype start = out.size();
+    if (clean.front() != u'"' && clean.back() != u'"') {
+        out += clean;
+    } else {
+        qsizetype at = 0;
+        for (qsizetype i = clean.indexOf(u'\''); i >= 0; i = clean.indexOf(u'\'', at)) {
+            out += clean.sliced(at, i + 1 - at);
+            out += u'\'';
+            at = i + 1;
+        }
+        out += clean.sliced(at);
+        if (clean.front() == u'"') out[start] = u'\'';
+        if (clean.back() == u'"') out.back() = u'\'';
+    }
+    if (!StaysOneStatement(QStringView(out).sliced(start))) sendable = false;
+}
+
+// The values of `fields` (each a QString or a QStringView) as "(v1,v2,…)".
+template <typename Fields>
+QString ValuesOf(const Fields& fields, qsizetype chars, const ImportSqlRules& rules,
+                 bool* sendable) {
+    bool ok = true;
+    QString values;
+    values.reserve(2 + chars + chars / 4 + fields.size() * 2);
+    values += u'(';
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0) values += u',';
+        AppendValue(values, fields[i], rules, ok);
+    }
+    values += u')';
+    if (sendable) *sendable = ok;
+    return values;
 }
 
 }  // namespace
@@ -175,7 +240,9 @@ bool ImportRecordOpen(const QString& line, const QString& delimiter) {
 
 QString ToSqlValue(QString field, const ImportSqlRules& rules) {
     bool sendable = true;
-    return Value(field, rules, sendable);
+    QString value;
+    AppendValue(value, field, rules, sendable);
+    return value;
 }
 
 bool StaysOneStatement(QStringView sql) {
@@ -237,17 +304,29 @@ QString HeaderColumnList(const QString& header, const QString& delimiter,
 }
 
 QString InsertValues(const QStringList& fields, const ImportSqlRules& rules, bool* sendable) {
-    bool ok = true;
-    QString values;
-    values.reserve(8 + fields.size() * 12);
-    values += u'(';
-    for (qsizetype i = 0; i < fields.size(); ++i) {
-        if (i > 0) values += u',';
-        values += Value(fields[i], rules, ok);
+    qsizetype chars = 0;
+    for (const QString& field : fields)
+        chars += field.size();
+    return ValuesOf(fields, chars, rules, sendable);
+}
+
+QString LineInsertValues(QStringView line, QStringView delimiter, const ImportSqlRules& rules,
+                         bool* sendable) {
+    // The fields as views of the line: SplitImportFields without a string per field.
+    QVarLengthArray<QStringView, 32> fields;
+    if (delimiter.isEmpty()) {
+        fields.append(line);
+    } else {
+        qsizetype from = 0;
+        bool open = false;
+        while (true) {
+            const qsizetype end = FieldEnd(line, from, delimiter, open);
+            fields.append(line.sliced(from, end - from));
+            if (end >= line.size()) break;
+            from = end + delimiter.size();
+        }
     }
-    values += u')';
-    if (sendable) *sendable = ok;
-    return values;
+    return ValuesOf(fields, line.size(), rules, sendable);
 }
 
 QString InsertStatement(const QString& head, const QStringList& fields, const ImportSqlRules& rules,

@@ -86,6 +86,9 @@ QString InsertStatement(const QString& head, const QStringList& fields,
 // is head + " VALUES" + one or more of them joined by ",". `sendable` as for InsertStatement.
 QString InsertValues(const QStringList& fields, const ImportSqlRules& rules = {},
                      bool* sendable = nullptr);
+// InsertValues(SplitImportFields(line, delimiter), rules, sendable), without a string per field.
+QString LineInsertValues(QStringView line, QStringView delimiter, const ImportSqlRules& rules = {},
+                         bool* sendable = nullptr);
 
 // The message of a line that is not sent, naming its line in the file (counted from 1).
 QString RefusedLineText(qint64 line);

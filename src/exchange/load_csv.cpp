@@ -25,6 +25,7 @@
 #include "toolkit/desktop.h"
 #include "toolkit/file_dialogs.h"
 #include "toolkit/message_box.h"
+#include "toolkit/one_line_label.h"
 #include "toolkit/tab_leaves_box.h"
 #include "toolkit/tool_icons.h"
 #include "toolkit/yield.h"
@@ -148,7 +149,7 @@ void LoadCSV::build() {
     L_cnt = new QLabel;
     L_cnt->setObjectName(QStringLiteral("L_cnt"));
     L_cnt->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000000/0000000")));
-    L_sql = new QLabel;
+    L_sql = new OneLineLabel;
     L_sql->setObjectName(QStringLiteral("L_sql"));
     L_sql->setToolTip(QStringLiteral("マウスクリックでクリップボードへコピー"));
     L_sql->setFrameShape(QFrame::StyledPanel);
@@ -401,8 +402,9 @@ bool LoadCSV::eventFilter(QObject* watched, QEvent* event) {
         if (copy) {
             ClearClipboard();
             // The label shows the beginning of a long statement; the whole one is copied.
-            SetClipboardText(L_sql->text() == ShownStatement(shownSql_) ? shownSql_
-                                                                        : L_sql->text());
+            SetClipboardText(L_sql->text() == ShownStatement(shownSql_, shownChars_)
+                                 ? shownSql_
+                                 : L_sql->text());
             return true;
         }
         if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {

@@ -25,9 +25,9 @@ namespace varkel {
 
 struct DbSession;
 
-// The beginning of a statement that the import shows in L_sql: a statement of megabytes would
-// stall the label's layout once per row.
-QString ShownStatement(const QString& sql);
+// The beginning of a statement that the import shows in L_sql, at most `chars` characters: a
+// statement of megabytes would stall the label's layout on every frame.
+QString ShownStatement(const QString& sql, qsizetype chars);
 
 // The import window "ファイルからTABLEへ登録": loads a delimited text file into a table, one INSERT
 // per line with a COMMIT every N rows. Modeless, owned by the main window, loaded once and only
@@ -100,6 +100,7 @@ class LoadCSV : public QDialog {
     CodePage fileCode_{CodePage::systemName()};  // what the last preview read the file as
     FileState fileState_;                        // the file as the last preview read it
     QString shownSql_;                           // the whole statement L_sql shows the start of
+    qsizetype shownChars_ = 0;                   // how much of it L_sql shows
 
     bool CancelRequested = false;
     QString SourceFile;

@@ -32,6 +32,7 @@ QString CommittedText(std::int32_t inserted, std::int32_t committed) {
            QString::number(committed);
 }
 
+// The most of a statement L_sql shows (a screen's width of narrow characters).
 constexpr qsizetype kShownChars = 1000;
 // The most lines sent as one statement.
 constexpr qsizetype kBatchLines = 1000;
@@ -58,9 +59,9 @@ ImportSqlRules AskImportRules(DbSession& session) {
 
 }  // namespace
 
-QString ShownStatement(const QString& sql) {
-    if (sql.size() <= kShownChars) return sql;
-    return sql.first(kShownChars) + QStringLiteral("…");
+QString ShownStatement(const QString& sql, qsizetype chars) {
+    if (sql.size() <= chars) return sql;
+    return sql.first(chars) + QStringLiteral("…");
 }
 
 void LoadCSV::ended(CommandLock::Hold& hold) {
@@ -72,7 +73,14 @@ void LoadCSV::showProgress(const QString& sql, std::int32_t inserted, bool now) 
     if (!now && painted_.isValid() && painted_.elapsed() < kFrameMs) return;
     painted_.start();
     shownSql_ = sql;
-    L_sql->setText(ShownStatement(sql));
+    // No more than the label's width could hold of the narrowest characters: the rest would
+    // only be laid out, never seen.
+    const QFontMetrics metrics = L_sql->fontMetrics();
+    int narrowest = metrics.horizontalAdvance(u' ');
+    for (const char16_t c : u".,'1il|")
+        if (c) narrowest = qMin(narrowest, metrics.horizontalAdvance(QChar(c)));
+    shownChars_ = qMin<qsizetype>(kShownChars, L_sql->width() / qMax(1, narrowest) + 1);
+    L_sql->setText(ShownStatement(sql, shownChars_));
     L_sql->repaint();  // the statement in the driver's hands stays readable while it runs
     L_cnt->setText(QString::number(inserted) + u'/' + QString::number(dataLines_));
     ProgressBar1->setValue(qMin(inserted, ProgressBar1->maximum()));
@@ -398,7 +406,7 @@ bool LoadCSV::RunImport() {
         }
         first = false;
         bool sendable = true;
-        QString values = InsertValues(SplitImportFields(line, delimiter), rules, &sendable);
+        QString values = LineInsertValues(line, delimiter, rules, &sendable);
         const qint64 lineReplaced = line.count(QChar(kReplacement));
         if (!sendable) {  // goes alone, after the lines before it
             if (const Step step = flush(false); step != Step::Go) {
