@@ -1,6 +1,7 @@
 #include "exec/sql_executor.h"
 
 #include <algorithm>
+#include <optional>
 
 #include <QHeaderView>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include "store/code_page.h"
 #include "store/sql_history.h"
 #include "toolkit/auto_size_columns.h"
+#include "toolkit/busy_pointer.h"
 #include "toolkit/keyed_bars.h"
 #include "toolkit/message_box.h"
 #include "toolkit/tool_icons.h"
@@ -232,6 +234,9 @@ DbStatus SqlExecutor::FetchResult(const QString& sql, bool ReFetch) {
     int retries = 0;
     DbStatus s = 0;
     filling_ = true;
+    // The pointer stays busy for the whole fill rather than being set and reset around every
+    // fetch (a round trip to the window system per row); it is normal again for any box.
+    std::optional<BusyPointer> busy;
     for (;;) {  // one round per execution of the statement (the first, or a retry)
         if (!ReFetch) {
             StartFetchPanel(sql, r_.Columns->Count);
@@ -244,8 +249,10 @@ DbStatus SqlExecutor::FetchResult(const QString& sql, bool ReFetch) {
         bool retry = false;
         QStringList values;
         for (;;) {
+            if (!busy) busy.emplace();
             // Checked before anything else: a disconnect also marks the fill as interrupted.
             if (!ownsCursor()) {
+                busy.reset();
                 s = kCursorGone;
                 if (!aborted_)
                     ShowMessageBox(
@@ -284,6 +291,7 @@ DbStatus SqlExecutor::FetchResult(const QString& sql, bool ReFetch) {
                 break;
             }
             if (s != 0) {
+                busy.reset();
                 ShowMessageBox(LastDbMessage(session_), MsgButtons::Ok, MsgIcon::Exclamation,
                                baseTitle_ + QStringLiteral(" - ＳＱＬ実行エラー"));
                 if (s != -9999 || ++retries > 1) break;
@@ -308,6 +316,7 @@ DbStatus SqlExecutor::FetchResult(const QString& sql, bool ReFetch) {
         }
         if (!retry) break;
     }
+    busy.reset();
     filling_ = false;
     finishFill();
     return s;

@@ -909,6 +909,7 @@ TEST_F(FetchFailureTest, AFailedBlockFetchIsRetriedRowByRowFromTheStart) {
     EXPECT_EQ(shown[2].text, QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:100\r\n行数:600"));
     ASSERT_EQ(list()->topLevelItemCount(), 600);
     EXPECT_EQ(list()->topLevelItem(599)->text(2), QStringLiteral("row 600"));
+    EXPECT_EQ(boxes_.boxesUnderBusyPointer(), 0);  // busy through the fill, not for its boxes
 }
 
 TEST_F(FetchFailureTest, NoRetryEndsTheFillAsFailedAndKeepsTheRows) {

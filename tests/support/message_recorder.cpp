@@ -1,5 +1,7 @@
 #include "support/message_recorder.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QStringList>
 
 namespace varkel::test {
@@ -21,6 +23,8 @@ MsgResult DefaultAnswer(const MessageBoxRequest& box) {
 MessageRecorder::MessageRecorder()
     : responder_([this](const MessageBoxRequest& box) {
           boxes_.append(box);
+          const QCursor* pointer = QGuiApplication::overrideCursor();
+          if (pointer && pointer->shape() == Qt::WaitCursor) ++underBusyPointer_;
           if (answers_.empty()) return DefaultAnswer(box);
           const MsgResult result = answers_.front();
           answers_.pop_front();

@@ -15,9 +15,12 @@ class MessageRecorder {
     void answer(MsgResult result) { answers_.push_back(result); }
     const QList<MessageBoxRequest>& boxes() const { return boxes_; }
     QStringList texts() const;
+    // How many boxes came while the pointer was busy (a box must find it normal).
+    int boxesUnderBusyPointer() const { return underBusyPointer_; }
 
   private:
     QList<MessageBoxRequest> boxes_;
+    int underBusyPointer_ = 0;
     std::deque<MsgResult> answers_;
     ScopedMessageResponder responder_;
 };
