@@ -8,6 +8,7 @@
 #include "db/odbc_lib.h"
 #include "toolkit/busy_pointer.h"
 #include "toolkit/message_box.h"
+#include "toolkit/yield.h"
 
 namespace varkel {
 
@@ -42,12 +43,14 @@ bool Refused(DbSession& s) {
     return true;
 }
 
-// Drains an enumeration that returns 0 per row; 0 when it ended with 100, else its status.
+// Drains an enumeration that returns 0 per row; 0 when it ended with 100, else its status. A
+// catalog of many thousand rows keeps the windows painting while it is read.
 template <typename Step>
 DbStatus Drain(Step step) {
     DbStatus status = 0;
-    while ((status = step()) == 0) {
-    }
+    PaintYield paint;
+    while ((status = step()) == 0)
+        paint();
     return status == 100 ? 0 : status;
 }
 

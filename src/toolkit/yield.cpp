@@ -4,8 +4,31 @@
 
 namespace varkel {
 
+namespace {
+
+// Under the 100 ms after which a window that does not repaint is seen as frozen.
+constexpr qint64 kPaintEveryMs = 40;
+// The clock is looked at once every so many items: an item costs about a microsecond.
+constexpr unsigned kItemsPerLook = 512;
+
+}  // namespace
+
 void DoEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void PaintYield::operator()() {
+    if (++calls_ % kItemsPerLook != 0) return;
+    if (!since_.isValid()) {
+        since_.start();
+        return;
+    }
+    if (since_.elapsed() < kPaintEveryMs) return;
+    const bool hold = held_ && !held_->updatesEnabled();
+    if (hold) held_->setUpdatesEnabled(true);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (hold && held_) held_->setUpdatesEnabled(false);
+    since_.start();
 }
 
 }  // namespace varkel

@@ -136,10 +136,12 @@ void ObjectTree::addObjects(const QString& key, const QStringList& names,
     const QString dummy = QStringLiteral("dummy");
     QList<QTreeWidgetItem*> nodes;
     nodes.reserve(names.size());
+    PaintYield paint(tree_);
     for (qsizetype i = 0; i < names.size(); ++i) {
         QTreeWidgetItem* node = NewNode(names[i], tag, image, owners.value(i));
         node->addChild(NewNode(placeholder, dummy, QIcon()));
         nodes << node;
+        paint();
     }
     parent->addChildren(nodes);  // one insertion per category
 }
