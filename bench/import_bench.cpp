@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench_mariadb.h"
 #include "db/odbc_comm.h"
 #include "exchange/import_text.h"
 #include "exchange/load_csv.h"
@@ -238,15 +239,8 @@ int main(int argc, char* argv[]) {
                              "Port=%2\nDatabase=postgres\n")
                   .arg(pgHost, pgPort)
                   .toUtf8());
-    const QString myHost = qEnvironmentVariable("VARKEL_MARIADB_HOST"),
-                  myPort = qEnvironmentVariable("VARKEL_MARIADB_PORT");
-    const QString myUser = qEnvironmentVariable("VARKEL_MARIADB_USER"),
-                  myPassword = qEnvironmentVariable("VARKEL_MARIADB_PASSWORD");
-    ini.write(QStringLiteral("\n[BenchMariaDBServer]\nDriver=MariaDB Unicode\nServer=%1\nPort=%2\n"
-                             "\n[BenchMariaDB]\nDriver=MariaDB Unicode\nServer=%1\nPort=%2\n"
-                             "Database=varkel_bench\n")
-                  .arg(myHost, myPort)
-                  .toUtf8());
+    const QString myUser = bench::MariaDbUser(), myPassword = bench::MariaDbPassword();
+    ini.write(bench::MariaDbSources().toUtf8());
     ini.close();
     qputenv("ODBCSYSINI", QFile::encodeName(dir.path()));
     qputenv("ODBCINI", QFile::encodeName(dir.filePath(QStringLiteral("user-odbc.ini"))));
@@ -279,21 +273,7 @@ int main(int argc, char* argv[]) {
               path, statements, runs, batched);
     }
     if (engines.contains(QStringLiteral("mariadb"))) {
-        if (myHost.isEmpty()) {
-            std::fprintf(stderr, "MariaDB: VARKEL_MARIADB_* not set (run through scripts)\n");
-            return 1;
-        }
-        {  // the bench's own database
-            DbSession server;
-            DbInit(server);
-            QString u = myUser, p = myPassword, cs;
-            if (DbConnect(server, 0, QStringLiteral("BenchMariaDBServer"), u, p, {}, cs) != 0)
-                return 1;
-            DbExecute(
-                server,
-                QStringLiteral("CREATE DATABASE IF NOT EXISTS varkel_bench CHARACTER SET utf8mb4"));
-            DbDisconnect(server);
-        }
+        if (!bench::MakeMariaDbBenchDatabase()) return 1;
         Bench({60000, QStringLiteral("MariaDB"), QStringLiteral("BenchMariaDB"), myUser, myPassword,
                QStringLiteral("DSN=BenchMariaDB;UID=%1;PWD=%2;").arg(myUser, myPassword)},
               path, statements, runs, batched);

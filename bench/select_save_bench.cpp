@@ -30,6 +30,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench_mariadb.h"
 #include "db/odbc_comm.h"
 #include "exchange/save_csv.h"
 #include "exec/command_lock.h"
@@ -322,13 +323,7 @@ int main(int argc, char* argv[]) {
                        "Database=postgres\nUseDeclareFetch=1\nFetch=1000\n")
             .arg(pgHost, pgPort)
             .toUtf8());
-    const QString myHost = qEnvironmentVariable("VARKEL_MARIADB_HOST"),
-                  myPort = qEnvironmentVariable("VARKEL_MARIADB_PORT");
-    ini.write(QStringLiteral("\n[BenchMariaDBServer]\nDriver=MariaDB Unicode\nServer=%1\nPort=%2\n"
-                             "\n[BenchMariaDB]\nDriver=MariaDB Unicode\nServer=%1\nPort=%2\n"
-                             "Database=varkel_bench\n")
-                  .arg(myHost, myPort)
-                  .toUtf8());
+    ini.write(bench::MariaDbSources().toUtf8());
     ini.close();
     qputenv("ODBCSYSINI", QFile::encodeName(dir.path()));
     qputenv("ODBCINI", QFile::encodeName(dir.filePath(QStringLiteral("user-odbc.ini"))));
@@ -362,25 +357,10 @@ int main(int argc, char* argv[]) {
               rows, runs, dir.path());
     }
     if (engines.contains(QStringLiteral("mariadb"))) {
-        if (myHost.isEmpty()) {
-            std::fprintf(stderr, "MariaDB: VARKEL_MARIADB_* not set (run through scripts)\n");
-            return 1;
-        }
-        const QString user = qEnvironmentVariable("VARKEL_MARIADB_USER"),
-                      password = qEnvironmentVariable("VARKEL_MARIADB_PASSWORD");
-        {  // the bench's own database
-            DbSession server;
-            DbInit(server);
-            QString u = user, p = password, cs;
-            if (DbConnect(server, 0, QStringLiteral("BenchMariaDBServer"), u, p, {}, cs) != 0)
-                return 1;
-            DbExecute(
-                server,
-                QStringLiteral("CREATE DATABASE IF NOT EXISTS varkel_bench CHARACTER SET utf8mb4"));
-            DbDisconnect(server);
-        }
+        if (!bench::MakeMariaDbBenchDatabase()) return 1;
         Engine maria{
-            QStringLiteral("MariaDB"), QStringLiteral("BenchMariaDB"), user, password,
+            QStringLiteral("MariaDB"), QStringLiteral("BenchMariaDB"), bench::MariaDbUser(),
+            bench::MariaDbPassword(),
             QStringLiteral("INSERT INTO big SELECT seq, seq % 1000, CONCAT('name ', seq), "
                            "(seq % 100000) / 100.0, seq / 7.0, DATE '2020-01-01' + INTERVAL "
                            "(seq % 3650) DAY, TIMESTAMP '2020-01-01 00:00:00' + INTERVAL seq "
