@@ -410,5 +410,12 @@ int main(int argc, char* argv[]) {
                     "fills: longest time unpainted", f.longestPaintGapMs, "",
                     f.longestPaintGapMs <= 100 ? "<=100" : "MISSED");
     }
+    for (const Figures& f : all)
+        std::printf(
+            "  goal 6  %s: fill of %ld objects / SQLTables = %.2f, refill %.2f (goal <= "
+            "1.5); peak growth %.1f MB (goal < 150); longest unpainted %.0f ms (goal <= "
+            "100)\n",
+            qPrintable(f.engine), static_cast<long>(f.objects), f.fill / f.tables,
+            f.refill / f.tables, f.peakGrowthMb, f.longestPaintGapMs);
     return 0;
 }

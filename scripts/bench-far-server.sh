@@ -25,13 +25,17 @@ far() {
   echo "psql connect + SELECT 1 through the relay: $ping s"
   local shown=(xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb
     VARKEL_PG_PORT="$port" VARKEL_PG_HOST=127.0.0.1)
+  # Each bench's own lines, then its goal at this distance (seconds, not ratios).
   case " ${VARKEL_FAR_BENCHES:-import save} " in *" import "*)
     "${shown[@]}" build-bench/bench/import_bench --rows 10000 --runs 1 --engines postgresql \
-      --reference batched ;;
+      --reference batched | tee /dev/stderr | awk -v rtt="$rtt" '
+        /import window/ { printf "  goal 7  PostgreSQL at %d ms: import of 10000 lines %.2f s (goal < 3)\n", rtt, $(NF-3) }' ;;
   esac
   case " ${VARKEL_FAR_BENCHES:-import save} " in *" save "*)
     "${shown[@]}" build-bench/bench/select_save_bench --rows 100000 --runs 1 \
-      --engines postgresql ;;
+      --engines postgresql | tee /dev/stderr | awk -v rtt="$rtt" '
+        /SELECT-and-save \(window/ { printf "  goal 7  PostgreSQL at %d ms: SELECT-and-save of 100000 rows %.2f s (goal < 2), %s MB\n", rtt, $(NF-5), $(NF-3) }
+        /goal 3 .*fill of "SELECT \* FROM big"/ { for (i = 1; i < NF; i++) if ($(i+1) == "s") t = $i; printf "  goal 7  PostgreSQL at %d ms: first 10000 rows of a fill %.2f s (goal < 0.6)\n", rtt, t }' ;;
   esac
 }
 export -f far
