@@ -393,6 +393,10 @@ bool LoadCSV::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     if (watched == L_sql) {
+        // A wider window shows more of the statement the import left in the label.
+        if (event->type() == QEvent::Resize && !shownSql_.isEmpty() &&
+            L_sql->text() == ShownStatement(shownSql_, shownChars_))
+            showStatement();
         bool copy = event->type() == QEvent::MouseButtonPress;
         if (event->type() == QEvent::KeyPress) {
             const auto* key = static_cast<QKeyEvent*>(event);

@@ -89,6 +89,8 @@ class LoadCSV : public QDialog {
     void VScroll1_Action(int action);
     // The statement and the counters, drawn at most once per screen frame unless `now`.
     void showProgress(const QString& sql, std::int32_t inserted, bool now);
+    // L_sql set to the beginning of shownSql_ that its width holds.
+    void showStatement();
     // The import is over: the commands are unlocked (and a pending close of the program goes
     // ahead).
     void ended(CommandLock::Hold& hold);

@@ -69,10 +69,7 @@ void LoadCSV::ended(CommandLock::Hold& hold) {
     hold.release();
 }
 
-void LoadCSV::showProgress(const QString& sql, std::int32_t inserted, bool now) {
-    if (!now && painted_.isValid() && painted_.elapsed() < kFrameMs) return;
-    painted_.start();
-    shownSql_ = sql;
+void LoadCSV::showStatement() {
     // No more than the label's width could hold of the narrowest characters: the rest would
     // only be laid out, never seen.
     const QFontMetrics metrics = L_sql->fontMetrics();
@@ -80,7 +77,14 @@ void LoadCSV::showProgress(const QString& sql, std::int32_t inserted, bool now) 
     for (const char16_t c : u".,'1il|")
         if (c) narrowest = qMin(narrowest, metrics.horizontalAdvance(QChar(c)));
     shownChars_ = qMin<qsizetype>(kShownChars, L_sql->width() / qMax(1, narrowest) + 1);
-    L_sql->setText(ShownStatement(sql, shownChars_));
+    L_sql->setText(ShownStatement(shownSql_, shownChars_));
+}
+
+void LoadCSV::showProgress(const QString& sql, std::int32_t inserted, bool now) {
+    if (!now && painted_.isValid() && painted_.elapsed() < kFrameMs) return;
+    painted_.start();
+    shownSql_ = sql;
+    showStatement();
     L_sql->repaint();  // the statement in the driver's hands stays readable while it runs
     L_cnt->setText(QString::number(inserted) + u'/' + QString::number(dataLines_));
     ProgressBar1->setValue(qMin(inserted, ProgressBar1->maximum()));

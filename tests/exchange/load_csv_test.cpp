@@ -652,10 +652,13 @@ TEST_P(LoadCsvSessionTest, ALongLineIsShownByItsBeginningAndSentWhole) {
     const QString preview = window_->TB_file_cont->toPlainText();
     const QString start = QStringLiteral("\"") + QString(1997, u'x') + QStringLiteral("…\n");
     EXPECT_EQ(preview, QStringLiteral("1,") + start + QStringLiteral("2,") + start);
-    QString shown, copied;
+    QString shown, copied, wider;
     atEveryYield([&](int) {
         shown = window_->L_sql->text();
         if (shown.isEmpty()) return false;
+        window_->resize(window_->width() + 300, window_->height());
+        QCoreApplication::processEvents();
+        wider = window_->L_sql->text();
         QTest::mouseClick(window_->L_sql, Qt::LeftButton);
         copied = QApplication::clipboard()->text();
         return true;
@@ -667,6 +670,7 @@ TEST_P(LoadCsvSessionTest, ALongLineIsShownByItsBeginningAndSentWhole) {
     EXPECT_GE(window_->L_sql->fontMetrics().horizontalAdvance(shown.chopped(1)),
               window_->L_sql->contentsRect().width());
     EXPECT_TRUE(shown.startsWith(QStringLiteral("INSERT INTO imp VALUES(1,'xxx")));
+    EXPECT_GT(wider.size(), shown.size()) << "a wider window shows more of it";
     EXPECT_EQ(copied, QStringLiteral("INSERT INTO imp VALUES(1,'") + QString::fromLatin1(value) +
                           QStringLiteral("',NULL)"));  // the whole statement
     EXPECT_EQ(db_->admin().scalar(QStringLiteral("SELECT LENGTH(b) FROM imp WHERE a = 2")),
