@@ -33,7 +33,7 @@ bash scripts/with-servers.sh bash -c "
   shown build-bench/bench/fetch_bench --rows 100000 --runs 3 --readers fill \
     --engines sqlite,postgresql,mariadb
   shown build-bench/bench/import_bench --rows $lines --runs $runs \
-    --engines sqlite,postgresql,mariadb
+    --engines sqlite,postgresql,mariadb --reference batched
   shown build-bench/bench/tree_bench --tables $tables --views $((tables / 10)) --runs 3 \
     --engines postgresql
   shown build-bench/bench/tree_bench --tables $sqliteTables --views $((sqliteTables / 10)) \

@@ -28,12 +28,14 @@ far() {
   # Each bench's own lines, then its goal at this distance (seconds, not ratios).
   case " ${VARKEL_FAR_BENCHES:-import save} " in *" import "*)
     "${shown[@]}" build-bench/bench/import_bench --rows 10000 --runs 1 --engines postgresql \
-      --reference batched | tee /dev/stderr | awk -v rtt="$rtt" '
+      --reference batched | awk -v rtt="$rtt" '
+        { print }
         /import window/ { printf "  goal 7  PostgreSQL at %d ms: import of 10000 lines %.2f s (goal < 3)\n", rtt, $(NF-3) }' ;;
   esac
   case " ${VARKEL_FAR_BENCHES:-import save} " in *" save "*)
     "${shown[@]}" build-bench/bench/select_save_bench --rows 100000 --runs 1 \
-      --engines postgresql | tee /dev/stderr | awk -v rtt="$rtt" '
+      --engines postgresql | awk -v rtt="$rtt" '
+        { print }
         /SELECT-and-save \(window/ { printf "  goal 7  PostgreSQL at %d ms: SELECT-and-save of 100000 rows %.2f s (goal < 2), %s MB\n", rtt, $(NF-5), $(NF-3) }
         /goal 3 .*fill of "SELECT \* FROM big"/ { for (i = 1; i < NF; i++) if ($(i+1) == "s") t = $i; printf "  goal 7  PostgreSQL at %d ms: first 10000 rows of a fill %.2f s (goal < 0.6)\n", rtt, t }' ;;
   esac
