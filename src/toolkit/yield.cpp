@@ -7,7 +7,7 @@ namespace varkel {
 namespace {
 
 // Under the 100 ms after which a window that does not repaint is seen as frozen.
-constexpr qint64 kPaintEveryMs = 40;
+constexpr qint64 kPaintEveryMs = 25;
 // The clock is looked at once every so many items: an item costs about a microsecond.
 constexpr unsigned kItemsPerLook = 512;
 
@@ -27,6 +27,8 @@ void PaintYield::operator()() {
     const bool hold = held_ && !held_->updatesEnabled();
     if (hold) held_->setUpdatesEnabled(true);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // A timer that ran just now may have asked for a repaint: it is done now, not a yield later.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
     if (hold && held_) held_->setUpdatesEnabled(false);
     since_.start();
 }
