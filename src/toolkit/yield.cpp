@@ -56,7 +56,7 @@ void PaintYield::operator()() {
         since_.start();
         if (everyMs_ > 0) return;
     }
-    if (since_.elapsed() < everyMs_) return;
+    if (since_.elapsed() < everyMs_ || !QCoreApplication::instance()) return;
     const bool hold = held_ && !held_->updatesEnabled();
     if (hold) held_->setUpdatesEnabled(true);
     {
