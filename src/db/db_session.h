@@ -21,6 +21,21 @@ struct CallWaitHooks;
 // code. Kept in an int rather than 16 bits so that native codes beyond 32767 stay exact.
 using DbStatus = int;
 
+// Rows of a result read whole by one call of the worker: every value's bytes one after another,
+// with its length (-1: NULL), row after row; and the code of the call that ended the reading
+// (0: it stopped only because enough was read).
+struct WholeRows {
+    QByteArray bytes;
+    std::vector<std::int64_t> lengths;
+    int code = 0;
+};
+
+// The slots and length indicators the columns of a cursor read whole are bound to (one row).
+struct WholeBinding {
+    std::vector<char> bytes;
+    std::vector<long> indicators;
+};
+
 // The one database session of the program: its handles, its single cursor with the block-fetch
 // buffers, and the outcome of the last call.
 struct DbSession {
@@ -66,12 +81,16 @@ struct DbSession {
     // (the driver manager's SQLLEN, 64 bits here).
     std::vector<char> BlockData;
     std::vector<long> BlockLengths;
-    // Rows of cursor WholeAheadCursor read whole ahead of the caller by one call of the worker
-    // (a hand-over per row costs as much as reading a short row), and the code of the call that
-    // ended that reading (0: it stopped only because enough was read).
-    std::deque<QStringList> WholeAhead;
-    int WholeAheadEnd = 0;
+    // Rows of cursor WholeAheadCursor read whole by the worker ahead of the caller: the lot being
+    // handed out (from value WholeAheadAt on) and the next one, read while that is handed out
+    // (a hand-over per row costs as much as reading a short row).
+    std::shared_ptr<WholeRows> WholeAhead;
+    std::shared_ptr<WholeRows> WholeNext;
+    size_t WholeAheadAt = 0;
+    qsizetype WholeAheadByte = 0;
     std::uint64_t WholeAheadCursor = 0;
+    // The buffers the columns of a cursor read whole are bound to (none: read by SQLGetData).
+    std::shared_ptr<WholeBinding> WholeBinds;
     DbStatus LastCode = 0;
     QString LastMessage;
     // The driver's text when the last execute, commit or rollback succeeded with a warning.

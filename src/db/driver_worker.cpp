@@ -74,9 +74,38 @@ int DriverWorker::run(void* statement, std::function<int()> call, const CallWait
     // The session may let go of the worker while this waits (the connection given up): the
     // wait below still needs it.
     const std::shared_ptr<DriverWorker> keep = shared_from_this();
+    settle(hooks);
+    if (ahead_ && aheadResult_ == kAbandoned) return kAbandoned;
+    if (!start(statement, std::move(call), aside)) return kRefused;
+    return wait(hooks);
+}
+
+bool DriverWorker::post(void* statement, std::function<int()> call) {
+    if (ahead_ || !start(statement, std::move(call), false)) return false;
+    ahead_ = true;
+    aheadBack_ = false;
+    return true;
+}
+
+int DriverWorker::collect(const CallWaitHooks* hooks) {
+    if (!ahead_) return kRefused;
+    const std::shared_ptr<DriverWorker> keep = shared_from_this();
+    settle(hooks);
+    ahead_ = false;
+    aheadBack_ = false;
+    return aheadResult_;
+}
+
+void DriverWorker::settle(const CallWaitHooks* hooks) {
+    if (!ahead_ || aheadBack_) return;
+    aheadResult_ = wait(hooks);
+    aheadBack_ = true;
+}
+
+bool DriverWorker::start(void* statement, std::function<int()> call, bool aside) {
     {
         std::lock_guard lock(mutex_);
-        if (busy_) return kRefused;
+        if (busy_) return false;
         busy_ = true;
         returned_ = false;
         if (!aside) stopped_ = false;
@@ -85,11 +114,16 @@ int DriverWorker::run(void* statement, std::function<int()> call, const CallWait
         posted_.store(true, std::memory_order_release);
     }
     wake_.notify_one();
+    return true;
+}
+
+int DriverWorker::wait(const CallWaitHooks* hooks) {
     // Back: the call, and any cancel given for it (which must not outlive its statement).
     const auto back = [this] {
         return (returned_.load(std::memory_order_acquire) && !cancelling_) || abandoned_;
     };
     std::unique_lock lock(mutex_);
+    waiting_ = true;
     if (!done_.wait_for(lock, kQuietWait, back)) {
         CallWait wait(hooks, [this] { cancel(); });
         wait_ = &wait;
@@ -100,6 +134,7 @@ int DriverWorker::run(void* statement, std::function<int()> call, const CallWait
         // The loop may end early (a nested loop quit): the call is waited for all the same.
         done_.wait(lock, back);
     }
+    waiting_ = false;
     if (abandoned_) return kAbandoned;
     busy_ = false;
     statement_ = nullptr;
@@ -154,7 +189,7 @@ std::unique_lock<std::mutex> DriverWorker::deliver() {
 
 bool DriverWorker::busy() const {
     std::lock_guard lock(mutex_);
-    return busy_;
+    return busy_ && (waiting_ || !ahead_);
 }
 
 bool DriverWorker::stopped() const {

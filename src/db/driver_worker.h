@@ -34,12 +34,24 @@ class DriverWorker : public std::enable_shared_from_this<DriverWorker> {
     // `statement` (the statement handle the call works on; null: nothing to cancel). The worker
     // keeps `call` until it returns, so what it captures by value outlives an abandon.
     // A call `aside` (the session's own set-up around a statement) leaves stopped() as it was.
+    // A call posted and not yet collected is waited for first (its code kept for collect()), so
+    // calls reach the driver in the order they were given.
     int run(void* statement, std::function<int()> call, const CallWaitHooks* hooks,
             bool aside = false);
+    // Starts `call` as run() does but returns at once, so that the caller works meanwhile; its
+    // code is had from collect(). False (nothing started) when a call is out already.
+    bool post(void* statement, std::function<int()> call);
+    // Waits for the posted call as run() waits for its call and returns its code (kRefused when
+    // nothing was posted).
+    int collect(const CallWaitHooks* hooks);
+    // Whether a posted call has not been collected yet.
+    bool posted() const { return ahead_; }
     // Cancels the call that is out: SQLCancel on its statement, given on a thread of its own
     // (a driver may open a connection to deliver it, which a dead network holds up), and the
     // call counts as out until that cancel is back too. False when no call is out.
     bool cancel();
+    // Whether a call is out that its caller waits for (a posted call counts once collect() or
+    // another call waits for it).
     bool busy() const;
     // Whether a stop was given while the last call was out.
     bool stopped() const;
@@ -56,6 +68,10 @@ class DriverWorker : public std::enable_shared_from_this<DriverWorker> {
 
   private:
     void loop();
+    bool start(void* statement, std::function<int()> call, bool aside);
+    int wait(const CallWaitHooks* hooks);
+    // Waits for a posted call that is still out and keeps its code for collect().
+    void settle(const CallWaitHooks* hooks);
 
     mutable std::mutex mutex_;
     std::mutex deliver_;
@@ -69,6 +85,12 @@ class DriverWorker : public std::enable_shared_from_this<DriverWorker> {
     bool stopped_ = false;
     bool abandoned_ = false;
     int result_ = 0;
+    bool waiting_ = false;
+    // Used by the caller's thread only: a posted call not yet collected, whether it is back
+    // (waited for by another call) and its code then.
+    bool ahead_ = false;
+    bool aheadBack_ = false;
+    int aheadResult_ = 0;
     void* statement_ = nullptr;
     CallWait* wait_ = nullptr;
     std::function<void()> cleanup_;

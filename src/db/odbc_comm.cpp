@@ -35,9 +35,12 @@ DbStatus Checked(DbSession& s, DbStatus status) {
 }
 
 // While a call is out nothing else reaches the driver: an event handled during the wait finds
-// the session busy.
+// the session busy. Rows being read ahead are waited for first, so calls keep their order.
 bool Refused(DbSession& s) {
-    if (!DbCallOut(s)) return false;
+    if (!DbCallOut(s)) {
+        SettleReadAhead(s);
+        return false;
+    }
     s.LastCode = DriverWorker::kRefused;
     s.LastMessage = QStringLiteral("[OdbcLib]前のＤＢ処理がまだ終わっていません。");
     return true;

@@ -177,6 +177,7 @@ bool GiveUpConnection(DbSession& s) {
         OdbcStmt cursor;
         std::vector<char> blockData;
         std::vector<long> blockLengths;
+        std::shared_ptr<WholeBinding> wholeBinds;
     };
     auto left = std::make_shared<Left>();
     left->env = std::move(s.Env);
@@ -188,6 +189,7 @@ bool GiveUpConnection(DbSession& s) {
     int* const cursorCounter = left->cursor.uncount();
     left->blockData = std::move(s.BlockData);
     left->blockLengths = std::move(s.BlockLengths);
+    left->wholeBinds = s.WholeBinds;
     if (!s.Worker->abandon([left]() mutable { left.reset(); })) {  // the call came back
         s.Env = std::move(left->env);
         s.Dbc = std::move(left->dbc);
@@ -206,8 +208,9 @@ bool GiveUpConnection(DbSession& s) {
     s.CursorId = 0;
     s.DataSourceScan = s.DriverScan = s.TableScan = s.ColumnScan = s.KeyScan = false;
     s.PrimaryKeyScan = false;
-    s.WholeAhead.clear();
-    s.WholeAheadEnd = 0;
+    s.WholeAhead.reset();
+    s.WholeNext.reset();
+    s.WholeBinds.reset();
     s.ConnectionLost = false;
     s.GivenUp = true;
     s.GivenUpInCommit = s.CommitOut;

@@ -9,12 +9,15 @@ using namespace odbc_internal;
 
 void DropCursor(DbSession& s) {
     if (s.CursorOpen != 1) return;
+    SettleReadAhead(s);
     SQLFreeStmt(s.CursorStmt.get(), SQL_CLOSE);
     s.CursorStmt.reset();
     s.CursorOpen = 0;
     s.CursorIsResult = false;
     s.CursorId = 0;
-    s.WholeAhead.clear();
+    s.WholeAhead.reset();
+    s.WholeNext.reset();
+    s.WholeBinds.reset();
     s.ReadingTypes.clear();
     CloseReadingConnection(s.ReadingDbc);
 }

@@ -103,5 +103,8 @@ class CommitOutMark {
 
 // Frees the open cursor (SQL_CLOSE, then SQL_DROP) when there is one.
 void DropCursor(DbSession& s);
+// Waits for the rows FetchRowWhole has the worker read ahead, if it is still reading them: done
+// before anything else touches the connection, so that the driver's calls keep their order.
+void SettleReadAhead(DbSession& s);
 
 }  // namespace varkel

@@ -163,6 +163,23 @@ TEST_F(SessionServicesTest, AFetchFailingInTheMiddleReportsTheDriversError) {
     EXPECT_EQ(LastDbMessage(s_), QStringLiteral("[VarkelTest]fetch failed at row 300"));
 }
 
+// Rows read whole are read ahead while the caller works: no call is out for the window, and a
+// call given meanwhile waits for that reading instead of being refused, the rows keeping their
+// order.
+TEST_F(SessionServicesTest, ACallGivenWhileRowsAreReadAheadWaitsForThem) {
+    connect();
+    ASSERT_EQ(DbExecute(s_, QStringLiteral("ROWS 600")), 0);
+    QStringList values;
+    for (int row = 1; row <= 600; ++row) {
+        ASSERT_EQ(DbFetchWhole(s_, values), 0) << row;
+        ASSERT_EQ(values.value(0), QString::number(row));
+        if (row % 200 != 1) continue;
+        EXPECT_FALSE(DbCallOut(s_)) << row;
+        EXPECT_EQ(DbCommit(s_), 0) << row;
+    }
+    EXPECT_EQ(DbFetchWhole(s_, values), 100);
+}
+
 TEST_F(SessionServicesTest, AResultWiderThanTheRecordIsDescribedByItsFirstColumns) {
     connect();
     ASSERT_EQ(DbExecute(s_, QStringLiteral("COLS 1200")), 0);
