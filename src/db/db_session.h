@@ -30,8 +30,9 @@ struct WholeRows {
     int code = 0;
 };
 
-// The slots and length indicators the columns of a cursor read whole are bound to (one row).
+// The slots and length indicators the columns of a cursor read whole are bound to.
 struct WholeBinding {
+    int rows = 1;  // the rows of a block, column after column
     std::vector<char> bytes;
     std::vector<long> indicators;
 };

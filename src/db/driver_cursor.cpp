@@ -116,8 +116,6 @@ void EndReadingCursorSetup(DbSession& s, const QString& sql, ExecMode mode) {
 }
 
 void GrowServerCursorBlocks(DbSession& s, SQLLEN rowsInSet) {
-    // psqlODBC reads the setting for each block it asks the server for.
-    if (!IsPsqlOdbc(s) || !s.CursorDiesOnRollback || s.RowsFetched != kPsqlBlockRows) return;
     const size_t columns = static_cast<size_t>(s.CursorColumns);
     SQLLEN widest = 1;
     for (size_t row = 0; row < static_cast<size_t>(rowsInSet); ++row) {
@@ -126,8 +124,17 @@ void GrowServerCursorBlocks(DbSession& s, SQLLEN rowsInSet) {
             bytes += std::max<SQLLEN>(s.BlockLengths[c * kRowsetSize + row], 0);
         widest = std::max(widest, bytes);
     }
-    const SQLLEN rows =
-        std::clamp<SQLLEN>(kPsqlBlockBytes / widest, kPsqlBlockRows, kPsqlMostBlockRows);
+    GrowServerCursorBlocks(s, s.RowsFetched - rowsInSet, s.RowsFetched, widest);
+}
+
+void GrowServerCursorBlocks(DbSession& s, SQLLEN rowsBefore, SQLLEN rowsRead, SQLLEN widestBytes) {
+    // psqlODBC reads the setting for each block it asks the server for: set once the first
+    // blocks are read.
+    if (!IsPsqlOdbc(s) || !s.CursorDiesOnRollback || rowsBefore >= kPsqlBlockRows ||
+        rowsRead < kPsqlBlockRows)
+        return;
+    const SQLLEN rows = std::clamp<SQLLEN>(kPsqlBlockBytes / std::max<SQLLEN>(widestBytes, 1),
+                                           kPsqlBlockRows, kPsqlMostBlockRows);
     SetPsqlFetchRows(s, rows / kRowsetSize * kRowsetSize);
 }
 

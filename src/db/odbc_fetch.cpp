@@ -52,18 +52,13 @@ int GetRowData(DbSession& s, void* statement, int columnCount, QStringList& valu
     return r;
 }
 
-namespace {
-
-// A server cursor that a rollback closed would answer with a silent end of its rows.
-bool ClosedByRollback(DbSession& s) {
+bool odbc_internal::ClosedByRollback(DbSession& s) {
     if (!s.CursorDiesOnRollback || s.Rollbacks == s.CursorRollbacks) return false;
     s.LastCode = kCursorClosed;
     s.LastMessage =
         QStringLiteral("[OdbcLib]ROLLBACKで結果のカーソルが閉じられたため、続きの行は読めません。");
     return true;
 }
-
-}  // namespace
 
 DbStatus FetchRow(DbSession& s, QStringList& values) {
     // A result that a catalog enumeration (or CloseCursor) closed has nothing left to read.
@@ -192,174 +187,6 @@ SQLRETURN odbc_internal::GetWholeValue(void* statement, SQLUSMALLINT column, QBy
         bytes.append(piece, static_cast<qsizetype>(length));
         if (!more || length < held) return SQL_SUCCESS;
     }
-}
-
-namespace {
-
-// What one call of the worker reads ahead: rows up to this many, or until they hold this much.
-constexpr int kAheadRows = 256;
-constexpr qsizetype kAheadBytes = 1 << 20;
-
-// Reads whole rows into `lot` on the worker, touching nothing of the session; the code of the
-// call that ended the reading, or 0 when it stopped only because enough was read. With `bound`,
-// a value that fitted its bound slot is taken from there, and only a longer one is read again
-// with SQLGetData: one call of the driver per row instead of one per value.
-int ReadWholeRows(void* stmt, int columns, const WholeBinding* bound, WholeRows& lot) {
-    QByteArray whole;
-    for (int read = 0; read < kAheadRows && lot.bytes.size() < kAheadBytes; ++read) {
-        SQLRETURN r = SQLFetch(stmt);
-        if (!Succeeded(r)) return r;
-        const size_t rowValues = lot.lengths.size();
-        const qsizetype rowBytes = lot.bytes.size();
-        for (int c = 0; c < columns; ++c) {
-            if (bound) {
-                const size_t at = static_cast<size_t>(c);
-                const SQLLEN indicator = bound->indicators[at];
-                if (indicator == SQL_NULL_DATA) {
-                    lot.lengths.push_back(-1);
-                    continue;
-                }
-                if (indicator >= 0 && indicator < kSlotBytes) {
-                    const char* slot = bound->bytes.data() + at * kSlotBytes;
-                    // As in the list, a NUL ends the value.
-                    const auto length =
-                        static_cast<qsizetype>(strnlen(slot, static_cast<size_t>(indicator)));
-                    lot.bytes.append(slot, length);
-                    lot.lengths.push_back(length);
-                    continue;
-                }
-            }
-            bool null = false;
-            r = GetWholeValue(stmt, static_cast<SQLUSMALLINT>(c + 1), whole, null);
-            if (!Succeeded(r)) {  // a row that breaks off is not handed out: its error is
-                lot.lengths.resize(rowValues);
-                lot.bytes.resize(rowBytes);
-                return r;
-            }
-            lot.lengths.push_back(null ? -1 : whole.size());
-            lot.bytes.append(whole);
-        }
-    }
-    return SQL_SUCCESS;
-}
-
-// Binds the columns of a cursor not yet read, where the driver reads a bound column again with
-// SQLGetData; otherwise every value is read with SQLGetData.
-void BindWholeColumns(DbSession& s) {
-    if (s.WholeBinds || s.RowsFetched != 0) return;
-    SQLUINTEGER extensions = 0;
-    void* const dbc = s.ReadingDbc ? s.ReadingDbc.get() : s.Dbc.get();
-    if (SQLGetInfo(dbc, SQL_GETDATA_EXTENSIONS, &extensions, sizeof extensions, nullptr) !=
-            SQL_SUCCESS ||
-        (extensions & SQL_GD_BOUND) == 0)
-        return;
-    const int columns = s.CursorColumns;
-    auto binds = std::make_shared<WholeBinding>();
-    binds->bytes.assign(static_cast<size_t>(columns) * kSlotBytes, '\0');
-    binds->indicators.assign(static_cast<size_t>(columns), 0);
-    for (int c = 0; c < columns; ++c) {
-        const size_t at = static_cast<size_t>(c);
-        if (SQLBindCol(s.CursorStmt.get(), static_cast<SQLUSMALLINT>(c + 1), SQL_C_CHAR,
-                       binds->bytes.data() + at * kSlotBytes, kSlotBytes,
-                       &binds->indicators[at]) != SQL_SUCCESS) {
-            SQLFreeStmt(s.CursorStmt.get(), SQL_UNBIND);
-            return;
-        }
-    }
-    s.WholeBinds = std::move(binds);
-}
-
-// The call of the worker that reads the cursor's next lot into `lot`. What it uses lives as long
-// as the call, should the call be abandoned.
-std::function<int()> WholeRowsCall(DbSession& s, const std::shared_ptr<WholeRows>& lot) {
-    return [stmt = s.CursorStmt.get(), columns = static_cast<int>(s.CursorColumns),
-            binds = s.WholeBinds, lot] { return ReadWholeRows(stmt, columns, binds.get(), *lot); };
-}
-
-// The cursor's next lot: the one read meanwhile, or one read now.
-std::shared_ptr<WholeRows> NextWholeRows(DbSession& s) {
-    SettleReadAhead(s);
-    if (s.WholeNext) return std::move(s.WholeNext);
-    BindWholeColumns(s);
-    auto lot = std::make_shared<WholeRows>();
-    lot->code = OffThread(s, s.CursorStmt.get(), WholeRowsCall(s, lot));
-    // An abandoned call may still write into its lot.
-    if (lot->code == DriverWorker::kAbandoned) {
-        lot = std::make_shared<WholeRows>();
-        lot->code = DriverWorker::kAbandoned;
-    }
-    return lot;
-}
-
-// The worker reads the lot after `current` while the caller hands out `current`'s rows.
-void PostWholeRows(DbSession& s) {
-    auto lot = std::make_shared<WholeRows>();
-    if (WorkerOf(s).post(s.CursorStmt.get(), WholeRowsCall(s, lot))) s.WholeNext = std::move(lot);
-}
-
-}  // namespace
-
-void SettleReadAhead(DbSession& s) {
-    if (!s.WholeNext || !s.Worker || !s.Worker->posted()) return;
-    const int code = s.Worker->collect(s.WaitHooks);
-    // An abandoned call may still write into its lot.
-    if (code == DriverWorker::kAbandoned) s.WholeNext = std::make_shared<WholeRows>();
-    s.WholeNext->code = code;
-}
-
-DbStatus FetchRowWhole(DbSession& s, QStringList& values) {
-    if (s.CursorOpen != 1 || !s.CursorIsResult) return CheckReturn(s, SQL_INVALID_HANDLE);
-    if (s.WholeAheadCursor != s.CursorId) {  // rows of a cursor that is gone
-        SettleReadAhead(s);
-        s.WholeAhead.reset();
-        s.WholeNext.reset();
-        s.WholeAheadCursor = s.CursorId;
-    }
-    if (ClosedByRollback(s)) {
-        SettleReadAhead(s);
-        s.WholeAhead.reset();
-        s.WholeNext.reset();
-        return s.LastCode;
-    }
-    s.CursorRowByRow = true;
-    const int columns = s.CursorColumns;
-    const auto handedOut = [&] {
-        return !s.WholeAhead ||
-               s.WholeAheadAt + static_cast<size_t>(columns) > s.WholeAhead->lengths.size();
-    };
-    if (handedOut()) {
-        // The call that ended the reading is answered once its rows are handed out; its
-        // diagnostics are still on the statement, which nothing has called since.
-        if (s.WholeAhead && s.WholeAhead->code != 0) {
-            const int code = s.WholeAhead->code;
-            s.WholeAhead.reset();
-            return CheckReturn(s, code);
-        }
-        s.WholeAhead = NextWholeRows(s);
-        s.WholeAheadAt = 0;
-        s.WholeAheadByte = 0;
-        if (s.WholeAhead->code == 0) PostWholeRows(s);
-        if (handedOut()) {
-            const int code = s.WholeAhead->code;
-            s.WholeAhead.reset();
-            return CheckReturn(s, code);
-        }
-    }
-    if (values.size() != columns) values.resize(columns);
-    const WholeRows& lot = *s.WholeAhead;
-    for (int c = 0; c < columns; ++c) {
-        const std::int64_t length = lot.lengths[s.WholeAheadAt++];
-        if (length < 0) {
-            values[c] = QString();
-            continue;
-        }
-        // The bytes are decoded once whole, so a character split between pieces stays whole.
-        s.Ansi.decodeInto(values[c], lot.bytes.constData() + s.WholeAheadByte,
-                          static_cast<qsizetype>(length));
-        s.WholeAheadByte += static_cast<qsizetype>(length);
-    }
-    s.RowsFetched += 1;
-    return CheckReturn(s, SQL_SUCCESS);
 }
 
 }  // namespace varkel

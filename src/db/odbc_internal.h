@@ -48,6 +48,10 @@ inline bool Succeeded(SQLRETURN r) {
     return r == SQL_SUCCESS || r == SQL_SUCCESS_WITH_INFO;
 }
 
+// A server cursor that a rollback closed would answer with a silent end of its rows: true (the
+// session's LastCode and LastMessage say so) when the open cursor is such a one.
+bool ClosedByRollback(DbSession& s);
+
 // One column's value of the current row, however long, read from the driver in pieces; a NUL
 // ends it.
 SQLRETURN GetWholeValue(void* statement, SQLUSMALLINT column, QByteArray& bytes, bool& null);
@@ -94,6 +98,9 @@ void EndReadingCursorSetup(DbSession& s, const QString& sql, ExecMode mode);
 // After the first rowsets of a server cursor: the following blocks the driver asks the server
 // for hold as many rows as fit, judged by the rowset just read (`rowsInSet` rows).
 void GrowServerCursorBlocks(DbSession& s, SQLLEN rowsInSet);
+// The same, for rows read otherwise: the last ones (from `rowsBefore` to `rowsRead`), the widest
+// of them `widestBytes` long.
+void GrowServerCursorBlocks(DbSession& s, SQLLEN rowsBefore, SQLLEN rowsRead, SQLLEN widestBytes);
 // The text the driver gets for a statement read this way.
 QString ReadingText(const DbSession& s, const QString& sql, ExecMode mode);
 
