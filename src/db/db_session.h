@@ -90,6 +90,14 @@ struct DbSession {
     size_t WholeAheadAt = 0;
     qsizetype WholeAheadByte = 0;
     std::uint64_t WholeAheadCursor = 0;
+    // A statement posted to run while the caller goes on (see DbExecutePost): whether one is
+    // there to collect, whether its execution still has to be waited for (with the code of an
+    // execution that could not be posted), and its status once finished.
+    bool Posted = false;
+    bool PostedOut = false;
+    int PostedSync = 0;
+    DbStatus PostedStatus = 0;
+    QString PostedSql;
     // The buffers the columns of a cursor read whole are bound to (none: read by SQLGetData).
     std::shared_ptr<WholeBinding> WholeBinds;
     DbStatus LastCode = 0;

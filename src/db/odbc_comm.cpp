@@ -38,7 +38,7 @@ DbStatus Checked(DbSession& s, DbStatus status) {
 // the session busy. Rows being read ahead are waited for first, so calls keep their order.
 bool Refused(DbSession& s) {
     if (!DbCallOut(s)) {
-        SettleReadAhead(s);
+        SettlePosted(s);
         return false;
     }
     s.LastCode = DriverWorker::kRefused;
@@ -331,6 +331,22 @@ DbStatus DbExecuteStreaming(DbSession& s, const QString& sql) {
     s.LastColumnCount = 0;
     BusyPointer busy;
     return Checked(s, ExecStatement(s, sql, s.LastRowCount, s.LastColumnCount, ExecMode::Stream));
+}
+
+void DbExecutePost(DbSession& s, const QString& sql) {
+    if (Refused(s)) {
+        s.Posted = true;
+        s.PostedOut = false;
+        s.PostedStatus = s.LastCode;
+        return;
+    }
+    s.LastRowCount = 0;
+    s.LastColumnCount = 0;
+    PostStatement(s, sql);
+}
+
+DbStatus DbExecuteCollect(DbSession& s) {
+    return Checked(s, CollectStatement(s));
 }
 
 DbStatus DbFetch(DbSession& s, QStringList& values, int singleRow) {

@@ -47,6 +47,12 @@ DbStatus DbExecuteFill(DbSession& s, const QString& sql);
 // DbExecute for a statement whose whole result is read once, start to end (saving a query's
 // rows to a file): the driver is asked to hold no more of the result than is read.
 DbStatus DbExecuteStreaming(DbSession& s, const QString& sql);
+// DbExecute in two halves, for a caller that has work to do while the statement runs (an import
+// reads its next lines): DbExecutePost starts it and returns at once, DbExecuteCollect waits for
+// it and returns its status. Anything else given meanwhile waits for the statement first, so the
+// database sees every statement in the order given; collect one before posting the next.
+void DbExecutePost(DbSession& s, const QString& sql);
+DbStatus DbExecuteCollect(DbSession& s);
 // values[k] receives the text of result column k+1; singleRow nonzero forces SQLFetch.
 DbStatus DbFetch(DbSession& s, QStringList& values, int singleRow);
 // DbFetch of one row with its values whole, however long (saving a query's rows to a file).

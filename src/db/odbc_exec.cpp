@@ -1,4 +1,5 @@
 #include <QRegularExpression>
+#include <functional>
 
 #include "db/odbc_internal.h"
 #include "db/odbc_lib.h"
@@ -9,7 +10,7 @@ using namespace odbc_internal;
 
 void DropCursor(DbSession& s) {
     if (s.CursorOpen != 1) return;
-    SettleReadAhead(s);
+    SettlePosted(s);
     SQLFreeStmt(s.CursorStmt.get(), SQL_CLOSE);
     s.CursorStmt.reset();
     s.CursorOpen = 0;
@@ -61,68 +62,47 @@ SQLRETURN Transact(DbSession& s, SQLUSMALLINT type) {
 
 }  // namespace
 
-DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
-                       std::int16_t& columnCount, ExecMode mode) {
-    s.LastWarning.clear();
-    switch (ReadTypedTransaction(sql)) {
-        case TypedTransaction::Commit:
-            rowCount = 0;
-            columnCount = 0;
-            return CommitWork(s);
-        case TypedTransaction::Rollback:
-            rowCount = 0;
-            columnCount = 0;
-            return RollbackWork(s);
-        case TypedTransaction::None:
-            break;
-    }
+namespace {
 
-    if (s.ExecStmt) {
-        SQLFreeStmt(s.ExecStmt.get(), SQL_CLOSE);
-        s.ExecStmt.reset();
-    }
-    SQLRETURN r = SQL_SUCCESS;
-    bool serverCursor = false;
-    OdbcDbc reading;  // the result's own connection, if it gets one
-    std::vector<std::int16_t> types;
-    s.ReadingAsideOut = true;
-    const bool aside = mode == ExecMode::Stream && ExecuteReadingAside(s, sql, reading, r, types);
-    s.ReadingAsideOut = false;
-    if (aside) {
-        ++s.ResultsReadAside;
-        if (r != SQL_SUCCESS) {  // stopped
-            const DbStatus status = CheckReturn(s, r);
-            s.ExecStmt.reset();
-            CloseReadingConnection(reading);
-            return status;
-        }
-    } else {
-        // Only here can a statement change data: that connection refuses any change.
-        if (!IsBareQuery(sql)) s.MayHoldChanges = true;
-        r = SQLAllocStmt(s.Dbc.get(), s.ExecStmt.receive(&s.LiveStatements));
-        if (r != SQL_SUCCESS) return CheckReturn(s, r);
-        r = SQLSetStmtOption(s.ExecStmt.get(), SQL_CURSOR_TYPE, SQL_CURSOR_FORWARD_ONLY);
-        if (r != SQL_SUCCESS) return CheckReturn(s, r);
+// Sets up the statement handle for `sql` on the session's connection; the call that executes it
+// on the worker goes to `call`.
+SQLRETURN BeginStatement(DbSession& s, const QString& sql, ExecMode mode, bool& serverCursor,
+                         std::function<int()>& call) {
+    // Only here can a statement change data: a connection of its own refuses any change.
+    if (!IsBareQuery(sql)) s.MayHoldChanges = true;
+    SQLRETURN r = SQLAllocStmt(s.Dbc.get(), s.ExecStmt.receive(&s.LiveStatements));
+    if (r != SQL_SUCCESS) return r;
+    r = SQLSetStmtOption(s.ExecStmt.get(), SQL_CURSOR_TYPE, SQL_CURSOR_FORWARD_ONLY);
+    if (r != SQL_SUCCESS) return r;
 
-        // A rollback typed for the server (to a savepoint) may close a server cursor too.
-        if (sql.trimmed().startsWith(QStringLiteral("ROLLBACK"), Qt::CaseInsensitive))
-            ++s.Rollbacks;
-        serverCursor = PrepareReadingCursor(s, s.ExecStmt.get(), sql, mode);
-        QByteArray text = ToAnsi(s, ReadingText(s, sql, mode));
-        void* const stmt = s.ExecStmt.get();
-        r = static_cast<SQLRETURN>(OffThread(s, stmt, [stmt, text]() mutable {
-            return SQLExecDirect(stmt, Chars(text), static_cast<SQLINTEGER>(text.size()));
-        }));
-        EndReadingCursorSetup(s, sql, mode);
-        if (r != SQL_SUCCESS && SucceededOrChecked(s, r) != 0) {
-            NoteTransactionEndedByFailure(s);
-            return s.LastCode;
-        }
-        KeepSqliteTransactionOpen(s, sql);
-    }
+    // A rollback typed for the server (to a savepoint) may close a server cursor too.
+    if (sql.trimmed().startsWith(QStringLiteral("ROLLBACK"), Qt::CaseInsensitive)) ++s.Rollbacks;
+    serverCursor = PrepareReadingCursor(s, s.ExecStmt.get(), sql, mode);
+    QByteArray text = ToAnsi(s, ReadingText(s, sql, mode));
+    call = [stmt = s.ExecStmt.get(), text]() mutable {
+        return SQLExecDirect(stmt, Chars(text), static_cast<SQLINTEGER>(text.size()));
+    };
+    return SQL_SUCCESS;
+}
 
+// What follows the execution `r` of a statement begun by BeginStatement.
+DbStatus EndStatement(DbSession& s, const QString& sql, ExecMode mode, SQLRETURN r) {
+    EndReadingCursorSetup(s, sql, mode);
+    if (r != SQL_SUCCESS && SucceededOrChecked(s, r) != 0) {
+        NoteTransactionEndedByFailure(s);
+        return s.LastCode;
+    }
+    KeepSqliteTransactionOpen(s, sql);
+    return 0;
+}
+
+// The outcome of a statement executed on s.ExecStmt (or on a connection of its own, `reading`):
+// its row count, or its result as the session's cursor.
+DbStatus TakeOutcome(DbSession& s, bool serverCursor, OdbcDbc& reading,
+                     std::vector<std::int16_t>& types, std::int32_t& rowCount,
+                     std::int16_t& columnCount) {
     SQLSMALLINT columns = 0;
-    r = SQLNumResultCols(s.ExecStmt.get(), &columns);
+    SQLRETURN r = SQLNumResultCols(s.ExecStmt.get(), &columns);
     if (r != SQL_SUCCESS) return CheckReturn(s, r);
 
     if (columns < 1) {
@@ -149,6 +129,112 @@ DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
     columnCount = columns;
     rowCount = 0;
     return 0;
+}
+
+void FreeExecStatement(DbSession& s) {
+    if (!s.ExecStmt) return;
+    SQLFreeStmt(s.ExecStmt.get(), SQL_CLOSE);
+    s.ExecStmt.reset();
+}
+
+}  // namespace
+
+DbStatus ExecStatement(DbSession& s, const QString& sql, std::int32_t& rowCount,
+                       std::int16_t& columnCount, ExecMode mode) {
+    SettlePosted(s);
+    s.LastWarning.clear();
+    switch (ReadTypedTransaction(sql)) {
+        case TypedTransaction::Commit:
+            rowCount = 0;
+            columnCount = 0;
+            return CommitWork(s);
+        case TypedTransaction::Rollback:
+            rowCount = 0;
+            columnCount = 0;
+            return RollbackWork(s);
+        case TypedTransaction::None:
+            break;
+    }
+
+    FreeExecStatement(s);
+    SQLRETURN r = SQL_SUCCESS;
+    bool serverCursor = false;
+    OdbcDbc reading;  // the result's own connection, if it gets one
+    std::vector<std::int16_t> types;
+    s.ReadingAsideOut = true;
+    const bool aside = mode == ExecMode::Stream && ExecuteReadingAside(s, sql, reading, r, types);
+    s.ReadingAsideOut = false;
+    if (aside) {
+        ++s.ResultsReadAside;
+        if (r != SQL_SUCCESS) {  // stopped
+            const DbStatus status = CheckReturn(s, r);
+            s.ExecStmt.reset();
+            CloseReadingConnection(reading);
+            return status;
+        }
+    } else {
+        std::function<int()> call;
+        r = BeginStatement(s, sql, mode, serverCursor, call);
+        if (r != SQL_SUCCESS) return CheckReturn(s, r);
+        r = static_cast<SQLRETURN>(OffThread(s, s.ExecStmt.get(), std::move(call)));
+        if (EndStatement(s, sql, mode, r) != 0) return s.LastCode;
+    }
+    return TakeOutcome(s, serverCursor, reading, types, rowCount, columnCount);
+}
+
+void PostStatement(DbSession& s, const QString& sql) {
+    SettlePosted(s);
+    s.PostedSql = sql;
+    s.PostedOut = false;
+    s.PostedStatus = 0;
+    s.Posted = true;
+    // The program's own commit or rollback is not sent as text: it runs now.
+    if (ReadTypedTransaction(sql) != TypedTransaction::None) {
+        s.PostedStatus = ExecStatement(s, sql, s.LastRowCount, s.LastColumnCount);
+        return;
+    }
+    s.LastWarning.clear();
+    FreeExecStatement(s);
+    bool serverCursor = false;
+    std::function<int()> call;
+    const SQLRETURN r = BeginStatement(s, sql, ExecMode::Plain, serverCursor, call);
+    if (r != SQL_SUCCESS) {
+        s.PostedStatus = CheckReturn(s, r);
+    } else if (WorkerOf(s).post(s.ExecStmt.get(), call)) {
+        s.PostedOut = true;
+    } else {  // a call is out already: this one waits for it
+        s.PostedOut = true;
+        s.PostedSync = static_cast<SQLRETURN>(OffThread(s, s.ExecStmt.get(), std::move(call)));
+    }
+}
+
+DbStatus SettlePostedStatement(DbSession& s) {
+    if (!s.Posted || !s.PostedOut) return s.PostedStatus;
+    s.PostedOut = false;
+    SQLRETURN r = s.PostedSync;
+    s.PostedSync = SQL_SUCCESS;
+    if (s.Worker && s.Worker->posted()) r = static_cast<SQLRETURN>(s.Worker->collect(s.WaitHooks));
+    s.PostedStatus = EndStatement(s, s.PostedSql, ExecMode::Plain, r);
+    if (s.PostedStatus == 0) {
+        OdbcDbc none;
+        std::vector<std::int16_t> types;
+        s.LastRowCount = 0;
+        s.LastColumnCount = 0;
+        s.PostedStatus = TakeOutcome(s, false, none, types, s.LastRowCount, s.LastColumnCount);
+    }
+    return s.PostedStatus;
+}
+
+DbStatus CollectStatement(DbSession& s) {
+    if (!s.Posted) return CheckReturn(s, SQL_INVALID_HANDLE);
+    const DbStatus status = SettlePostedStatement(s);
+    s.Posted = false;
+    return status;
+}
+
+void SettlePosted(DbSession& s) {
+    SettleReadAhead(s);
+    SettlePostedStatement(s);
 }
 
 DbStatus DescribeColumns(DbSession& s, QStringList& names, std::vector<std::int16_t>& kinds) {

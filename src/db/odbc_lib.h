@@ -103,8 +103,17 @@ class CommitOutMark {
 
 // Frees the open cursor (SQL_CLOSE, then SQL_DROP) when there is one.
 void DropCursor(DbSession& s);
-// Waits for the rows FetchRowWhole has the worker read ahead, if it is still reading them: done
-// before anything else touches the connection, so that the driver's calls keep their order.
+// Waits for the rows FetchRowWhole has the worker read ahead, if it is still reading them.
 void SettleReadAhead(DbSession& s);
+// A statement executed as ExecStatement executes it (without a cursor's reading modes) while the
+// caller goes on: PostStatement starts it on the worker, CollectStatement waits for it and
+// returns its status. SettlePostedStatement finishes it without taking its status.
+void PostStatement(DbSession& s, const QString& sql);
+DbStatus SettlePostedStatement(DbSession& s);
+DbStatus CollectStatement(DbSession& s);
+// Waits for whatever the worker does while the caller goes on (rows read ahead, a posted
+// statement): done before anything else touches the connection, so the driver's calls keep
+// their order.
+void SettlePosted(DbSession& s);
 
 }  // namespace varkel

@@ -278,58 +278,8 @@ bool LoadCSV::RunImport() {
         if (self) ended(hold);
         return Step::Return;
     };
-    // The gathered lines sent as one statement inside a savepoint. When it fails, the savepoint
-    // takes its rows back and the lines go again one by one, so the failed line is found, shown
-    // and asked about by itself and the lines before it are kept.
-    const auto flush = [&](bool quiet) {
-        if (batch.isEmpty()) return Step::Go;
-        bool sentAll = false;
-        if (batch.size() > 1 && batching) {
-            sql = batch.statement(head);
-            showProgress(sql, Inserted, false);
-            // Where the driver takes them, the savepoint and its release go with the lines:
-            // one round trip instead of three. The savepoint precedes the lines, so a failure
-            // among them finds it set (and a driver's own savepoint before the text, rolled back
-            // to, takes it along: then the rollback to it below fails, harmlessly).
-            bool failed = false;
-            if (DbRunsStatementsTogether(session)) {
-                sentAll = DbExecute(session, ImportSavepointText() + QStringLiteral(";\n") + sql +
-                                                 QStringLiteral(";\n") +
-                                                 ImportReleaseSavepointText()) == 0;
-                failed = !sentAll;
-            } else if (DbExecute(session, ImportSavepointText()) != 0) {
-                batching = false;  // the server keeps no savepoints: every line goes alone
-            } else if (DbExecute(session, sql) == 0) {
-                DbExecute(session, ImportReleaseSavepointText());
-                sentAll = true;
-            } else {
-                failed = true;
-            }
-            if (failed) {
-                countLostRows();
-                if (IsConnected(session)) {
-                    const bool stopped = DbCallStopped(session);
-                    DbExecute(session, ImportRollbackToSavepointText());
-                    DbExecute(session, ImportReleaseSavepointText());
-                    cursor = DbCursorId(session);
-                    // The stop cancelled the lot: none of it went in, and the loop's top ends
-                    // the import as stopped with the rows before it counted.
-                    if (stopped) {
-                        batch.take();
-                        return Step::Go;
-                    }
-                }
-            }
-            cursor = DbCursorId(session);
-        }
-        const QList<ImportBatch::Line> lines = batch.take();
-        if (sentAll) {
-            for (const ImportBatch::Line& sent : lines)
-                replaced += sent.replaced;
-            Inserted += static_cast<std::int32_t>(lines.size());
-            Pending += static_cast<std::int32_t>(lines.size());
-            return counted();
-        }
+    // Lines that went alone or in a lot that was taken back: each is sent again by itself.
+    const auto sendEach = [&](const QList<ImportBatch::Line>& lines, bool quiet) {
         for (const ImportBatch::Line& one : lines) {
             if (!IsConnected(session)) return Step::Go;  // the loop's checks say so
             const Step step = sendOne(head + QStringLiteral(" VALUES") + one.values, true,
@@ -337,6 +287,77 @@ bool LoadCSV::RunImport() {
             if (step != Step::Go) return step;
         }
         return Step::Go;
+    };
+    // A lot sent as one statement and not yet answered: the next lines are read meanwhile.
+    struct Sent {
+        QList<ImportBatch::Line> lines;
+        bool together = false;  // the savepoint and its release went with the lines
+    };
+    std::optional<Sent> sent;
+    // Waits for the lot sent and takes its answer. When it failed, the savepoint takes its rows
+    // back and the lines go again one by one, so the failed line is found, shown and asked
+    // about by itself and the lines before it are kept.
+    const auto settle = [&](bool quiet) {
+        if (!sent) return Step::Go;
+        const Sent lot = std::move(*sent);
+        sent.reset();
+        bool sentAll = DbExecuteCollect(session) == 0;
+        if (sentAll && !lot.together) DbExecute(session, ImportReleaseSavepointText());
+        if (!sentAll) {
+            countLostRows();
+            if (IsConnected(session)) {
+                const bool stopped = DbCallStopped(session);
+                DbExecute(session, ImportRollbackToSavepointText());
+                DbExecute(session, ImportReleaseSavepointText());
+                // The stop cancelled the lot: none of it went in, and the loop's top ends the
+                // import as stopped with the rows before it counted.
+                if (stopped) {
+                    cursor = DbCursorId(session);
+                    return Step::Go;
+                }
+            }
+        }
+        cursor = DbCursorId(session);
+        if (!sentAll) return sendEach(lot.lines, quiet);
+        for (const ImportBatch::Line& line : lot.lines)
+            replaced += line.replaced;
+        Inserted += static_cast<std::int32_t>(lot.lines.size());
+        Pending += static_cast<std::int32_t>(lot.lines.size());
+        return counted();
+    };
+    // The gathered lines sent as one statement inside a savepoint, after the answer to the lot
+    // before; the statement runs while the next lines are read.
+    const auto flush = [&](bool quiet) {
+        if (const Step step = settle(quiet); step != Step::Go) return step;
+        if (batch.isEmpty()) return Step::Go;
+        if (batch.size() > 1 && batching) {
+            sql = batch.statement(head);
+            showProgress(sql, Inserted, false);
+            // Where the driver takes them, the savepoint and its release go with the lines:
+            // one round trip instead of three. The savepoint precedes the lines, so a failure
+            // among them finds it set (and a driver's own savepoint before the text, rolled back
+            // to, takes it along: then the rollback to it below fails, harmlessly).
+            const bool together = DbRunsStatementsTogether(session);
+            if (together || DbExecute(session, ImportSavepointText()) == 0) {
+                DbExecutePost(session, together ? ImportSavepointText() + QStringLiteral(";\n") +
+                                                      sql + QStringLiteral(";\n") +
+                                                      ImportReleaseSavepointText()
+                                                : sql);
+                sent = Sent{batch.take(), together};
+                // A lot that makes a commit due is answered and committed at once, before
+                // more lines are read.
+                if (Pending + sent->lines.size() >= interval) return settle(quiet);
+                return Step::Go;
+            }
+            batching = false;  // the server keeps no savepoints: every line goes alone
+            cursor = DbCursorId(session);
+        }
+        return sendEach(batch.take(), quiet);
+    };
+    // flush, and the answer to what it sent: nothing is left out.
+    const auto flushAll = [&](bool quiet) {
+        const Step step = flush(quiet);
+        return step == Step::Go ? settle(quiet) : step;
     };
     while (end == End::Lines) {
         const ImportReader::Next got = nextLine(line, endBefore);
@@ -413,7 +434,7 @@ bool LoadCSV::RunImport() {
         QString values = LineInsertValues(line, delimiter, rules, &sendable);
         const qint64 lineReplaced = line.count(QChar(kReplacement));
         if (!sendable) {  // goes alone, after the lines before it
-            if (const Step step = flush(false); step != Step::Go) {
+            if (const Step step = flushAll(false); step != Step::Go) {
                 if (step == Step::Return) return false;
                 end = End::CommitFailed;
                 break;
@@ -428,9 +449,10 @@ bool LoadCSV::RunImport() {
             continue;
         }
         batch.add({std::move(values), recordLine, lineReplaced});
-        // A batch ends where a commit falls due, so the commits come after the same rows as when
-        // every line went alone.
-        if (!batch.fits(qMin<qsizetype>(kBatchLines, interval - Pending))) {
+        // A batch ends where a commit falls due (the rows of the lot still unanswered counted
+        // in), so the commits come after the same rows as when every line went alone.
+        const qsizetype room = interval - Pending - (sent ? sent->lines.size() : 0);
+        if (!batch.fits(qMin<qsizetype>(kBatchLines, room))) {
             const Step step = flush(false);
             if (step == Step::Return) return false;
             if (step == Step::CommitFailed) {
@@ -442,9 +464,12 @@ bool LoadCSV::RunImport() {
     // The lines read before the loop ended go too, while the connection lasts; when the program
     // is ending, a line that fails is left out without asking.
     if (end != End::Disconnected && end != End::CommitFailed && IsConnected(session)) {
-        const Step step = flush(end == End::Aborted);
+        const Step step = flushAll(end == End::Aborted);
         if (step == Step::Return) return false;
         if (step == Step::CommitFailed) end = End::CommitFailed;
+    } else if (sent) {  // the connection went: the lot's rows went with it
+        sent.reset();
+        DbExecuteCollect(session);
     }
     busy.reset();
     running_ = false;

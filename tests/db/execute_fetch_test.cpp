@@ -35,6 +35,36 @@ TEST_P(ExecuteFetchTest, UpdateAndDeleteReportTheRowsTheyChanged) {
     EXPECT_EQ(s_.LiveStatements, 0);
 }
 
+// A statement posted runs while the caller goes on; whatever is given meanwhile waits for it,
+// so the database sees the statements in the order given, and its outcome is collected after.
+TEST_P(ExecuteFetchTest, APostedStatementGoesBeforeWhatFollowsIt) {
+    CreateNumbers(*db_, QStringLiteral("n"), 5);
+    struct Case {
+        QString posted, then;
+        DbStatus collected;
+        QString seen;  // what the following query reads
+    };
+    const Case cases[] = {
+        {QStringLiteral("DELETE FROM n WHERE k > 2"), QStringLiteral("SELECT count(*) FROM n"), 0,
+         QStringLiteral("2")},
+        {QStringLiteral("INSERT INTO n VALUES (1, 'again')"),
+         QStringLiteral("SELECT count(*) FROM n"), -1, QStringLiteral("2")},
+        {QStringLiteral("UPDATE n SET v = 'x'"), QStringLiteral("SELECT min(v) FROM n"), 0,
+         QStringLiteral("x")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.posted.toStdString());
+        DbExecutePost(s_, c.posted);
+        EXPECT_FALSE(DbCallOut(s_));
+        ASSERT_EQ(DbExecute(s_, c.then), 0);
+        QStringList values;
+        ASSERT_EQ(DbFetch(s_, values, 0), 0);
+        EXPECT_EQ(values.value(0), c.seen);
+        const DbStatus status = DbExecuteCollect(s_);
+        EXPECT_EQ(status == 0, c.collected == 0) << status;
+    }
+}
+
 // 600 rows arrive in rowsets of 256, 256 and 88; the next request finds no more rows.
 TEST_P(ExecuteFetchTest, BlockFetchReadsRowsetsOf256) {
     CreateNumbers(*db_, QStringLiteral("n"), 600);
