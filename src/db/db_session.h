@@ -32,9 +32,13 @@ struct WholeRows {
 
 // The slots and length indicators the columns of a cursor read whole are bound to.
 struct WholeBinding {
-    int rows = 1;  // the rows of a block, column after column
+    std::uint64_t cursor = 0;  // the CursorId of the cursor bound
+    int rows = 1;              // the rows of a block, column after column
     std::vector<char> bytes;
     std::vector<long> indicators;
+    // The rows of the block fetched last and the next of them to read (read on the worker).
+    size_t blockRows = 0;
+    size_t nextRow = 0;
 };
 
 // The one database session of the program: its handles, its single cursor with the block-fetch
@@ -87,6 +91,7 @@ struct DbSession {
     // (a hand-over per row costs as much as reading a short row).
     std::shared_ptr<WholeRows> WholeAhead;
     std::shared_ptr<WholeRows> WholeNext;
+    bool WholeNextOut = false;  // WholeNext is still being read
     size_t WholeAheadAt = 0;
     qsizetype WholeAheadByte = 0;
     std::uint64_t WholeAheadCursor = 0;

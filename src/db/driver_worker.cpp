@@ -143,7 +143,9 @@ int DriverWorker::wait(const CallWaitHooks* hooks) {
 
 bool DriverWorker::cancel() {
     std::unique_lock lock(mutex_);
-    if (!busy_ || abandoned_ || returned_.load()) return false;
+    // A posted call that nobody waits for goes on: the stop reaches its caller, which then
+    // ends before anything that call does is lost.
+    if (!busy_ || abandoned_ || returned_.load() || (ahead_ && !waiting_)) return false;
     stopped_ = true;
     void* const statement = statement_;
     if (!statement || cancelling_) return true;    // the cancel given before is still on its way

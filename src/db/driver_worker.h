@@ -48,7 +48,8 @@ class DriverWorker : public std::enable_shared_from_this<DriverWorker> {
     bool posted() const { return ahead_; }
     // Cancels the call that is out: SQLCancel on its statement, given on a thread of its own
     // (a driver may open a connection to deliver it, which a dead network holds up), and the
-    // call counts as out until that cancel is back too. False when no call is out.
+    // call counts as out until that cancel is back too. False when no call is out (a posted
+    // call counts once collect() or another call waits for it).
     bool cancel();
     // Whether a call is out that its caller waits for (a posted call counts once collect() or
     // another call waits for it).

@@ -38,7 +38,13 @@ DbStatus Checked(DbSession& s, DbStatus status) {
 // the session busy. Rows being read ahead are waited for first, so calls keep their order.
 bool Refused(DbSession& s) {
     if (!DbCallOut(s)) {
+        const bool givenUp = s.GivenUp;
         SettlePosted(s);
+        // The connection was given up while that was waited for: nothing more reaches it.
+        if (s.GivenUp && !givenUp) {
+            CheckReturn(s, DriverWorker::kAbandoned);
+            return true;
+        }
         return false;
     }
     s.LastCode = DriverWorker::kRefused;

@@ -208,9 +208,8 @@ bool GiveUpConnection(DbSession& s) {
     s.CursorId = 0;
     s.DataSourceScan = s.DriverScan = s.TableScan = s.ColumnScan = s.KeyScan = false;
     s.PrimaryKeyScan = false;
-    s.WholeAhead.reset();
-    s.WholeNext.reset();
-    s.WholeBinds.reset();
+    ForgetWholeRows(s);
+    s.Posted = s.PostedOut = false;
     s.ConnectionLost = false;
     s.GivenUp = true;
     s.GivenUpInCommit = s.CommitOut;
@@ -222,6 +221,8 @@ bool GiveUpConnection(DbSession& s) {
 }
 
 int CloseConnection(DbSession& s, DbStatus* commitStatus) {
+    // What the worker still does for the caller is done before the connection goes.
+    SettlePosted(s);
     if (s.OdbcConnected == 0) return 0;
     void* const env = s.Env.get();
     void* const dbc = s.Dbc.get();
@@ -240,6 +241,7 @@ int CloseConnection(DbSession& s, DbStatus* commitStatus) {
     result |= s.ExecStmt.reset();
     if (s.CursorOpen == 1) {
         result |= s.CursorStmt.reset();
+        ForgetWholeRows(s);
         s.CursorOpen = 0;
         s.CursorIsResult = false;
         s.CursorId = 0;

@@ -16,9 +16,7 @@ void DropCursor(DbSession& s) {
     s.CursorOpen = 0;
     s.CursorIsResult = false;
     s.CursorId = 0;
-    s.WholeAhead.reset();
-    s.WholeNext.reset();
-    s.WholeBinds.reset();
+    ForgetWholeRows(s);
     s.ReadingTypes.clear();
     CloseReadingConnection(s.ReadingDbc);
 }

@@ -45,44 +45,52 @@ SQLRETURN TakeValue(void* stmt, int c, const char* slot, SQLLEN indicator, QByte
 // Reads whole rows into `lot` on the worker, touching nothing of the session; the code of the
 // call that ended the reading, or 0 when it stopped only because enough was read. Without
 // `bound` every value is read with SQLGetData; with it a row (or a block of rows) is one call of
-// the driver, and only a value longer than its slot is read again.
-int ReadWholeRows(void* stmt, int columns, const WholeBinding* bound, WholeRows& lot) {
+// the driver, and only a value longer than its slot is read again. A lot ends after the row
+// that fills it, also inside a block: the next lot goes on with the block's next row.
+int ReadWholeRows(void* stmt, int columns, WholeBinding* bound, WholeRows& lot) {
     QByteArray whole;
     const size_t stride = bound ? static_cast<size_t>(bound->rows) : 1;
     while (lot.lengths.size() < static_cast<size_t>(kAheadRows * columns) &&
            lot.bytes.size() < kAheadBytes) {
-        SQLULEN rowsInSet = 1;
-        SQLRETURN r = SQL_SUCCESS;
-        if (stride > 1) {
-            SQLUSMALLINT rowStatus[kRowsetSize] = {};
-            r = SQLExtendedFetch(stmt, SQL_FETCH_NEXT, 0, &rowsInSet, rowStatus);
-            rowsInSet = std::min<SQLULEN>(rowsInSet, stride);
+        size_t row = 0;
+        if (stride > 1 && bound->nextRow < bound->blockRows) {
+            row = bound->nextRow++;
         } else {
-            r = SQLFetch(stmt);
-        }
-        if (!Succeeded(r)) return r;
-        for (size_t row = 0; row < rowsInSet; ++row) {
-            const size_t rowValues = lot.lengths.size();
-            const qsizetype rowBytes = lot.bytes.size();
-            bool positioned = stride == 1;
-            for (int c = 0; c < columns; ++c) {
-                const size_t at = static_cast<size_t>(c) * stride + row;
-                const SQLLEN indicator = bound ? bound->indicators[at] : SQL_NO_TOTAL;
-                const char* slot = bound ? bound->bytes.data() + at * kSlotBytes : nullptr;
-                const bool fits = indicator == SQL_NULL_DATA ||
-                                  (slot && indicator >= 0 && indicator < kSlotBytes);
-                if (!fits && !positioned) {
-                    r = SQLSetPos(stmt, static_cast<SQLUSMALLINT>(row + 1), SQL_POSITION,
-                                  SQL_LOCK_NO_CHANGE);
-                    positioned = Succeeded(r);
-                }
-                if (Succeeded(r)) r = TakeValue(stmt, c, slot, indicator, whole, lot);
-                if (!Succeeded(r)) {  // a row that breaks off is not handed out: its error is
-                    lot.lengths.resize(rowValues);
-                    lot.bytes.resize(rowBytes);
-                    return r;
-                }
+            SQLRETURN r = SQL_SUCCESS;
+            if (stride > 1) {
+                SQLULEN rowsInSet = 0;
+                SQLUSMALLINT rowStatus[kRowsetSize] = {};
+                r = SQLExtendedFetch(stmt, SQL_FETCH_NEXT, 0, &rowsInSet, rowStatus);
+                bound->blockRows = Succeeded(r) ? std::min<SQLULEN>(rowsInSet, stride) : 0;
+                bound->nextRow = 0;
+                if (Succeeded(r) && bound->blockRows == 0) return SQL_NO_DATA_FOUND;
+            } else {
+                r = SQLFetch(stmt);
             }
+            if (!Succeeded(r)) return r;
+            if (stride > 1) continue;
+        }
+        const size_t rowValues = lot.lengths.size();
+        const qsizetype rowBytes = lot.bytes.size();
+        bool positioned = stride == 1;
+        SQLRETURN r = SQL_SUCCESS;
+        for (int c = 0; c < columns && Succeeded(r); ++c) {
+            const size_t at = static_cast<size_t>(c) * stride + row;
+            const SQLLEN indicator = bound ? bound->indicators[at] : SQL_NO_TOTAL;
+            const char* slot = bound ? bound->bytes.data() + at * kSlotBytes : nullptr;
+            const bool fits =
+                indicator == SQL_NULL_DATA || (slot && indicator >= 0 && indicator < kSlotBytes);
+            if (!fits && !positioned) {
+                r = SQLSetPos(stmt, static_cast<SQLUSMALLINT>(row + 1), SQL_POSITION,
+                              SQL_LOCK_NO_CHANGE);
+                positioned = true;
+            }
+            if (Succeeded(r)) r = TakeValue(stmt, c, slot, indicator, whole, lot);
+        }
+        if (!Succeeded(r)) {  // a row that breaks off is not handed out: its error is
+            lot.lengths.resize(rowValues);
+            lot.bytes.resize(rowBytes);
+            return r;
         }
     }
     return SQL_SUCCESS;
@@ -110,6 +118,7 @@ void BindWholeColumns(DbSession& s, bool blocks) {
     if (!again) return;
     void* const stmt = s.CursorStmt.get();
     auto binds = std::make_shared<WholeBinding>();
+    binds->cursor = s.CursorId;
     binds->rows =
         blocks && inBlocks && SQLSetStmtOption(stmt, SQL_ROWSET_SIZE, kRowsetSize) == SQL_SUCCESS
             ? kRowsetSize
@@ -155,7 +164,9 @@ std::shared_ptr<WholeRows> NextWholeRows(DbSession& s, bool blocks) {
 // The worker reads the next lot while the caller hands out the one it has.
 void PostWholeRows(DbSession& s) {
     auto lot = std::make_shared<WholeRows>();
-    if (WorkerOf(s).post(s.CursorStmt.get(), WholeRowsCall(s, lot))) s.WholeNext = std::move(lot);
+    if (!WorkerOf(s).post(s.CursorStmt.get(), WholeRowsCall(s, lot))) return;
+    s.WholeNext = std::move(lot);
+    s.WholeNextOut = true;
 }
 
 // The widest row of `lot` in bytes.
@@ -172,10 +183,11 @@ SQLLEN WidestRow(const WholeRows& lot, size_t columns) {
 
 DbStatus FetchWhole(DbSession& s, QStringList& values, bool blocks) {
     if (s.CursorOpen != 1 || !s.CursorIsResult) return CheckReturn(s, SQL_INVALID_HANDLE);
-    if (s.WholeAheadCursor != s.CursorId) {  // rows of a cursor that is gone
+    if (s.WholeAheadCursor != s.CursorId) {  // rows (and bindings) of a cursor that is gone
         SettleReadAhead(s);
         s.WholeAhead.reset();
         s.WholeNext.reset();
+        if (s.WholeBinds && s.WholeBinds->cursor != s.CursorId) s.WholeBinds.reset();
         s.WholeAheadCursor = s.CursorId;
     }
     if (ClosedByRollback(s)) {
@@ -235,11 +247,20 @@ DbStatus FetchWhole(DbSession& s, QStringList& values, bool blocks) {
 }  // namespace
 
 void SettleReadAhead(DbSession& s) {
-    if (!s.WholeNext || !s.Worker || !s.Worker->posted()) return;
-    const int code = s.Worker->collect(s.WaitHooks);
+    if (!s.WholeNextOut) return;
+    s.WholeNextOut = false;
+    const int code = s.Worker ? s.Worker->collect(s.WaitHooks) : DriverWorker::kAbandoned;
     // An abandoned call may still write into its lot.
-    if (code == DriverWorker::kAbandoned) s.WholeNext = std::make_shared<WholeRows>();
+    if (code == DriverWorker::kAbandoned || !s.WholeNext)
+        s.WholeNext = std::make_shared<WholeRows>();
     s.WholeNext->code = code;
+}
+
+void ForgetWholeRows(DbSession& s) {
+    s.WholeAhead.reset();
+    s.WholeNext.reset();
+    s.WholeNextOut = false;
+    s.WholeBinds.reset();
 }
 
 DbStatus FetchRowWhole(DbSession& s, QStringList& values) {

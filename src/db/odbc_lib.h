@@ -105,6 +105,8 @@ class CommitOutMark {
 void DropCursor(DbSession& s);
 // Waits for the rows FetchRowWhole has the worker read ahead, if it is still reading them.
 void SettleReadAhead(DbSession& s);
+// Lets go of the rows read ahead and the bindings of a cursor that is gone.
+void ForgetWholeRows(DbSession& s);
 // A statement executed as ExecStatement executes it (without a cursor's reading modes) while the
 // caller goes on: PostStatement starts it on the worker, CollectStatement waits for it and
 // returns its status. SettlePostedStatement finishes it without taking its status.

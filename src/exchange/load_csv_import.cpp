@@ -309,9 +309,11 @@ bool LoadCSV::RunImport() {
                 const bool stopped = DbCallStopped(session);
                 DbExecute(session, ImportRollbackToSavepointText());
                 DbExecute(session, ImportReleaseSavepointText());
-                // The stop cancelled the lot: none of it went in, and the loop's top ends the
-                // import as stopped with the rows before it counted.
+                // The stop cancelled the lot: none of it went in, nor do the lines read after
+                // it, and the loop's top ends the import as stopped with the rows before it
+                // counted.
                 if (stopped) {
+                    batch.take();
                     cursor = DbCursorId(session);
                     return Step::Go;
                 }
@@ -467,9 +469,16 @@ bool LoadCSV::RunImport() {
         const Step step = flushAll(end == End::Aborted);
         if (step == Step::Return) return false;
         if (step == Step::CommitFailed) end = End::CommitFailed;
-    } else if (sent) {  // the connection went: the lot's rows went with it
+    } else if (sent) {
+        // Gone with the connection, unless the disconnect waited for the lot and committed it.
+        const QList<ImportBatch::Line> lines = std::move(sent->lines);
         sent.reset();
-        DbExecuteCollect(session);
+        if (DbExecuteCollect(session) == 0) {
+            for (const ImportBatch::Line& line : lines)
+                replaced += line.replaced;
+            Inserted += static_cast<std::int32_t>(lines.size());
+            Pending += static_cast<std::int32_t>(lines.size());
+        }
     }
     busy.reset();
     running_ = false;

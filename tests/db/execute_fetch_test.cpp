@@ -65,6 +65,25 @@ TEST_P(ExecuteFetchTest, APostedStatementGoesBeforeWhatFollowsIt) {
     }
 }
 
+// A result read whole after a reconnect reads its own values, not through what the result read
+// before the disconnect left.
+TEST_P(ExecuteFetchTest, AResultReadWholeAfterAReconnectReadsItsOwnValues) {
+    CreateNumbers(*db_, QStringLiteral("n"), 600);
+    QStringList values;
+    ASSERT_EQ(DbExecuteStreaming(s_, QStringLiteral("SELECT k FROM n ORDER BY k")), 0);
+    ASSERT_EQ(DbFetchWholeInBlocks(s_, values), 0);
+    DbDisconnect(s_);
+    ConnectTo(s_, *db_);
+    ASSERT_EQ(DbExecuteStreaming(s_, QStringLiteral("SELECT k * 2, v, k FROM n ORDER BY k")), 0);
+    for (int row = 1; row <= 600; ++row) {
+        ASSERT_EQ(DbFetchWholeInBlocks(s_, values), 0) << row;
+        ASSERT_EQ(values, QStringList({QString::number(row * 2), QStringLiteral("v%1").arg(row),
+                                       QString::number(row)}))
+            << row;
+    }
+    EXPECT_EQ(DbFetchWholeInBlocks(s_, values), 100);
+}
+
 // 600 rows arrive in rowsets of 256, 256 and 88; the next request finds no more rows.
 TEST_P(ExecuteFetchTest, BlockFetchReadsRowsetsOf256) {
     CreateNumbers(*db_, QStringLiteral("n"), 600);

@@ -304,19 +304,31 @@ TEST_P(LoadCsvTest, AFailedCommitEndsTheImportWithTheCommittedCount) {
 }
 
 TEST_P(LoadCsvTest, CancelAfterSevenRowsCommitsThemAndSaysSo) {
-    const QString path = file(QStringLiteral("n.csv"), numbered(50));
-    atEveryYield([&](int yield) {
-        if (yield <= 7) return false;  // the yield before line 8: seven rows are in
-        window_->Command2->click();
-        return true;
-    });
-    const auto shown = import(path, 2);
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].text, ended(7, true));
-    EXPECT_EQ(shown[0].icon, MsgIcon::Information);
-    EXPECT_EQ(committedRows(), 7);
-    EXPECT_EQ(window_->L_cnt->text(), QStringLiteral("7/50"));
-    EXPECT_FALSE(window_->isVisible());
+    // The yield before line `at + 1`: the lines before it are read, and all of them go in, the
+    // lot still being written when the stop came (lines 1 to 1000 of 1500) included.
+    const struct {
+        int lines, interval, at;
+        bool stopCommand;  // also the stop command, which cancels a call waited for
+    } cases[] = {{50, 2, 7, false}, {1500, 4, 1199, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines);
+        ASSERT_TRUE(db_->admin().exec(QStringLiteral("DELETE FROM imp")));
+        window_->ShowOption({QStringLiteral("imp")}, 1, {}, 0);
+        const QString path = file(QStringLiteral("n.csv"), numbered(c.lines));
+        atEveryYield([&](int yield) {
+            if (yield <= c.at) return false;
+            window_->Command2->click();
+            if (c.stopCommand) DbCancel(session_);
+            return true;
+        });
+        const auto shown = import(path, c.interval);
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_EQ(shown[0].text, ended(c.at, true));
+        EXPECT_EQ(shown[0].icon, MsgIcon::Information);
+        EXPECT_EQ(committedRows(), c.at);
+        EXPECT_EQ(window_->L_cnt->text(), QStringLiteral("%1/%2").arg(c.at).arg(c.lines));
+        EXPECT_FALSE(window_->isVisible());
+    }
 }
 
 TEST_P(LoadCsvTest, AFileWithoutDataInsertsNothing) {
@@ -476,21 +488,30 @@ INSTANTIATE_TEST_SUITE_P(Engines, LoadCsvTest,
 using LoadCsvSessionTest = LoadCsvTest;
 
 TEST_P(LoadCsvSessionTest, ADisconnectEndsTheImportWithOneMessage) {
-    const QString path = file(QStringLiteral("n.csv"), numbered(20));
-    atEveryYield([&](int yield) {
-        if (yield < 4) return false;
-        DbDisconnect(session_);
-        return true;
-    });
-    const auto shown = import(path, 4);
-    ASSERT_EQ(shown.size(), 1) << boxes_.texts().join(u'\n').toStdString();
-    // The three lines read were gathered for one statement, not yet sent.
-    EXPECT_EQ(shown[0].text,
-              QStringLiteral("データベースとの接続が切れたため、登録を中止しました。") + kCrLf +
-                  kCrLf + QStringLiteral("INSERT行数:0"));
-    EXPECT_EQ(committedRows(), 0);
-    EXPECT_TRUE(window_->isVisible());
-    EXPECT_FALSE(lock_.locked());
+    // At the yield before line `at`: the lines read since the last lot were gathered for one
+    // statement, not yet sent; a lot still being written (lines 1 to 1000 of 1500) goes in with
+    // the disconnect's commit and is counted.
+    const struct { int lines, at, inserted; } cases[] = {{20, 4, 0}, {1500, 1200, 1000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines);
+        ASSERT_TRUE(db_->admin().exec(QStringLiteral("DELETE FROM imp")));
+        if (!IsConnected(session_)) ConnectTo(session_, *db_);
+        window_->ShowOption({QStringLiteral("imp")}, 1, {}, 0);
+        const QString path = file(QStringLiteral("n.csv"), numbered(c.lines));
+        atEveryYield([&](int yield) {
+            if (yield < c.at) return false;
+            DbDisconnect(session_);
+            return true;
+        });
+        const auto shown = import(path, 4);
+        ASSERT_EQ(shown.size(), 1) << boxes_.texts().join(u'\n').toStdString();
+        EXPECT_EQ(shown[0].text,
+                  QStringLiteral("データベースとの接続が切れたため、登録を中止しました。") + kCrLf +
+                      kCrLf + QStringLiteral("INSERT行数:%1").arg(c.inserted));
+        EXPECT_EQ(committedRows(), c.inserted);
+        EXPECT_TRUE(window_->isVisible());
+        EXPECT_FALSE(lock_.locked());
+    }
 }
 
 TEST_P(LoadCsvSessionTest, AnotherStatementOnTheSessionEndsTheImport) {
