@@ -35,7 +35,8 @@ DbStatus Checked(DbSession& s, DbStatus status) {
 }
 
 // While a call is out nothing else reaches the driver: an event handled during the wait finds
-// the session busy. Rows being read ahead are waited for first, so calls keep their order.
+// the session busy. What the worker does meanwhile for the caller (rows read ahead, a statement
+// posted) is waited for first, so calls keep their order.
 bool Refused(DbSession& s) {
     if (!DbCallOut(s)) {
         const bool givenUp = s.GivenUp;
