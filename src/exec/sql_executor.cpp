@@ -6,12 +6,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include "db/api_call.h"
 #include "db/odbc_comm.h"
 #include "exec/command_lock.h"
+#include "exec/result_row.h"
 #include "exec/result_text.h"
 #include "exec/script_text.h"
 #include "store/code_page.h"
@@ -203,8 +205,7 @@ void SqlExecutor::buildColumns() {
     }
 }
 
-void SqlExecutor::addRow(const QStringList& values) {
-    // The item is complete before it joins the list, so the list hears of it once.
+QTreeWidgetItem* SqlExecutor::makeRow(const QStringList& values) {
     const int n = r_.Columns->Count;
     QStringList texts;
     texts.reserve(n + 2);
@@ -223,11 +224,41 @@ void SqlExecutor::addRow(const QStringList& values) {
             if (widths->second < pair.second) widths->second = pair.second;
         }
     }
-    auto* item = new QTreeWidgetItem(texts);
+    // The columns that stand right, one set shared by every row while it stays the same.
+    if (rightAligned_.size() != n + 1) rightAligned_.resize(n + 1);
     for (int k = 1; k <= n; ++k)
-        if (r_.NumericWidths[k]) item->setTextAlignment(k, Qt::AlignRight | Qt::AlignVCenter);
-    w_.ListView1->addTopLevelItem(item);
+        if (rightAligned_.testBit(k) != r_.NumericWidths[k].has_value())
+            rightAligned_.setBit(k, r_.NumericWidths[k].has_value());
+    return new ResultRow(std::move(texts), rightAligned_);
 }
+
+namespace {
+
+// The rows of a fill join the list a lot at a time, each complete: the list (hidden while it
+// fills) hears of a lot once, instead of being told of every row and laying itself out again
+// after it. Whatever ends the fill adds the rows made so far; none is lost or left over.
+class RowLot {
+  public:
+    static constexpr qsizetype kRows = 256;
+    explicit RowLot(QTreeWidget* list) : list_(list) {}
+    ~RowLot() { qDeleteAll(rows_); }
+    RowLot(const RowLot&) = delete;
+    RowLot& operator=(const RowLot&) = delete;
+    void add(QTreeWidgetItem* row) {
+        rows_.append(row);
+        if (rows_.size() >= kRows) flush();
+    }
+    void flush() {
+        if (!rows_.isEmpty() && list_) list_->addTopLevelItems(rows_);
+        if (list_) rows_.clear();
+    }
+
+  private:
+    QPointer<QTreeWidget> list_;
+    QList<QTreeWidgetItem*> rows_;
+};
+
+}  // namespace
 
 DbStatus SqlExecutor::FetchResult(const QString& sql, bool ReFetch) {
     QTreeWidget* list = w_.ListView1;
@@ -248,6 +279,7 @@ DbStatus SqlExecutor::FetchResult(const QString& sql, bool ReFetch) {
         list->setVisible(false);
         bool retry = false;
         QStringList values;
+        RowLot rows(list);
         for (;;) {
             if (!busy) busy.emplace();
             // Checked before anything else: a disconnect also marks the fill as interrupted.
@@ -311,9 +343,10 @@ DbStatus SqlExecutor::FetchResult(const QString& sql, bool ReFetch) {
                 break;
             }
             r_.RowCount += 1;
-            addRow(values);
+            rows.add(makeRow(values));
             ShowFetchProgress(false);
         }
+        rows.flush();
         if (!retry) break;
     }
     busy.reset();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBitArray>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QList>
@@ -17,6 +18,7 @@ class QLabel;
 class QLineEdit;
 class QToolButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace varkel {
 
@@ -93,7 +95,7 @@ class SqlExecutor : public QObject {
     void StartFetchPanel(const QString& sql, int columns);
     void ShowFetchProgress(bool final);
     void buildColumns();
-    void addRow(const QStringList& values);
+    QTreeWidgetItem* makeRow(const QStringList& values);
     void finishFill();
     void setPanels(const QString& status, const QString& count, const QString& time,
                    const QString& msg);
@@ -112,6 +114,7 @@ class SqlExecutor : public QObject {
     std::uint64_t cursorId_ = 0;
     std::uint64_t connectionId_ = 0;
     ResultList r_;
+    QBitArray rightAligned_;  // the numeric columns of the rows being made
     QElapsedTimer clock_;
     QElapsedTimer repaint_;  // the row counter is drawn at most once per screen frame
     bool filling_ = false;

@@ -48,11 +48,12 @@ class AdvanceSum {
     QHash<char16_t, int> others_;
 };
 
-// The widest text of the column over every row, measured with the font's metrics: no item is
-// laid out, and only the rows whose characters add up to near the widest are measured as whole
-// texts, so that 10,000 rows are fitted at once. Rows with a font or an icon of their own are
-// measured with them.
-int ContentWidth(const QTreeWidget* list, int index) {
+// The widest text of each of `columns` over every row, measured with the font's metrics: no
+// item is laid out, and only the rows whose characters add up to near the widest are measured as
+// whole texts, so that 10,000 rows are fitted at once. Rows with a font or an icon of their own
+// are measured with them. The rows are walked once for all the columns: an item's values lie
+// together, and walking the rows again for each column costs a cache miss per value.
+std::vector<int> ContentWidths(const QTreeWidget* list, const std::vector<int>& columns) {
     const QFontMetrics listMetrics(list->font());
     const int iconWidth = list->iconSize().isValid()
                               ? list->iconSize().width()
@@ -63,42 +64,56 @@ int ContentWidth(const QTreeWidget* list, int index) {
         int extra;
         const QTreeWidgetItem* item;
     };
-    std::vector<Row> rows;
-    rows.reserve(static_cast<size_t>(list->topLevelItemCount()));
-    int width = 0;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+    const int count = list->topLevelItemCount();
+    std::vector<std::vector<Row>> rows(columns.size());
+    for (auto& column : rows)
+        column.reserve(static_cast<size_t>(count));
+    std::vector<int> widths(columns.size(), 0);
+    for (int i = 0; i < count; ++i) {
         const QTreeWidgetItem* item = list->topLevelItem(i);
-        const int extra = item->data(index, Qt::DecorationRole).isNull() ? 0 : iconWidth + 4;
-        const QVariant font = item->data(index, Qt::FontRole);
-        if (font.isValid()) {
-            width = std::max(
-                width,
-                QFontMetrics(font.value<QFont>()).horizontalAdvance(item->text(index)) + extra);
-            continue;
+        for (size_t c = 0; c < columns.size(); ++c) {
+            const int index = columns[c];
+            const int extra = item->data(index, Qt::DecorationRole).isNull() ? 0 : iconWidth + 4;
+            const QVariant font = item->data(index, Qt::FontRole);
+            if (font.isValid()) {
+                widths[c] = std::max(
+                    widths[c],
+                    QFontMetrics(font.value<QFont>()).horizontalAdvance(item->text(index)) + extra);
+                continue;
+            }
+            rows[c].push_back({estimate(item->text(index)) + extra, extra, item});
         }
-        rows.push_back({estimate(item->text(index)) + extra, extra, item});
     }
-    std::sort(rows.begin(), rows.end(),
-              [](const Row& a, const Row& b) { return a.estimate > b.estimate; });
-    // The widest by their characters are measured as whole texts, until no later row can be
-    // wider (a text is never wider than a tenth and two pixels beyond its characters' sum).
-    // Where many rows tie (a column of dates, of numbers), the rest count with their
-    // characters' sum, which kerning seldom lengthens.
-    int measured = 0;
-    for (const Row& row : rows) {
-        if (row.estimate + row.estimate / 10 + 2 <= width) break;
-        if (++measured > kMeasuredRows) {
-            width = std::max(width, row.estimate);
-            break;
+    for (size_t c = 0; c < columns.size(); ++c) {
+        const int index = columns[c];
+        int& width = widths[c];
+        std::vector<Row>& column = rows[c];
+        // The widest by their characters are measured as whole texts, until no later row can be
+        // wider (a text is never wider than a tenth and two pixels beyond its characters' sum).
+        // Where many rows tie (a column of dates, of numbers), the rest count with their
+        // characters' sum, which kerning seldom lengthens.
+        const auto widest = column.begin() + static_cast<std::ptrdiff_t>(std::min<size_t>(
+                                                 column.size(), kMeasuredRows + 1));
+        std::partial_sort(column.begin(), widest, column.end(),
+                          [](const Row& a, const Row& b) { return a.estimate > b.estimate; });
+        int measured = 0;
+        for (auto row = column.begin(); row != widest; ++row) {
+            if (row->estimate + row->estimate / 10 + 2 <= width) break;
+            if (++measured > kMeasuredRows) {
+                width = std::max(width, row->estimate);
+                break;
+            }
+            width =
+                std::max(width, listMetrics.horizontalAdvance(row->item->text(index)) + row->extra);
         }
-        width = std::max(width, listMetrics.horizontalAdvance(row.item->text(index)) + row.extra);
+        if (index == 0 && list->rootIsDecorated()) width += list->indentation();
+        width += 2 * listMetrics.averageCharWidth();
     }
-    if (index == 0 && list->rootIsDecorated()) width += list->indentation();
-    return width + 2 * listMetrics.averageCharWidth();
+    return widths;
 }
 
-void SizeColumn(QTreeWidget* list, bool withHeader, int index) {
-    int width = ContentWidth(list, index);
+void SizeColumn(QTreeWidget* list, bool withHeader, int index, int contentWidth) {
+    int width = contentWidth;
     if (withHeader) width = std::max(width, list->header()->sectionSizeHint(index));
     const int last = list->columnCount() - 1;
     if (withHeader && index == last) {
@@ -119,16 +134,18 @@ void SetColumnTag(QTreeWidget* list, int column, const char* tag) {
 
 void AutoSizeColumns(QTreeWidget* list, bool withHeader, int column) {
     if (!list || list->columnCount() == 0) return;
+    std::vector<int> columns;
     if (column >= 1) {
-        if (column <= list->columnCount()) SizeColumn(list, withHeader, column - 1);
-        return;
+        if (column <= list->columnCount()) columns.push_back(column - 1);
+    } else {
+        const QTreeWidgetItem* header = list->headerItem();
+        for (int i = 0; i < list->columnCount(); ++i)
+            if (!header || header->data(i, kTagRole).toString() != QLatin1String(kFixedColumnTag))
+                columns.push_back(i);
     }
-    const QTreeWidgetItem* header = list->headerItem();
-    for (int i = 0; i < list->columnCount(); ++i) {
-        if (header && header->data(i, kTagRole).toString() == QLatin1String(kFixedColumnTag))
-            continue;
-        SizeColumn(list, withHeader, i);
-    }
+    const std::vector<int> widths = ContentWidths(list, columns);
+    for (size_t c = 0; c < columns.size(); ++c)
+        SizeColumn(list, withHeader, columns[c], widths[c]);
 }
 
 }  // namespace varkel

@@ -236,6 +236,13 @@ TEST_P(SqlExecutorTest, ValuesAreShownByTheirKind) {
     EXPECT_EQ(list()->topLevelItem(1)->text(3), QStringLiteral("2024-01-05 09:30:00"));
     EXPECT_EQ(list()->topLevelItem(2)->text(3), QString());
     EXPECT_EQ(list()->headerItem()->textAlignment(2) & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    // Every row's numbers stand right, as the list shows them; a date stands as the list's own.
+    for (int row = 0; row < 3; ++row) {
+        const QModelIndex number = list()->model()->index(row, 2), date = number.siblingAtColumn(3);
+        EXPECT_EQ(number.data(Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask,
+                  Qt::AlignRight);
+        EXPECT_FALSE(date.data(Qt::TextAlignmentRole).isValid());
+    }
     const auto& widths = result().NumericWidths;
     ASSERT_TRUE(widths.value(2).has_value());
     // PostgreSQL reads 12.50, -3.00, 1000.00; SQLite keeps 12.5, -3, 1000.

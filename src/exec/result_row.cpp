@@ -1,0 +1,26 @@
+#include "exec/result_row.h"
+
+#include <utility>
+
+namespace varkel {
+
+ResultRow::ResultRow(QStringList texts, QBitArray rightAligned)
+    : texts_(std::move(texts)), right_(std::move(rightAligned)) {}
+
+QVariant ResultRow::data(int column, int role) const {
+    QVariant stored = QTreeWidgetItem::data(column, role);
+    if (stored.isValid() || column < 0) return stored;
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            return column < texts_.size() ? QVariant(texts_.at(column)) : stored;
+        case Qt::TextAlignmentRole:
+            return column < right_.size() && right_.testBit(column)
+                       ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
+                       : stored;
+        default:
+            return stored;
+    }
+}
+
+}  // namespace varkel
