@@ -1,5 +1,8 @@
 #include "exec/result_text.h"
 
+#include <algorithm>
+#include <charconv>
+
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
@@ -44,7 +47,14 @@ QTime ReadTime(QStringView text) {
 }  // namespace
 
 QString RowNumberText(std::int32_t row) {
-    return (QStringLiteral("     ") + QString::number(row)).right(6);
+    // The last six characters of five blanks and the number, made in one string: one per row.
+    char digits[16];
+    const char* end = std::to_chars(digits, digits + sizeof digits, row).ptr;
+    const auto n = std::min<qsizetype>(end - digits, 6);
+    QString text(6, u' ');
+    for (qsizetype i = 0; i < n; ++i)
+        text[6 - n + i] = QLatin1Char(end[i - n]);
+    return text;
 }
 
 namespace {

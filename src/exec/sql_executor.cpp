@@ -212,11 +212,12 @@ QTreeWidgetItem* SqlExecutor::makeRow(const QStringList& values) {
     texts << RowNumberText(r_.RowCount);
     for (int k = 1; k <= n; ++k) {
         const QString& kind = r_.Columns->Kinds[static_cast<size_t>(k - 1)];
+        const char16_t letter = kind.size() == 1 ? kind.front().unicode() : u'\0';
         const QString value = values.value(k - 1);
-        texts << (kind == QStringLiteral("T") ? DateTimeText(value) : value);
+        texts << (letter == u'T' ? DateTimeText(value) : value);
         // Only plain decimals are widened by a sort, so only they set the widths: an exponent
         // form would give every number of the column its digits as decimals.
-        if (kind == QStringLiteral("N") && IsPlainDecimal(value)) {
+        if (letter == u'N' && IsPlainDecimal(value)) {
             const QPair<int, int> pair = MeasureNumber(value);
             r_.NumericWidths[0] = pair;
             auto& widths = r_.NumericWidths[k];

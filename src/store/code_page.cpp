@@ -234,7 +234,11 @@ QString CodePage::decodeFile(const QByteArray& bytes) const {
 void CodePage::decodeInto(QString& out, const char* data, qsizetype length) const {
     // ASCII reads the same in every code page the program supports: widen it in place.
     const auto* bytes = reinterpret_cast<const unsigned char*>(data);
-    out.resize(length);
+    // A string still shared with the last row's value is replaced, not copied and overwritten.
+    if (out.isDetached() && out.capacity() >= length)
+        out.resize(length);
+    else
+        out = QString(length, Qt::Uninitialized);
     QChar* target = out.data();
     for (qsizetype i = 0; i < length; ++i) {
         if (bytes[i] >= 0x80) {

@@ -60,7 +60,9 @@ TEST(ResultTextTest, RowNumbersAreSixCharactersWide) {
     EXPECT_EQ(RowNumberText(1), QStringLiteral("     1"));
     EXPECT_EQ(RowNumberText(42), QStringLiteral("    42"));
     EXPECT_EQ(RowNumberText(10000), QStringLiteral(" 10000"));
-    EXPECT_LT(RowNumberText(9), RowNumberText(10));  // text order is fetch order
+    EXPECT_EQ(RowNumberText(999999), QStringLiteral("999999"));
+    EXPECT_EQ(RowNumberText(1234567), QStringLiteral("234567"));  // its last six
+    EXPECT_LT(RowNumberText(9), RowNumberText(10));               // text order is fetch order
 }
 
 TEST(ResultTextTest, NumbersAreMeasuredAroundTheirPoint) {
