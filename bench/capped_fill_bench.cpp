@@ -19,6 +19,7 @@
 #include "exec/sql_executor.h"
 #include "toolkit/keyed_bars.h"
 #include "toolkit/message_box.h"
+#include "ui/results/result_list_view.h"
 
 using namespace varkel;
 
@@ -47,7 +48,7 @@ double Fill(DbSession& s, const QString& sql, long& rows) {
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
     ExecWidgets w;
-    w.ListView1 = new QTreeWidget;
+    w.ListView1 = new ResultListView;  // the program's own list
     w.L_cols = new QLabel;
     w.L_rows = new QLabel;
     w.L_sec = new QLabel;

@@ -30,6 +30,7 @@
 #include "raw_fetch.h"
 #include "toolkit/keyed_bars.h"
 #include "toolkit/message_box.h"
+#include "ui/results/result_list_view.h"
 
 using namespace varkel;
 
@@ -89,7 +90,7 @@ class FillHarness {
     explicit FillHarness(DbSession& s)
         : answer_([](const MessageBoxRequest&) { return MsgResult::Ok; }) {
         auto* layout = new QVBoxLayout(&window_);
-        w_.ListView1 = new QTreeWidget;
+        w_.ListView1 = new ResultListView;  // the program's own list, as it is set up there
         w_.L_cols = new QLabel;
         w_.L_rows = new QLabel;
         w_.L_sec = new QLabel;

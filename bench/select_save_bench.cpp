@@ -39,6 +39,7 @@
 #include "toolkit/file_dialogs.h"
 #include "toolkit/keyed_bars.h"
 #include "toolkit/message_box.h"
+#include "ui/results/result_list_view.h"
 
 using namespace varkel;
 
@@ -145,7 +146,7 @@ class Host {
   public:
     explicit Host(DbSession& s) : session_(s) {
         auto* layout = new QVBoxLayout(&window_);
-        w_.ListView1 = new QTreeWidget;
+        w_.ListView1 = new ResultListView;  // the program's own list
         w_.L_cols = new QLabel;
         w_.L_rows = new QLabel;
         w_.L_sec = new QLabel;

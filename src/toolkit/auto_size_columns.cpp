@@ -15,7 +15,7 @@ namespace varkel {
 namespace {
 
 constexpr int kTagRole = Qt::UserRole + 7;
-constexpr int kMeasuredRows = 200;  // whole texts measured at most per column
+constexpr int kMeasuredRows = 64;  // whole texts measured at most per column
 
 // The sum of the advances of a text's characters, each character measured once. A text's
 // shaped width differs from it by little (kerning, ligatures), and it costs a fraction of laying

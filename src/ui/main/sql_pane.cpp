@@ -112,10 +112,6 @@ void SqlPane::build(QWidget* parent) {
 
     ListView1 = Named(new ResultListView(parent), "ListView1");
     ListView1->setAccessibleName(QStringLiteral("SELECT結果"));
-    ListView1->setRootIsDecorated(false);
-    ListView1->setUniformRowHeights(true);
-    ListView1->setColumnCount(0);
-    ListView1->setAlternatingRowColors(true);
 }
 
 void SqlPane::apply(const MainGeometry& g, bool kwdShown) {

@@ -23,6 +23,11 @@ void Notify(ResultListView* list, QAccessible::Event type, const QModelIndex& in
 
 ResultListView::ResultListView(QWidget* parent) : QTreeWidget(parent) {
     QAccessible::installFactory(&CreateResultListAccessible);  // once: Qt keeps no duplicates
+    setRootIsDecorated(false);
+    // Every row is one line: the list never asks each of 10,000 rows for its height.
+    setUniformRowHeights(true);
+    setColumnCount(0);
+    setAlternatingRowColors(true);
 }
 
 int ResultListView::accessibleColumnCount() const {
