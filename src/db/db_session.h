@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <vector>
 
