@@ -23,4 +23,10 @@ QVariant ResultRow::data(int column, int role) const {
     }
 }
 
+QTreeWidgetItem* ResultRow::clone() const {
+    auto* copy = new ResultRow(texts_, right_);
+    *static_cast<QTreeWidgetItem*>(copy) = *this;  // and what was set later
+    return copy;
+}
+
 }  // namespace varkel

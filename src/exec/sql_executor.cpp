@@ -6,7 +6,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -51,6 +50,10 @@ SqlExecutor::SqlExecutor(DbSession& session, const ExecWidgets& widgets, const Q
     : QObject(parent), session_(session), w_(widgets), baseTitle_(baseTitle) {
     clock_.start();
     repaint_.start();
+}
+
+SqlExecutor::~SqlExecutor() {
+    qDeleteAll(pendingRows_);  // none, unless the executor goes in the middle of a fill
 }
 
 QString SqlExecutor::connectionLabel() const {
@@ -233,33 +236,16 @@ QTreeWidgetItem* SqlExecutor::makeRow(const QStringList& values) {
     return new ResultRow(std::move(texts), rightAligned_);
 }
 
-namespace {
+void SqlExecutor::addRow(QTreeWidgetItem* row) {
+    pendingRows_.append(row);
+    if (pendingRows_.size() >= kRowLot) flushRows();
+}
 
-// The rows of a fill join the list a lot at a time, each complete: the list (hidden while it
-// fills) hears of a lot once, instead of being told of every row and laying itself out again
-// after it. Whatever ends the fill adds the rows made so far; none is lost or left over.
-class RowLot {
-  public:
-    static constexpr qsizetype kRows = 256;
-    explicit RowLot(QTreeWidget* list) : list_(list) {}
-    ~RowLot() { qDeleteAll(rows_); }
-    RowLot(const RowLot&) = delete;
-    RowLot& operator=(const RowLot&) = delete;
-    void add(QTreeWidgetItem* row) {
-        rows_.append(row);
-        if (rows_.size() >= kRows) flush();
-    }
-    void flush() {
-        if (!rows_.isEmpty() && list_) list_->addTopLevelItems(rows_);
-        if (list_) rows_.clear();
-    }
-
-  private:
-    QPointer<QTreeWidget> list_;
-    QList<QTreeWidgetItem*> rows_;
-};
-
-}  // namespace
+void SqlExecutor::flushRows() {
+    if (pendingRows_.isEmpty()) return;
+    w_.ListView1->addTopLevelItems(pendingRows_);
+    pendingRows_.clear();
+}
 
 DbStatus SqlExecutor::FetchResult(const QString& sql, bool ReFetch) {
     QTreeWidget* list = w_.ListView1;
@@ -280,7 +266,6 @@ DbStatus SqlExecutor::FetchResult(const QString& sql, bool ReFetch) {
         list->setVisible(false);
         bool retry = false;
         QStringList values;
-        RowLot rows(list);
         for (;;) {
             if (!busy) busy.emplace();
             // Checked before anything else: a disconnect also marks the fill as interrupted.
@@ -344,10 +329,10 @@ DbStatus SqlExecutor::FetchResult(const QString& sql, bool ReFetch) {
                 break;
             }
             r_.RowCount += 1;
-            rows.add(makeRow(values));
+            addRow(makeRow(values));
             ShowFetchProgress(false);
         }
-        rows.flush();
+        flushRows();
         if (!retry) break;
     }
     busy.reset();
@@ -368,6 +353,7 @@ void SqlExecutor::ShowFetchProgress(bool final) {
     // The counter is drawn at most once per screen frame: a repaint per row would cost more
     // than the fetch itself.
     if (final || repaint_.elapsed() >= kFrameMs) {
+        flushRows();  // the list holds at least the rows the counter shows
         w_.L_rows->setText(QString::number(r_.RowCount));
         repaint_.restart();
     }

@@ -63,6 +63,7 @@ class SqlExecutor : public QObject {
 
     SqlExecutor(DbSession& session, const ExecWidgets& widgets, const QString& baseTitle,
                 QObject* parent = nullptr);
+    ~SqlExecutor() override;
     void setHistory(SqlHistory* history) { history_ = history; }
     // The lock a resumed fill holds while it reads, as a script run does.
     void setCommandLock(CommandLock* lock) { lock_ = lock; }
@@ -96,6 +97,8 @@ class SqlExecutor : public QObject {
     void ShowFetchProgress(bool final);
     void buildColumns();
     QTreeWidgetItem* makeRow(const QStringList& values);
+    void addRow(QTreeWidgetItem* row);
+    void flushRows();
     void finishFill();
     void setPanels(const QString& status, const QString& count, const QString& time,
                    const QString& msg);
@@ -115,6 +118,11 @@ class SqlExecutor : public QObject {
     std::uint64_t connectionId_ = 0;
     ResultList r_;
     QBitArray rightAligned_;  // the numeric columns of the rows being made
+    // Rows of the fill made but not yet in the list. The list (hidden while it fills) takes them
+    // a lot at a time, and whenever the row counter is drawn, so that it always holds at least
+    // the rows the counter shows: told of every row alone, it would lay itself out after each.
+    static constexpr qsizetype kRowLot = 256;
+    QList<QTreeWidgetItem*> pendingRows_;
     QElapsedTimer clock_;
     QElapsedTimer repaint_;  // the row counter is drawn at most once per screen frame
     bool filling_ = false;

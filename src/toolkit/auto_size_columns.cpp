@@ -7,7 +7,6 @@
 #include <QTreeWidget>
 #include <algorithm>
 #include <array>
-#include <limits>
 #include <vector>
 
 namespace varkel {
@@ -25,19 +24,25 @@ class AdvanceSum {
     explicit AdvanceSum(const QFontMetrics& metrics) : metrics_(metrics) { ascii_.fill(-1); }
     int operator()(const QString& text) {
         int sum = 0;
-        for (const QChar c : text) {
-            if (c.isSurrogate()) return std::numeric_limits<int>::max() / 2;  // measure exactly
+        const qsizetype n = text.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            const QChar c = text[i];
             const char16_t u = c.unicode();
             if (u < ascii_.size()) {
                 int& advance = ascii_[u];
                 if (advance < 0) advance = metrics_.horizontalAdvance(c);
                 sum += advance;
-            } else {
-                auto known = others_.constFind(u);
-                if (known == others_.cend())
-                    known = others_.insert(u, metrics_.horizontalAdvance(c));
-                sum += *known;
+                continue;
             }
+            // A character beyond the first plane (an emoji) is measured as its pair.
+            const bool pair = c.isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate();
+            const char32_t key = pair ? QChar::surrogateToUcs4(c, text[i + 1]) : u;
+            auto known = others_.constFind(key);
+            if (known == others_.cend())
+                known = others_.insert(key, pair ? metrics_.horizontalAdvance(text.mid(i, 2))
+                                                 : metrics_.horizontalAdvance(c));
+            sum += *known;
+            if (pair) ++i;
         }
         return sum;
     }
@@ -45,7 +50,7 @@ class AdvanceSum {
   private:
     const QFontMetrics& metrics_;
     std::array<int, 128> ascii_;
-    QHash<char16_t, int> others_;
+    QHash<char32_t, int> others_;
 };
 
 // The widest text of each of `columns` over every row, measured with the font's metrics: no
@@ -64,11 +69,13 @@ std::vector<int> ContentWidths(const QTreeWidget* list, const std::vector<int>& 
         int extra;
         const QTreeWidgetItem* item;
     };
-    const int count = list->topLevelItemCount();
+    // Per column only the rows that may be measured: the widest by their characters' sum, kept
+    // in a heap whose top is the narrowest of them. A list of many columns costs no more.
+    const auto narrower = [](const Row& a, const Row& b) { return a.estimate > b.estimate; };
+    const size_t kept = kMeasuredRows + 1;
     std::vector<std::vector<Row>> rows(columns.size());
-    for (auto& column : rows)
-        column.reserve(static_cast<size_t>(count));
     std::vector<int> widths(columns.size(), 0);
+    const int count = list->topLevelItemCount();
     for (int i = 0; i < count; ++i) {
         const QTreeWidgetItem* item = list->topLevelItem(i);
         for (size_t c = 0; c < columns.size(); ++c) {
@@ -81,30 +88,36 @@ std::vector<int> ContentWidths(const QTreeWidget* list, const std::vector<int>& 
                     QFontMetrics(font.value<QFont>()).horizontalAdvance(item->text(index)) + extra);
                 continue;
             }
-            rows[c].push_back({estimate(item->text(index)) + extra, extra, item});
+            const Row row{estimate(item->text(index)) + extra, extra, item};
+            std::vector<Row>& heap = rows[c];
+            if (heap.size() < kept) {
+                heap.push_back(row);
+                std::push_heap(heap.begin(), heap.end(), narrower);
+            } else if (row.estimate > heap.front().estimate) {
+                std::pop_heap(heap.begin(), heap.end(), narrower);
+                heap.back() = row;
+                std::push_heap(heap.begin(), heap.end(), narrower);
+            }
         }
     }
     for (size_t c = 0; c < columns.size(); ++c) {
         const int index = columns[c];
         int& width = widths[c];
         std::vector<Row>& column = rows[c];
+        std::sort_heap(column.begin(), column.end(), narrower);  // the widest first
         // The widest by their characters are measured as whole texts, until no later row can be
         // wider (a text is never wider than a tenth and two pixels beyond its characters' sum).
         // Where many rows tie (a column of dates, of numbers), the rest count with their
         // characters' sum, which kerning seldom lengthens.
-        const auto widest = column.begin() + static_cast<std::ptrdiff_t>(std::min<size_t>(
-                                                 column.size(), kMeasuredRows + 1));
-        std::partial_sort(column.begin(), widest, column.end(),
-                          [](const Row& a, const Row& b) { return a.estimate > b.estimate; });
         int measured = 0;
-        for (auto row = column.begin(); row != widest; ++row) {
-            if (row->estimate + row->estimate / 10 + 2 <= width) break;
+        for (const Row& row : column) {
+            if (row.estimate + row.estimate / 10 + 2 <= width) break;
             if (++measured > kMeasuredRows) {
-                width = std::max(width, row->estimate);
+                width = std::max(width, row.estimate);
                 break;
             }
             width =
-                std::max(width, listMetrics.horizontalAdvance(row->item->text(index)) + row->extra);
+                std::max(width, listMetrics.horizontalAdvance(row.item->text(index)) + row.extra);
         }
         if (index == 0 && list->rootIsDecorated()) width += list->indentation();
         width += 2 * listMetrics.averageCharWidth();

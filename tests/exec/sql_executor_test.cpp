@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <functional>
+#include <memory>
 
 #include "db/db_test_util.h"
 #include "exec/command_lock.h"
@@ -164,12 +165,25 @@ TEST_P(SqlExecutorTest, AtMost10000RowsAreListed) {
 
 TEST_P(SqlExecutorTest, AnInterruptedFillResumesWithTheNextRow) {
     CreateNumbers(*db_, QStringLiteral("n"), 1000);
-    duringFill([this] {
-        if (result().RowCount < 300) return false;
-        startStop()->click();
+    // While the stop is shown, anything may read the list (a save of it): it holds the rows
+    // the counter shows.
+    bool stopped = false;
+    QString counted;
+    int listed = -1;
+    duringFill([&] {
+        if (!stopped) {
+            if (result().RowCount < 300) return false;
+            startStop()->click();
+            stopped = true;
+            return false;
+        }
+        counted = window_->findChild<QLabel*>(QStringLiteral("L_rows"))->text();
+        listed = list()->topLevelItemCount();
         return true;
     });
     auto shown = run(QStringLiteral("SELECT k, v FROM n ORDER BY k"));
+    EXPECT_EQ(counted, QStringLiteral("300"));
+    EXPECT_EQ(listed, 300);
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].text, QStringLiteral("正常に終了しました。\r\n\r\nSQLCode:0\r\n行数:300"));
     EXPECT_TRUE(startStop()->isEnabled());
@@ -243,6 +257,9 @@ TEST_P(SqlExecutorTest, ValuesAreShownByTheirKind) {
                   Qt::AlignRight);
         EXPECT_FALSE(date.data(Qt::TextAlignmentRole).isValid());
     }
+    const std::unique_ptr<QTreeWidgetItem> copy(list()->topLevelItem(1)->clone());
+    EXPECT_EQ(copy->text(3), QStringLiteral("2024-01-05 09:30:00"));
+    EXPECT_EQ(copy->textAlignment(2), list()->topLevelItem(1)->textAlignment(2));
     const auto& widths = result().NumericWidths;
     ASSERT_TRUE(widths.value(2).has_value());
     // PostgreSQL reads 12.50, -3.00, 1000.00; SQLite keeps 12.5, -3, 1000.

@@ -363,22 +363,36 @@ TEST(AutoSizeColumnsTest, FitsEveryColumnButTheFixedOnesAndStretchesTheLast) {
 }
 
 // Every row is measured, the last of 10,000 as much as the first; with and without the header.
+// Characters beyond the first plane (emoji) count with their width, however many rows hold
+// them: the column is as wide as its widest text, no wider than a few of them.
 TEST(AutoSizeColumnsTest, EveryRowOfALongListIsMeasured) {
-    QTreeWidget list;
-    list.resize(600, 300);
-    list.setHeaderLabels({QStringLiteral("a"), QStringLiteral("b")});
-    QList<QTreeWidgetItem*> rows;
-    for (int i = 0; i < 10000; ++i)
-        rows << new QTreeWidgetItem({QString::number(i), QStringLiteral("y")});
-    const QString widest = QStringLiteral("いちばん長い値 in the very last row of all");
-    rows.last()->setText(0, widest);
-    list.addTopLevelItems(rows);
-    list.show();
-    const int needed = QFontMetrics(list.font()).horizontalAdvance(widest);
-    for (const bool withHeader : {true, false}) {
-        list.setColumnWidth(0, 17);
-        AutoSizeColumns(&list, withHeader, 1);
-        EXPECT_GE(list.columnWidth(0), needed) << "with header " << withHeader;
+    struct Case {
+        QString row;
+        QString widest;
+    };
+    const Case cases[] = {
+        {QString(), QStringLiteral("いちばん長い値 in the very last row of all")},
+        {QStringLiteral("\U0001F600 smile"),
+         QStringLiteral("\U0001F600\U0001F600\U0001F600 the widest \U0001F389 of all")},
+    };
+    for (const Case& c : cases) {
+        QTreeWidget list;
+        list.resize(600, 300);
+        list.setHeaderLabels({QStringLiteral("a"), QStringLiteral("b")});
+        QList<QTreeWidgetItem*> rows;
+        for (int i = 0; i < 10000; ++i)
+            rows << new QTreeWidgetItem(
+                {c.row.isEmpty() ? QString::number(i) : c.row, QStringLiteral("y")});
+        rows.last()->setText(0, c.widest);
+        list.addTopLevelItems(rows);
+        list.show();
+        const int needed = QFontMetrics(list.font()).horizontalAdvance(c.widest);
+        for (const bool withHeader : {true, false}) {
+            list.setColumnWidth(0, 17);
+            AutoSizeColumns(&list, withHeader, 1);
+            EXPECT_GE(list.columnWidth(0), needed) << c.widest.toStdString() << withHeader;
+            EXPECT_LT(list.columnWidth(0), 2 * needed + 100) << c.widest.toStdString();
+        }
     }
 }
 
