@@ -28,7 +28,7 @@ cmake --build build-bench -j2 --target select_save_bench import_bench fetch_benc
 shown() { xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb "$@"; }
 export -f shown
 bash scripts/with-servers.sh bash -c "
-  shown build-bench/bench/select_save_bench --rows $rows --runs $runs \
+  shown build-bench/bench/select_save_bench --rows $rows --runs $runs --no-single-row \
     --engines sqlite,postgresql,mariadb
   shown build-bench/bench/fetch_bench --rows 100000 --runs 3 --readers fill \
     --engines sqlite,postgresql,mariadb
