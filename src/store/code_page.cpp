@@ -225,6 +225,11 @@ QString CodePage::decode(const char* data, qsizetype length) const {
     return QString::fromUtf8(utf8);
 }
 
+QByteArray CodePage::encodeFile(const QString& text, bool* exact) const {
+    if (utf8_ && text.startsWith(QChar(0xFEFF))) return "\xEF\xBB\xBF" + encode(text, exact);
+    return encode(text, exact);
+}
+
 QString CodePage::decodeFile(const QByteArray& bytes) const {
     QString text = decode(bytes);
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);

@@ -28,6 +28,9 @@ class CodePage {
     // otherwise turn "¥" into a backslash); `exact`, when given, tells whether every character was
     // held.
     QByteArray encode(const QString& text, bool* exact = nullptr) const;
+    // A whole file's bytes: as encode, with a byte order mark before a text that begins with
+    // U+FEFF, which decodeFile would otherwise take for the mark and drop.
+    QByteArray encodeFile(const QString& text, bool* exact = nullptr) const;
     // The characters of the text, each once, that the code page cannot hold exactly.
     QString unheld(const QString& text) const;
     // Invalid bytes become U+FFFD; an incomplete character at the end is dropped. A U+FEFF is

@@ -327,7 +327,7 @@ bool SqlHistory::SaveHist() {
     // A new file renamed over the old one, so a failure leaves the old file as it was; only where
     // the folder refuses new files is the file rewritten in place.
     QString error;
-    if (WriteFileBytes(file_, page.encode(trimmed), &error, true)) return true;
+    if (WriteFileBytes(file_, page.encodeFile(trimmed), &error, true)) return true;
     if (told_ != toldBefore) return false;  // the end's trouble with the file is told once
     ++told_;
     emit writeFailed(QStringLiteral("SQL履歴ファイルを書き換えられませんでした。元のファイルは"

@@ -22,7 +22,7 @@ bool WriteTemplateFile(const QString& path, const QList<ClassSQL>& templates, QS
     for (const ClassSQL& t : templates)
         text += HistoryRecordText(t, lineEnd);
     QString why;
-    if (WriteFileBytes(path, page.encode(text), &why)) return true;
+    if (WriteFileBytes(path, page.encodeFile(text), &why)) return true;
     if (error)
         *error = QStringLiteral(
                      "テンプレートファイルに書き込めませんでした。元のファイルは"

@@ -92,6 +92,9 @@ TEST(CodePageTest, AZeroWidthNoBreakSpaceIsKeptButAFileBomIsNot) {
                     "b",
                     4);
     EXPECT_EQ(value, QStringLiteral("\uFEFFb"));
+    // A file written from a text that begins with the character reads back with it.
+    for (const QString& text : {QStringLiteral("\uFEFFa"), QStringLiteral("a\uFEFF")})
+        EXPECT_EQ(utf8.decodeFile(utf8.encodeFile(text)), text);
 }
 
 TEST(CodePageTest, DecodingMarksInvalidBytesAndDropsAnIncompleteEnd) {
