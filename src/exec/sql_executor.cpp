@@ -12,7 +12,6 @@
 #include "db/api_call.h"
 #include "db/odbc_comm.h"
 #include "exec/command_lock.h"
-#include "exec/result_row.h"
 #include "exec/result_text.h"
 #include "exec/script_text.h"
 #include "store/code_page.h"
@@ -21,6 +20,7 @@
 #include "toolkit/busy_pointer.h"
 #include "toolkit/keyed_bars.h"
 #include "toolkit/message_box.h"
+#include "toolkit/result_row.h"
 #include "toolkit/tool_icons.h"
 #include "toolkit/yield.h"
 

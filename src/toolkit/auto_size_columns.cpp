@@ -1,5 +1,7 @@
 #include "toolkit/auto_size_columns.h"
 
+#include "toolkit/result_row.h"
+
 #include <QFontMetrics>
 #include <QHash>
 #include <QHeaderView>
@@ -56,7 +58,8 @@ class AdvanceSum {
 // The widest text of each of `columns` over every row, measured with the font's metrics: no
 // item is laid out, and only the rows whose characters add up to near the widest are measured as
 // whole texts, so that 10,000 rows are fitted at once. Rows with a font or an icon of their own
-// are measured with them. The rows are walked once for all the columns: an item's values lie
+// are measured with them; a result row on which nothing was set has neither, and its texts are
+// read as they are kept. The rows are walked once for all the columns: an item's values lie
 // together, and walking the rows again for each column costs a cache miss per value.
 std::vector<int> ContentWidths(const QTreeWidget* list, const std::vector<int>& columns) {
     const QFontMetrics listMetrics(list->font());
@@ -76,10 +79,28 @@ std::vector<int> ContentWidths(const QTreeWidget* list, const std::vector<int>& 
     std::vector<std::vector<Row>> rows(columns.size());
     std::vector<int> widths(columns.size(), 0);
     const int count = list->topLevelItemCount();
+    const auto keep = [&](size_t c, const Row& row) {
+        std::vector<Row>& heap = rows[c];
+        if (heap.size() < kept) {
+            heap.push_back(row);
+            std::push_heap(heap.begin(), heap.end(), narrower);
+        } else if (row.estimate > heap.front().estimate) {
+            std::pop_heap(heap.begin(), heap.end(), narrower);
+            heap.back() = row;
+            std::push_heap(heap.begin(), heap.end(), narrower);
+        }
+    };
     for (int i = 0; i < count; ++i) {
         const QTreeWidgetItem* item = list->topLevelItem(i);
+        const QStringList* texts = item->type() == ResultRow::kType
+                                       ? static_cast<const ResultRow*>(item)->plainTexts()
+                                       : nullptr;
         for (size_t c = 0; c < columns.size(); ++c) {
             const int index = columns[c];
+            if (texts) {  // no icon, no font of its own
+                keep(c, {index < texts->size() ? estimate(texts->at(index)) : 0, 0, item});
+                continue;
+            }
             const int extra = item->data(index, Qt::DecorationRole).isNull() ? 0 : iconWidth + 4;
             const QVariant font = item->data(index, Qt::FontRole);
             if (font.isValid()) {
@@ -88,16 +109,7 @@ std::vector<int> ContentWidths(const QTreeWidget* list, const std::vector<int>& 
                     QFontMetrics(font.value<QFont>()).horizontalAdvance(item->text(index)) + extra);
                 continue;
             }
-            const Row row{estimate(item->text(index)) + extra, extra, item};
-            std::vector<Row>& heap = rows[c];
-            if (heap.size() < kept) {
-                heap.push_back(row);
-                std::push_heap(heap.begin(), heap.end(), narrower);
-            } else if (row.estimate > heap.front().estimate) {
-                std::pop_heap(heap.begin(), heap.end(), narrower);
-                heap.back() = row;
-                std::push_heap(heap.begin(), heap.end(), narrower);
-            }
+            keep(c, {estimate(item->text(index)) + extra, extra, item});
         }
     }
     for (size_t c = 0; c < columns.size(); ++c) {

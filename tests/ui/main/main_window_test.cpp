@@ -337,6 +337,7 @@ TEST_F(MainWindowTest, EveryWindowAndControlHasAName) {
 }  // namespace varkel::test
 
 #include "toolkit/auto_size_columns.h"
+#include "toolkit/result_row.h"
 
 namespace varkel::test {
 namespace {
@@ -362,9 +363,10 @@ TEST(AutoSizeColumnsTest, FitsEveryColumnButTheFixedOnesAndStretchesTheLast) {
     EXPECT_GT(list.columnWidth(1), 100);
 }
 
-// Every row is measured, the last of 10,000 as much as the first; with and without the header.
-// Characters beyond the first plane (emoji) count with their width, however many rows hold
-// them: the column is as wide as its widest text, no wider than a few of them.
+// Every row is measured, the last of 10,000 as much as the first; with and without the header;
+// plain rows and the result list's rows. Characters beyond the first plane (emoji) count with
+// their width, however many rows hold them: the column is as wide as its widest text, no wider
+// than a few of them. A font set on a result row later counts.
 TEST(AutoSizeColumnsTest, EveryRowOfALongListIsMeasured) {
     struct Case {
         QString row;
@@ -375,25 +377,37 @@ TEST(AutoSizeColumnsTest, EveryRowOfALongListIsMeasured) {
         {QStringLiteral("\U0001F600 smile"),
          QStringLiteral("\U0001F600\U0001F600\U0001F600 the widest \U0001F389 of all")},
     };
-    for (const Case& c : cases) {
-        QTreeWidget list;
-        list.resize(600, 300);
-        list.setHeaderLabels({QStringLiteral("a"), QStringLiteral("b")});
-        QList<QTreeWidgetItem*> rows;
-        for (int i = 0; i < 10000; ++i)
-            rows << new QTreeWidgetItem(
-                {c.row.isEmpty() ? QString::number(i) : c.row, QStringLiteral("y")});
-        rows.last()->setText(0, c.widest);
-        list.addTopLevelItems(rows);
-        list.show();
-        const int needed = QFontMetrics(list.font()).horizontalAdvance(c.widest);
-        for (const bool withHeader : {true, false}) {
-            list.setColumnWidth(0, 17);
-            AutoSizeColumns(&list, withHeader, 1);
-            EXPECT_GE(list.columnWidth(0), needed) << c.widest.toStdString() << withHeader;
-            EXPECT_LT(list.columnWidth(0), 2 * needed + 100) << c.widest.toStdString();
+    for (const Case& c : cases)
+        for (const bool resultRows : {false, true}) {
+            const auto make = [&](const QString& text) -> QTreeWidgetItem* {
+                const QStringList texts{text, QStringLiteral("y")};
+                if (resultRows) return new ResultRow(texts, QBitArray(2));
+                return new QTreeWidgetItem(texts);
+            };
+            QTreeWidget list;
+            list.resize(600, 300);
+            list.setHeaderLabels({QStringLiteral("a"), QStringLiteral("b")});
+            QList<QTreeWidgetItem*> rows;
+            for (int i = 0; i < 9999; ++i)
+                rows << make(c.row.isEmpty() ? QString::number(i) : c.row);
+            rows << make(c.widest);
+            list.addTopLevelItems(rows);
+            list.show();
+            const int needed = QFontMetrics(list.font()).horizontalAdvance(c.widest);
+            for (const bool withHeader : {true, false}) {
+                list.setColumnWidth(0, 17);
+                AutoSizeColumns(&list, withHeader, 1);
+                EXPECT_GE(list.columnWidth(0), needed) << c.widest.toStdString() << withHeader;
+                EXPECT_LT(list.columnWidth(0), 2 * needed + 100) << c.widest.toStdString();
+            }
+            QFont large = list.font();
+            large.setPointSize(large.pointSize() * 3);
+            rows[5000]->setData(0, Qt::FontRole, large);
+            rows[5000]->setText(0, c.widest);
+            AutoSizeColumns(&list, false, 1);
+            EXPECT_GE(list.columnWidth(0), QFontMetrics(large).horizontalAdvance(c.widest))
+                << c.widest.toStdString() << resultRows;
         }
-    }
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
-#include "exec/result_row.h"
+#include "toolkit/result_row.h"
 
 #include <utility>
 
 namespace varkel {
 
 ResultRow::ResultRow(QStringList texts, QBitArray rightAligned)
-    : texts_(std::move(texts)), right_(std::move(rightAligned)) {}
+    : QTreeWidgetItem(kType), texts_(std::move(texts)), right_(std::move(rightAligned)) {}
 
 QVariant ResultRow::data(int column, int role) const {
     QVariant stored = QTreeWidgetItem::data(column, role);
@@ -23,9 +23,15 @@ QVariant ResultRow::data(int column, int role) const {
     }
 }
 
+void ResultRow::setData(int column, int role, const QVariant& value) {
+    own_ = true;
+    QTreeWidgetItem::setData(column, role, value);
+}
+
 QTreeWidgetItem* ResultRow::clone() const {
     auto* copy = new ResultRow(texts_, right_);
     *static_cast<QTreeWidgetItem*>(copy) = *this;  // and what was set later
+    copy->own_ = own_;
     return copy;
 }
 

@@ -13,14 +13,21 @@ namespace varkel {
 // columnCount() counts only what was set so: the list's columns are its header's.
 class ResultRow : public QTreeWidgetItem {
   public:
+    static constexpr int kType = QTreeWidgetItem::UserType + 1;
+
     ResultRow(QStringList texts, QBitArray rightAligned);
 
     QVariant data(int column, int role) const override;
+    void setData(int column, int role, const QVariant& value) override;
     QTreeWidgetItem* clone() const override;
+    // The texts while nothing was set on the row: then no cell has an icon or a font of its
+    // own, and fitting the columns reads the texts without asking each cell for its roles.
+    const QStringList* plainTexts() const { return own_ ? nullptr : &texts_; }
 
   private:
     QStringList texts_;
     QBitArray right_;
+    bool own_ = false;  // something was set through setData
 };
 
 }  // namespace varkel
