@@ -233,7 +233,7 @@ QTreeWidgetItem* SqlExecutor::makeRow(const QStringList& values) {
     for (int k = 1; k <= n; ++k)
         if (rightAligned_.testBit(k) != r_.NumericWidths[k].has_value())
             rightAligned_.setBit(k, r_.NumericWidths[k].has_value());
-    return new ResultRow(std::move(texts), rightAligned_);
+    return new ResultRow(texts, rightAligned_);
 }
 
 void SqlExecutor::addRow(QTreeWidgetItem* row) {

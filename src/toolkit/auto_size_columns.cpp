@@ -1,7 +1,5 @@
 #include "toolkit/auto_size_columns.h"
 
-#include "toolkit/result_row.h"
-
 #include <QFontMetrics>
 #include <QHash>
 #include <QHeaderView>
@@ -10,6 +8,8 @@
 #include <algorithm>
 #include <array>
 #include <vector>
+
+#include "toolkit/result_row.h"
 
 namespace varkel {
 
@@ -24,7 +24,7 @@ constexpr int kMeasuredRows = 64;  // whole texts measured at most per column
 class AdvanceSum {
   public:
     explicit AdvanceSum(const QFontMetrics& metrics) : metrics_(metrics) { ascii_.fill(-1); }
-    int operator()(const QString& text) {
+    int operator()(QStringView text) {
         int sum = 0;
         const qsizetype n = text.size();
         for (qsizetype i = 0; i < n; ++i) {
@@ -41,8 +41,9 @@ class AdvanceSum {
             const char32_t key = pair ? QChar::surrogateToUcs4(c, text[i + 1]) : u;
             auto known = others_.constFind(key);
             if (known == others_.cend())
-                known = others_.insert(key, pair ? metrics_.horizontalAdvance(text.mid(i, 2))
-                                                 : metrics_.horizontalAdvance(c));
+                known = others_.insert(
+                    key, pair ? metrics_.horizontalAdvance(text.sliced(i, 2).toString())
+                              : metrics_.horizontalAdvance(c));
             sum += *known;
             if (pair) ++i;
         }
@@ -92,13 +93,13 @@ std::vector<int> ContentWidths(const QTreeWidget* list, const std::vector<int>& 
     };
     for (int i = 0; i < count; ++i) {
         const QTreeWidgetItem* item = list->topLevelItem(i);
-        const QStringList* texts = item->type() == ResultRow::kType
-                                       ? static_cast<const ResultRow*>(item)->plainTexts()
-                                       : nullptr;
+        const auto* row =
+            item->type() == ResultRow::kType ? static_cast<const ResultRow*>(item) : nullptr;
+        const bool plain = row && row->plain();
         for (size_t c = 0; c < columns.size(); ++c) {
             const int index = columns[c];
-            if (texts) {  // no icon, no font of its own
-                keep(c, {index < texts->size() ? estimate(texts->at(index)) : 0, 0, item});
+            if (plain) {  // no icon, no font of its own
+                keep(c, {estimate(row->plainText(index)), 0, item});
                 continue;
             }
             const int extra = item->data(index, Qt::DecorationRole).isNull() ? 0 : iconWidth + 4;

@@ -4,8 +4,24 @@
 
 namespace varkel {
 
-ResultRow::ResultRow(QStringList texts, QBitArray rightAligned)
-    : QTreeWidgetItem(kType), texts_(std::move(texts)), right_(std::move(rightAligned)) {}
+ResultRow::ResultRow(const QStringList& texts, QBitArray rightAligned)
+    : QTreeWidgetItem(kType), right_(std::move(rightAligned)) {
+    qsizetype length = 0;
+    for (const QString& text : texts)
+        length += text.size();
+    chars_.reserve(length);  // exactly: the row keeps it as long as it lives
+    ends_.reserve(texts.size());
+    for (const QString& text : texts) {
+        chars_ += text;
+        ends_.append(static_cast<int>(chars_.size()));
+    }
+}
+
+QStringView ResultRow::plainText(int column) const {
+    if (column < 0 || column >= ends_.size()) return {};
+    const int start = column == 0 ? 0 : ends_[column - 1];
+    return QStringView(chars_).sliced(start, ends_[column] - start);
+}
 
 QVariant ResultRow::data(int column, int role) const {
     QVariant stored = QTreeWidgetItem::data(column, role);
@@ -13,7 +29,7 @@ QVariant ResultRow::data(int column, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::EditRole:
-            return column < texts_.size() ? QVariant(texts_.at(column)) : stored;
+            return column < ends_.size() ? QVariant(plainText(column).toString()) : stored;
         case Qt::TextAlignmentRole:
             return column < right_.size() && right_.testBit(column)
                        ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
@@ -29,7 +45,9 @@ void ResultRow::setData(int column, int role, const QVariant& value) {
 }
 
 QTreeWidgetItem* ResultRow::clone() const {
-    auto* copy = new ResultRow(texts_, right_);
+    auto* copy = new ResultRow({}, right_);
+    copy->chars_ = chars_;
+    copy->ends_ = ends_;
     *static_cast<QTreeWidgetItem*>(copy) = *this;  // and what was set later
     copy->own_ = own_;
     return copy;
