@@ -226,8 +226,13 @@ QString CodePage::decode(const char* data, qsizetype length) const {
 }
 
 QByteArray CodePage::encodeFile(const QString& text, bool* exact) const {
-    if (utf8_ && text.startsWith(QChar(0xFEFF))) return "\xEF\xBB\xBF" + encode(text, exact);
-    return encode(text, exact);
+    QByteArray bytes = encode(text, exact);
+    if (text.startsWith(QChar(0xFEFF))) {
+        bool held = false;
+        const QByteArray mark = encode(QString(QChar(0xFEFF)), &held);
+        if (held) bytes.prepend(mark);
+    }
+    return bytes;
 }
 
 QString CodePage::decodeFile(const QByteArray& bytes) const {

@@ -29,7 +29,8 @@ class CodePage {
     // held.
     QByteArray encode(const QString& text, bool* exact = nullptr) const;
     // A whole file's bytes: as encode, with a byte order mark before a text that begins with
-    // U+FEFF, which decodeFile would otherwise take for the mark and drop.
+    // U+FEFF (where the code page holds one), which decodeFile would otherwise take for the mark
+    // and drop.
     QByteArray encodeFile(const QString& text, bool* exact = nullptr) const;
     // The characters of the text, each once, that the code page cannot hold exactly.
     QString unheld(const QString& text) const;

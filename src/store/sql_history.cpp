@@ -286,7 +286,12 @@ bool SqlHistory::appendToFile(const ClassSQL& record) {
     const CodePage page(CodePage::systemName());
     // A file that does not end with a whole terminator (cut short, edited by hand) is ended
     // first, so that the new record does not become part of its last one.
-    std::optional<QString> repair = TerminatorRepair(page.decode(FileTail(file_, 16)), lineEnd_);
+    // A tail that is the whole file reads as the file does: a byte order mark alone is no text
+    // that needs ending.
+    constexpr qsizetype kTail = 16;
+    const QByteArray tail = FileTail(file_, kTail);
+    std::optional<QString> repair =
+        TerminatorRepair(tail.size() < kTail ? page.decodeFile(tail) : page.decode(tail), lineEnd_);
     if (!repair) repair = FindRecords(ReadFileText(file_, page)).missing;
     const QByteArray bytes = page.encode(*repair + HistoryRecordText(record, lineEnd_));
     QString error;

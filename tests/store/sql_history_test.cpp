@@ -213,6 +213,7 @@ TEST_F(SqlHistoryTest, ARunKeepsEveryRecordWhateverTheFileEnding) {
         {"LF closed", "h1\tA\nx\n/\nh2\tB\n/\n", {QStringLiteral("A\r\nx"), b}},
         {"LF no final line end", "h1\tA\n/\nh2\tB\n/", {a, b}},
         {"LF no terminator", "h1\tA", {a}},
+        {"a byte order mark only", "\xEF\xBB\xBF", {}},
     };
     const QString added = QStringLiteral("SELECT new\r\n  FROM t");
     for (const EndingCase& c : cases) {
@@ -223,7 +224,8 @@ TEST_F(SqlHistoryTest, ARunKeepsEveryRecordWhateverTheFileEnding) {
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
             f.write(c.bytes);
         }
-        const bool lf = !c.bytes.contains('\r');
+        // A byte order mark alone is an empty file: CR LF, as in a new one.
+        const bool lf = !c.bytes.contains('\r') && c.bytes != "\xEF\xBB\xBF";
         SqlHistory h(file(), 20);
         h.setClock(SteppingClock());
         h.ReadHist();
@@ -387,6 +389,11 @@ TEST(TemplateFileTest, SavingKeepsTheRecordsAndTheLineEnds) {
          "a\tSELECT 1\r\n/\r\nb\tSELECT\r\n 2\r\n/\r\n"},
         {"a\tSELECT\n 1\n/\nb\tx\n/", "a\tSELECT\n 1\n/\nb\tx\n/\n"},
         {"a\tSELECT 1\n/\n", "a\tSELECT 1\n/\n"},
+        // a title beginning with a zero-width no-break space, after the file's byte order mark
+        {"\xEF\xBB\xBF\xEF\xBB\xBF"
+         "a\tSELECT 1\r\n/\r\n",
+         "\xEF\xBB\xBF\xEF\xBB\xBF"
+         "a\tSELECT 1\r\n/\r\n"},
     };
     for (const auto& [bytes, saved] : cases) {
         SCOPED_TRACE(bytes.toStdString());
